@@ -1,0 +1,115 @@
+// Engine set-up, start-up, the frame and render callbacks and the shutdown tail.
+#include "core/GameLoop.h"
+
+#include <cstdio>
+#include <string>
+
+#include "core/xLogFile.h"
+#include "engine/hge.h"
+#include "engine/options.h"
+#include "engine/platform.h"
+
+HGE* hge = nullptr;
+std::uint32_t totalFrames = 0;
+std::uint32_t slowFrames = 0;
+
+namespace {
+
+GameState gState = STATE_TITLE;
+constexpr unsigned kSystemModalErrorStyle = 0x1010;
+
+void configureEngine() {
+  hge->System_SetState(HGE_FRAMEFUNC, FrameFunc);
+  hge->System_SetState(HGE_RENDERFUNC, RenderFunc);
+  hge->System_SetState(HGE_TITLE, "Project Velmora");
+  hge->System_SetState(HGE_SCREENWIDTH, 800);
+  hge->System_SetState(HGE_SCREENHEIGHT, 600);
+  hge->System_SetState(HGE_SCREENBPP, 32);
+  hge->System_SetState(HGE_WINDOWED, true);
+  hge->System_SetState(HGE_FPS, 60);
+  hge->System_SetState(HGE_HIDEMOUSE, true);
+  hge->System_SetState(HGE_DONTSUSPEND, true);
+}
+
+void countFrame() {
+  ++totalFrames;
+  if (hge->Timer_GetFPS() < 59.8) ++slowFrames;
+}
+
+}  // namespace
+
+GameState currentGameState() { return gState; }
+void setCurrentGameState(GameState state) { gState = state; }
+
+float slowRate(std::uint32_t total, std::uint32_t slow) {
+  if (total == 0) return 0.0f;
+  return float(double(total - slow) / double(total));
+}
+
+void GameStartUp() {
+  xLogFile::getInstance();
+  WriteLog("Project Tazrel Log\n");
+  WriteLog("Current Time: %s\n", GetCurrentTimeString().c_str());
+}
+
+bool FrameFunc() {
+  // TODO(managers): input, text boxes, sound, menus, sprites, background and
+  // floating texts step here, and each state's managers below, as they join.
+  countFrame();
+  return false;
+}
+
+bool RenderFunc() {
+  hge->Gfx_Clear(0);
+  hge->Gfx_BeginScene(0);
+  switch (currentGameState()) {
+    case STATE_STG:
+    case STATE_GAMEOVER:
+      renderSTGScene();
+      break;
+    case STATE_AVG:
+      renderAVGScene();
+      break;
+    case STATE_AVG_IN_STG:
+      renderAVGInSTGScene();
+      break;
+    default:
+      break;
+  }
+  hge->Gfx_EndScene();
+  return false;
+}
+
+void renderSTGScene() {}
+void renderAVGScene() {}
+void renderAVGInSTGScene() {}
+
+int runGame(int argc, char** argv) {
+  std::string error;
+  if (!engine::parseCommandLine(argc, argv, error)) {
+    std::fprintf(stderr, "velmora: %s\n", error.c_str());
+    return 2;
+  }
+  hge = hgeCreate(HGE_VERSION);
+  // Set early so configuration read during host registration is honoured.
+  hge->System_SetState(HGE_INIFILE, "config.ini");
+  configureEngine();
+
+  int status = 0;
+  if (hge->System_Initiate()) {
+    GameStartUp();
+    hge->System_Start();
+  } else {
+    const char* message = hge->System_GetErrorMessage();
+    std::fprintf(stderr, "velmora: %s\n", message);
+    engine::messageBox(message, "Error", kSystemModalErrorStyle);
+    status = 1;
+  }
+
+  WriteLog("SlowRate: %f(Total Run Frame: %u, Slow Frame: %u)", double(slowRate(totalFrames, slowFrames)),
+           totalFrames, slowFrames);
+  hge->System_Shutdown();
+  hge->Release();
+  hge = nullptr;
+  return status;
+}

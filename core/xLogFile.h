@@ -1,0 +1,37 @@
+// The game's log file "log.txt", the error box, and the time text of log headers.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// The process-wide log. Created on first use, which empties the file and
+// writes a line of 47 '='; never destroyed.
+class xLogFile {
+ public:
+  static xLogFile* getInstance();
+  // Appends [message] and an end of line, opening and closing the file each
+  // time so the log is complete on disk after every line. Messages shorter
+  // than 2 bytes are dropped.
+  void append(const std::string& message);
+
+  // Tests: forget the instance so the next use empties the file again.
+  static void resetForTests();
+
+ private:
+  xLogFile();
+  std::string fileName_;
+};
+
+// printf-style; formats into a 10240-byte buffer (longer text is truncated).
+// Text from scripts or files must be a %s argument, never the format.
+void WriteLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// printf-style error box captioned "Error", then the return to the title.
+void ShowErrorBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// What ShowErrorBox does after the box: the game state machine installs the
+// fade back to the title here. Empty means nothing.
+void SetErrorBoxHandler(std::function<void()> handler);
+
+// Local date and time as "2010-07-05 09:03 07".
+std::string GetCurrentTimeString();

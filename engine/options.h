@@ -1,0 +1,30 @@
+// Command-line options of the engine layer, read when the engine object is first created.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace engine {
+
+enum class Backend { Window, Headless };
+
+struct Options {
+  Backend backend = Backend::Window;
+  long frames = -1;             // end the loop after this many frames; -1 = never
+  std::string inputFile;        // scripted input (headless backend)
+  std::optional<std::uint32_t> seed;
+  long screenshotFrame = -1;    // window backend: read back this frame...
+  std::string screenshotFile;   // ...and write it here as PNG
+};
+
+// The process-wide options. Tests may change them before hgeCreate.
+Options& options();
+
+// Reads --headless, --frames N, --input FILE, --seed N, --screenshot FRAME:FILE.png.
+// Without --headless the backend comes from VELMORA_BACKEND ("window" or
+// "headless"), else the window. Unknown options are left for the game.
+// Returns false with [error] set for a malformed option or backend name.
+[[nodiscard]] bool parseCommandLine(int argc, char** argv, std::string& error);
+
+}  // namespace engine

@@ -1,0 +1,1 @@
+# Tests: engine/util

@@ -1,0 +1,10 @@
+#!/bin/sh
+# Installs what is missing, builds, and starts the game on the demo content in build/run/.
+# Arguments go to the game (for example: --headless --frames 600).
+set -eu
+cd "$(dirname "$0")/.."
+sh tools/build.sh -DVELMORA_TESTS=OFF -DVELMORA_BENCHMARKS=OFF
+mkdir -p build/run
+ln -sfn "$(pwd)/data" build/run/data
+cd build/run
+exec ../core/velmora "$@"
