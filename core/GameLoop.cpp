@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/xLogFile.h"
+#include "core/xSystem.h"
 #include "engine/hge.h"
 #include "engine/options.h"
 #include "engine/platform.h"
@@ -15,7 +16,6 @@ std::uint32_t slowFrames = 0;
 
 namespace {
 
-GameState gState = STATE_TITLE;
 constexpr unsigned kSystemModalErrorStyle = 0x1010;
 
 void configureEngine() {
@@ -38,15 +38,14 @@ void countFrame() {
 
 }  // namespace
 
-GameState currentGameState() { return gState; }
-void setCurrentGameState(GameState state) { gState = state; }
-
 float slowRate(std::uint32_t total, std::uint32_t slow) {
   if (total == 0) return 0.0f;
   return float(double(total - slow) / double(total));
 }
 
 void GameStartUp() {
+  xSystem::getInstance();
+  xSystem::getInstance()->setupTitleBackground();
   xLogFile::getInstance();
   WriteLog("Project Tazrel Log\n");
   WriteLog("Current Time: %s\n", GetCurrentTimeString().c_str());
@@ -56,13 +55,14 @@ bool FrameFunc() {
   // TODO(managers): input, text boxes, sound, menus, sprites, background and
   // floating texts step here, and each state's managers below, as they join.
   countFrame();
-  return false;
+  return xSystem::getInstance()->update();
 }
 
 bool RenderFunc() {
   hge->Gfx_Clear(0);
   hge->Gfx_BeginScene(0);
-  switch (currentGameState()) {
+  xSystem* system = xSystem::getInstance();
+  switch (system->getState()) {
     case STATE_STG:
     case STATE_GAMEOVER:
       renderSTGScene();
@@ -73,13 +73,23 @@ bool RenderFunc() {
     case STATE_AVG_IN_STG:
       renderAVGInSTGScene();
       break;
+    case STATE_PAUSE:
+      switch (system->getPreviousState()) {
+        case STATE_STG: renderSTGScene(); break;
+        case STATE_AVG: renderAVGScene(); break;
+        case STATE_AVG_IN_STG: renderAVGInSTGScene(); break;
+        default: break;
+      }
+      break;
     default:
       break;
   }
+  system->render();
   hge->Gfx_EndScene();
   return false;
 }
 
+// TODO(subsystems): each scene draws its objects here as they are built.
 void renderSTGScene() {}
 void renderAVGScene() {}
 void renderAVGInSTGScene() {}

@@ -14,10 +14,6 @@ extern HGE* hge;
 extern std::uint32_t totalFrames;
 extern std::uint32_t slowFrames;
 
-// The current game state. Held here until the state machine owns it.
-GameState currentGameState();
-void setCurrentGameState(GameState state);
-
 // Everything main does: engine set-up, start-up, the loop and the shutdown
 // tail. argv goes to the engine layer. Returns the process exit status.
 int runGame(int argc, char** argv);

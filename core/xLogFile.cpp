@@ -13,13 +13,24 @@ constexpr std::size_t kMessageBufferSize = 10240;
 constexpr unsigned kErrorIconStyle = 0x10;
 
 xLogFile* gLog = nullptr;
-std::function<void()> gErrorBoxHandler;
+ErrorBoxHooks gErrorBoxHooks;
 
 // Formats into the fixed message buffer; longer text is cut at its end.
 std::string formatMessage(const char* format, va_list args) {
   char buffer[kMessageBufferSize] = {};
   std::vsnprintf(buffer, sizeof buffer, format, args);
   return buffer;
+}
+
+// The box's UTF-8 text; bytes that are not code page 936 show as '?'.
+std::string displayText(const std::string& message) {
+  bool ok = true;
+  std::string text = engine::cp936ToUtf8(message, &ok);
+  if (ok) return text;
+  text = message;
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+  return text;
 }
 
 }  // namespace
@@ -63,12 +74,15 @@ void ShowErrorBox(const char* format, ...) {
   va_start(args, format);
   std::string message = formatMessage(format, args);
   va_end(args);
-  std::string text = engine::cp936ToUtf8(message);
-  engine::messageBox(text, "Error", kErrorIconStyle);
-  if (gErrorBoxHandler) gErrorBoxHandler();
+  if (gErrorBoxHooks.allowed && !gErrorBoxHooks.allowed()) {
+    WriteLog("ShowErrorBox: %s", message.c_str());
+    return;
+  }
+  engine::messageBox(displayText(message), "Error", kErrorIconStyle);
+  if (gErrorBoxHooks.closed) gErrorBoxHooks.closed();
 }
 
-void SetErrorBoxHandler(std::function<void()> handler) { gErrorBoxHandler = std::move(handler); }
+void SetErrorBoxHooks(ErrorBoxHooks hooks) { gErrorBoxHooks = std::move(hooks); }
 
 std::string GetCurrentTimeString() {
   std::tm now = engine::localTime();

@@ -29,9 +29,14 @@ void WriteLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // printf-style error box captioned "Error", then the return to the title.
 void ShowErrorBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// What ShowErrorBox does after the box: the game state machine installs the
-// fade back to the title here. Empty means nothing.
-void SetErrorBoxHandler(std::function<void()> handler);
+// How ShowErrorBox meets the game state machine: [allowed] says whether a
+// box may be shown now (when not, the message goes to the log), and [closed]
+// runs after the box (the fade back to the title). Empty hooks do nothing.
+struct ErrorBoxHooks {
+  std::function<bool()> allowed;
+  std::function<void()> closed;
+};
+void SetErrorBoxHooks(ErrorBoxHooks hooks);
 
 // Local date and time as "2010-07-05 09:03 07".
 std::string GetCurrentTimeString();

@@ -50,9 +50,9 @@ TEST_F(LogTest, ErrorBoxShowsTheMessageAndRunsTheHandler) {
   auto& boxes = engine::recordedMessageBoxes();
   boxes.clear();
   int returns = 0;
-  SetErrorBoxHandler([&] { ++returns; });
+  SetErrorBoxHooks({nullptr, [&] { ++returns; }});
   ShowErrorBox("line %d: %s", 3, "\xD2\xB9\xBF\xD5");
-  SetErrorBoxHandler(nullptr);
+  SetErrorBoxHooks({});
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].find("Error"), std::string::npos);
   EXPECT_NE(boxes[0].find("line 3: \xE5\xA4\x9C\xE7\xA9\xBA"), std::string::npos);

@@ -1,0 +1,177 @@
+// The game-state machine with its faded switches, and the configuration accessors.
+#include "core/xSystem.h"
+
+#include "core/ResourcePath.h"
+#include "core/xLogFile.h"
+
+namespace {
+
+xSystem* gSystem = nullptr;
+
+constexpr DWORD kEmblemColours[] = {0xFFFF8000, 0xFF00AAFF, 0xFFFFAAFF, 0xFFA0DD00, 0xFFFF70BB,
+                                    0xFF50FF10, 0xFFAAFF10, 0xFFAA20FF, 0xFF00FFFF, 0xFFFFFF80};
+constexpr float kEmblemTurn = 0.03f;
+constexpr int kEmblemBlend = BLEND_COLORADD;  // additive alpha, no depth write
+constexpr float kCursorTitleY = 356;
+constexpr float kCursorGameOverY = 276;
+
+// Code page 936 names of the title pictures: night sky, and sky once the game was cleared.
+const char* const kNightSky = "scene/\xD2\xB9\xBF\xD5.png";
+const char* const kSky = "scene/\xCC\xEC\xBF\xD5.png";
+
+HEFFECT loadSound(HGE* hge, const char* name) {
+  return hge->Effect_Load(WStringToString(GetResourcePath(name, RES_SE)).c_str());
+}
+
+}  // namespace
+
+xSystem* xSystem::getInstance() {
+  if (!gSystem) gSystem = new xSystem();
+  return gSystem;
+}
+
+void xSystem::resetForTests() {
+  delete gSystem;
+  gSystem = nullptr;
+  SetErrorBoxHooks({});
+}
+
+xSystem::xSystem() : hge(hgeCreate(HGE_VERSION)) {
+  hge->System_SetState(HGE_INIFILE, "config.ini");
+  savedMusicVolume = getConfigInt(CFG_BGM_VOLUME);
+
+  // The game opens with a fade from black.
+  blackCover = std::make_unique<xSprite>("/se/loading.png");
+  blackCover->fade(60, 0, false, false);
+  loadingEmblem = std::make_unique<xSprite>("/se/loading_magic.png");
+  loadingEmblem->fade(60, 0, false, false);
+  loadingEmblem->setHotSpotCenter();
+  loadingEmblem->setPos(700, 500);
+
+  menuCursor = std::make_unique<xSprite>("UI/mainMenuBG.png");
+  menuCursor->setPos(0, kCursorTitleY);
+  titlePicture = std::make_unique<xSprite>(getIniInt("STG", "StageCleared", 0) == 0 ? kNightSky : kSky);
+  darkCover = std::make_unique<xSprite>("/se/black.png");
+  darkCover->setColor(0x00FFFFFF);
+
+  moveSound = loadSound(hge, "click_08.wav");
+  confirmSound = loadSound(hge, "Statitto.WAV");
+  startSound = loadSound(hge, "start.WAV");
+  logoSound = loadSound(hge, "Rod.wav");
+
+  windowRect.Set(0, 0, float(getConfigInt(CFG_WINDOW_WIDTH)), float(getConfigInt(CFG_WINDOW_HEIGHT)));
+  stgRect.Set(float(getConfigInt(CFG_STG_SCREEN_X)), float(getConfigInt(CFG_STG_SCREEN_Y)),
+              float(getConfigInt(CFG_STG_SCREEN_X2)), float(getConfigInt(CFG_STG_SCREEN_Y2)));
+
+  SetErrorBoxHooks({[this] { return !returningToTitle(); },
+                    [this] { changeState(STATE_TITLE, true, ""); }});
+}
+
+xSystem::~xSystem() {
+  for (HEFFECT sound : {moveSound, confirmSound, startSound, logoSound}) hge->Effect_Free(sound);
+  blackCover.reset();
+  loadingEmblem.reset();
+  menuCursor.reset();
+  titlePicture.reset();
+  darkCover.reset();
+  hge->Release();
+}
+
+void xSystem::changeState(GameState newState, bool fade, const std::string& name) {
+  if (!fade) {
+    state = newState;
+    if (newState == STATE_GAMEOVER) {
+      darkCover->fade(30, 0.6f, true, false);
+      menuCursor->moveTo(10, 0, kCursorGameOverY);
+    }
+  } else {
+    ++fadeRequests_;
+    pendingState = newState;
+    transitionCounter = 0;
+    blackCover->fade(60, 1.0f, true, false);
+    loadingEmblem->rotationSpeed = kEmblemTurn;
+    loadingEmblem->rotationMode = xSprite::kRotateForever;
+    if (loadingEmblem->sprite) loadingEmblem->sprite->SetBlendMode(kEmblemBlend);
+    // The emblem takes a new colour but keeps its alpha, then fades in from it.
+    float alpha = loadingEmblem->color.a;
+    loadingEmblem->setColor(kEmblemColours[hge->Random_Int(0, 9)]);
+    loadingEmblem->color.a = alpha;
+    loadingEmblem->fade(60, 1.0f, false, false);
+  }
+  scriptName = name;
+}
+
+bool xSystem::returningToTitle() const {
+  return transitionCounter != kNoTransition && transitionCounter < kSwitchFrame &&
+         pendingState == STATE_TITLE;
+}
+
+bool xSystem::update() {
+  transitionStep();
+  blackCover->update();
+  loadingEmblem->update();
+  darkCover->update();
+  return false;
+}
+
+void xSystem::transitionStep() {
+  if (transitionCounter == kNoTransition || transitionCounter >= kTransitionFrames) return;
+  if (++transitionCounter != kSwitchFrame) return;
+
+  state = pendingState;
+  darkCover->setColor(0x00FFFFFF);
+  std::uint32_t requestsBefore = fadeRequests_;
+  setUpState(state);
+  // A set-up that asked for another faded switch keeps it running.
+  if (fadeRequests_ != requestsBefore) return;
+
+  transitionCounter = kNoTransition;
+  blackCover->fade(60, 0, false, false);
+  loadingEmblem->fade(60, 0, false, false);
+}
+
+void xSystem::setUpState(GameState newState) {
+  // TODO(subsystems): scenes, stage scripts, the ending and the managers they
+  // reset join this set-up as they are built.
+  if (newState == STATE_TITLE) setUpTitle();
+}
+
+void xSystem::setUpTitle() {
+  titlePage = 0;
+  menuCursor->setPos(0, kCursorTitleY);
+}
+
+void xSystem::setupTitleBackground() {
+  state = STATE_TITLE;
+  titleSelection = 0;
+  logoFrame = 0;
+}
+
+void xSystem::render() {
+  darkCover->render();
+  if (state == STATE_TITLE) {
+    titlePicture->render();
+    menuCursor->render();
+  } else if (state == STATE_PAUSE || state == STATE_GAMEOVER) {
+    menuCursor->render();
+  }
+  blackCover->render();
+  loadingEmblem->render();
+}
+
+int xSystem::getConfigInt(ConfigItem item) const { return core::readConfigInt(hge, item); }
+void xSystem::setConfigInt(ConfigItem item, int value) { core::writeConfigInt(hge, item, value); }
+std::string xSystem::getConfigString(ConfigStringItem item) const { return core::readConfigString(hge, item); }
+
+int xSystem::getIniInt(const std::string& section, const std::string& key, int def) const {
+  return hge->Ini_GetInt(section.c_str(), key.c_str(), def);
+}
+
+std::string xSystem::getIniString(const std::string& section, const std::string& key,
+                                  const std::string& def) const {
+  return hge->Ini_GetString(section.c_str(), key.c_str(), def.c_str());
+}
+
+void xSystem::setIniInt(const std::string& section, const std::string& key, int value) {
+  hge->Ini_SetInt(section.c_str(), key.c_str(), value);
+}

@@ -1,0 +1,93 @@
+// The game core: the current game state, faded switches between states, the shell's
+// sprites and sounds, and the configuration items.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Config.h"
+#include "core/GameState.h"
+#include "engine/hge.h"
+#include "gfx/hgeRect.h"
+#include "gfx/xSprite.h"
+
+// A faded switch runs 120 frames: the black cover darkens for 60, the new
+// state takes effect and is set up in the 60th, and the cover lifts over the
+// next 60. Created by getInstance on first use; never destroyed in a run.
+class xSystem {
+ public:
+  static constexpr int kNoTransition = -1;
+  static constexpr int kSwitchFrame = 60;
+  static constexpr int kTransitionFrames = 120;
+
+  static xSystem* getInstance();
+  // Tests: destroy the instance so the next getInstance builds a fresh one.
+  static void resetForTests();
+
+  // The only way to switch with a fade; also switches at once without one.
+  void changeState(GameState state, bool fade, const std::string& scriptName);
+  // The per-frame step, last in the frame callback. True ends the loop.
+  bool update();
+  // Covers, title picture and cursor, over every scene.
+  void render();
+
+  // Start-up: the title state and its background.
+  void setupTitleBackground();
+
+  GameState getState() const { return state; }
+  void setState(GameState s) { state = s; }
+  GameState getPreviousState() const { return previousState; }
+
+  int getConfigInt(ConfigItem item) const;
+  void setConfigInt(ConfigItem item, int value);
+  std::string getConfigString(ConfigStringItem item) const;
+  int getIniInt(const std::string& section, const std::string& key, int def) const;
+  std::string getIniString(const std::string& section, const std::string& key, const std::string& def) const;
+  void setIniInt(const std::string& section, const std::string& key, int value);
+
+  // True while a faded switch to the title runs: errors are then logged,
+  // not shown, so an error repeating every frame cannot stack up boxes.
+  bool returningToTitle() const;
+
+  std::vector<std::string> difficultyNames;
+  HGE* hge;
+  int transitionCounter = kNoTransition;
+  GameState pendingState = GameState(-1);
+  std::unique_ptr<xSprite> blackCover;
+  std::unique_ptr<xSprite> loadingEmblem;
+  GameState state = GameState(-1);
+  GameState previousState = STATE_TITLE;
+  std::string scriptName;
+  hgeRect windowRect;
+  hgeRect stgRect;
+  std::unique_ptr<xSprite> menuCursor;
+  std::unique_ptr<xSprite> titlePicture;
+  int difficulty = 0;
+  int titlePage = 0;
+  int titleSelection = 0;
+  std::unique_ptr<xSprite> darkCover;
+  std::string stageScriptName;
+  int mainScriptGroup = -1;
+  int initScriptSlot = -1;
+  HEFFECT moveSound = 0, confirmSound = 0, startSound = 0, logoSound = 0;
+  int shakeMode = -1;
+  float shakeAmplitude = 0;
+  bool shakeTurnX = false, shakeTurnY = false;
+  float shakeDx = 0, shakeDy = 0;
+  int shakeFrames = 0, shakeCount = 0;
+  int keyCaptureCounter = 0;
+  int savedMusicVolume = 0;
+  int logoFrame = -1;
+  bool logoFailed = false;
+
+ private:
+  xSystem();
+  ~xSystem();
+  void transitionStep();
+  void setUpState(GameState state);
+  void setUpTitle();
+  // Counts faded requests, so one made during a set-up is not lost.
+  std::uint32_t fadeRequests_ = 0;
+};
