@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""Draws the demo content's shell images into data/graphic/ (deterministic; rerun to regenerate)."""
+import math
+import os
+import random
+import struct
+import zlib
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "graphic")
+
+
+def write_png(relative, width, height, pixel):
+    """pixel(x, y) -> (r, g, b, a) in 0..255."""
+    rows = bytearray()
+    for y in range(height):
+        rows.append(0)
+        for x in range(width):
+            rows.extend(bytes(max(0, min(255, int(c))) for c in pixel(x, y)))
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b"")
+    path = os.path.join(ROOT, relative)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(png)
+
+
+def sky(top, bottom, stars, seed):
+    rng = random.Random(seed)
+    points = {(rng.randrange(800), rng.randrange(420)): rng.randrange(120, 256) for _ in range(stars)}
+    def pixel(x, y):
+        t = y / 599
+        base = [top[i] + (bottom[i] - top[i]) * t for i in range(3)]
+        s = points.get((x, y))
+        return (s, s, s, 255) if s else (*base, 255)
+    return pixel
+
+
+def emblem(x, y):
+    dx, dy = x - 63.5, y - 63.5
+    r = math.hypot(dx, dy)
+    ring = max(0.0, 1 - abs(r - 54) / 3) + max(0.0, 1 - abs(r - 40) / 2)
+    angle = math.atan2(dy, dx)
+    star = max(0.0, 1 - abs(r - 40 * abs(math.cos(2.5 * angle))) / 2) if r < 40 else 0
+    a = min(1.0, ring + star)
+    return (255, 255, 255, 255 * a)
+
+
+def bar(x, y):
+    edge = min(y, 47 - y) / 8
+    fade = max(0.0, 1 - x / 500)
+    return (255, 255, 255, 160 * min(1.0, edge) * fade)
+
+
+def particles(x, y):
+    cx, cy = x % 32 - 15.5, y - 15.5
+    r = math.hypot(cx, cy)
+    return (255, 255, 255, 255 * max(0.0, 1 - r / 15) ** 2)
+
+
+def logo(x, y):
+    # Nine cells of outlined shapes, laid out in the logo texture's cell grid.
+    cells = [(0, 0, 100, 100), (100, 0, 100, 100), (200, 0, 100, 100), (300, 0, 100, 100),
+             (0, 100, 200, 200), (0, 300, 400, 100), (400, 0, 100, 200), (200, 100, 50, 50),
+             (250, 150, 50, 50)]
+    for cx, cy, w, h in cells:
+        if cx <= x < cx + w and cy <= y < cy + h:
+            u, v = (x - cx) / w - 0.5, (y - cy) / h - 0.5
+            d = math.hypot(u, v)
+            a = max(0.0, 1 - abs(d - 0.4) * 20)
+            return (255, 220, 160, 255 * a)
+    return (0, 0, 0, 0)
+
+
+def main():
+    write_png("se/loading.png", 800, 600, lambda x, y: (0, 0, 0, 255))
+    write_png("se/black.png", 800, 600, lambda x, y: (0, 0, 0, 255))
+    write_png("se/loading_magic.png", 128, 128, emblem)
+    write_png("UI/mainMenuBG.png", 500, 48, bar)
+    write_png("scene/夜空.png", 800, 600, sky((5, 8, 30), (30, 40, 90), 300, 1))
+    write_png("scene/天空.png", 800, 600, sky((60, 120, 220), (190, 220, 250), 0, 2))
+    write_png("particles.png", 128, 32, particles)
+    write_png("UI/logoElmnts.png", 500, 400, logo)
+
+
+if __name__ == "__main__":
+    main()
