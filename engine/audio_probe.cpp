@@ -1,0 +1,188 @@
+// Reads the playing time of WAV and MP3 files from their headers.
+#include "engine/audio_probe.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace engine {
+namespace {
+
+using Bytes = std::span<const unsigned char>;
+
+std::uint32_t le16(Bytes b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
+std::uint32_t le32(Bytes b, std::size_t at) { return le16(b, at) | (le16(b, at + 2) << 16); }
+std::uint32_t be32(Bytes b, std::size_t at) {
+  return (std::uint32_t(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
+}
+bool tagAt(Bytes b, std::size_t at, const char* tag) {
+  return at + 4 <= b.size() && std::memcmp(b.data() + at, tag, 4) == 0;
+}
+
+// Formats whose every frame is blockAlign bytes: PCM, IEEE float, A-law,
+// mu-law and the extensible wrapper (which only carries these in practice).
+bool isFixedFrameFormat(std::uint32_t tag) {
+  return tag == 1 || tag == 3 || tag == 6 || tag == 7 || tag == 0xFFFE;
+}
+
+struct WavInfo {
+  std::uint32_t format = 0, rate = 0, byteRate = 0, blockAlign = 0;
+  std::optional<std::uint32_t> factSamples;
+  std::optional<std::size_t> dataSize;
+};
+
+// One MPEG audio frame header.
+struct MpegFrame {
+  int version = 0;  // 1 = MPEG-1, 2 = MPEG-2, 25 = MPEG-2.5
+  int layer = 0;
+  int sampleRate = 0;
+  int samples = 0;  // per frame
+  std::size_t length = 0;
+  bool mono = false;
+};
+
+std::optional<MpegFrame> parseFrameHeader(Bytes b, std::size_t at) {
+  if (at + 4 > b.size() || b[at] != 0xFF || (b[at + 1] & 0xE0) != 0xE0) return std::nullopt;
+  static constexpr int kBitrates[5][16] = {
+      {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},  // V1 L1
+      {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},     // V1 L2
+      {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},      // V1 L3
+      {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},     // V2 L1
+      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},          // V2 L2, L3
+  };
+  static constexpr int kRates[3] = {44100, 48000, 32000};
+  const int versionBits = (b[at + 1] >> 3) & 3;
+  const int layerBits = (b[at + 1] >> 1) & 3;
+  const int bitrateIndex = b[at + 2] >> 4;
+  const int rateIndex = (b[at + 2] >> 2) & 3;
+  // Free-format bitrate (index 0) has no length in the header: not supported.
+  if (versionBits == 1 || layerBits == 0 || bitrateIndex == 0 || bitrateIndex == 15 ||
+      rateIndex == 3) {
+    return std::nullopt;
+  }
+  MpegFrame f;
+  f.version = versionBits == 3 ? 1 : versionBits == 2 ? 2 : 25;
+  f.layer = 4 - layerBits;
+  f.sampleRate = kRates[rateIndex] / (f.version == 1 ? 1 : f.version == 2 ? 2 : 4);
+  const int row = f.version == 1 ? f.layer - 1 : (f.layer == 1 ? 3 : 4);
+  const long bitrate = kBitrates[row][bitrateIndex] * 1000L;
+  const int padding = (b[at + 2] >> 1) & 1;
+  f.mono = (b[at + 3] >> 6) == 3;
+  if (f.layer == 1) {
+    f.samples = 384;
+    f.length = (12 * bitrate / f.sampleRate + padding) * 4;
+  } else {
+    f.samples = (f.layer == 3 && f.version != 1) ? 576 : 1152;
+    f.length = f.samples / 8 * bitrate / f.sampleRate + padding;
+  }
+  return f;
+}
+
+std::size_t skipId3v2(Bytes b) {
+  if (b.size() < 10 || std::memcmp(b.data(), "ID3", 3) != 0) return 0;
+  const std::size_t size = (std::size_t(b[6] & 0x7F) << 21) | ((b[7] & 0x7F) << 14) |
+                           ((b[8] & 0x7F) << 7) | (b[9] & 0x7F);
+  return 10 + size + ((b[5] & 0x10) ? 10 : 0);
+}
+
+// The first frame: a header followed by another header (or ending the data
+// exactly), so stray 0xFF bytes are not taken for a frame. Only the start of
+// the data is searched: other files must not pass for MP3.
+std::optional<std::size_t> findFirstFrame(Bytes b, std::size_t from) {
+  constexpr std::size_t kSearchWindow = 4096;
+  for (std::size_t at = from; at + 4 <= b.size() && at < from + kSearchWindow; ++at) {
+    const auto f = parseFrameHeader(b, at);
+    if (!f) continue;
+    const std::size_t next = at + f->length;
+    if (next == b.size() || parseFrameHeader(b, next)) return at;
+  }
+  return std::nullopt;
+}
+
+// Frame count from a Xing/Info or VBRI header in the first frame, and the
+// encoder delay plus padding from a LAME tag (decoders drop those samples).
+struct VbrInfo {
+  std::uint32_t frames = 0;
+  std::uint32_t trimmed = 0;
+};
+
+std::optional<VbrInfo> readVbrHeader(Bytes b, std::size_t at, const MpegFrame& f) {
+  const std::size_t sideInfo = f.version == 1 ? (f.mono ? 17 : 32) : (f.mono ? 9 : 17);
+  std::size_t x = at + 4 + sideInfo;
+  if (tagAt(b, x, "Xing") || tagAt(b, x, "Info")) {
+    if (x + 8 > b.size()) return std::nullopt;
+    const std::uint32_t flags = be32(b, x + 4);
+    if (!(flags & 1) || x + 12 > b.size()) return std::nullopt;
+    VbrInfo info{be32(b, x + 8), 0};
+    std::size_t tag = x + 12 + ((flags & 2) ? 4 : 0) + ((flags & 4) ? 100 : 0) + ((flags & 8) ? 4 : 0);
+    if ((tagAt(b, tag, "LAME") || tagAt(b, tag, "Lavc") || tagAt(b, tag, "Lavf")) &&
+        tag + 24 <= b.size()) {
+      const std::uint32_t packed = (b[tag + 21] << 16) | (b[tag + 22] << 8) | b[tag + 23];
+      info.trimmed = (packed >> 12) + (packed & 0xFFF);
+    }
+    return info;
+  }
+  x = at + 36;
+  if (tagAt(b, x, "VBRI") && x + 18 <= b.size()) return VbrInfo{be32(b, x + 14), 0};
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<double> wavLength(Bytes b) {
+  if (b.size() < 12 || !tagAt(b, 0, "RIFF") || !tagAt(b, 8, "WAVE")) return std::nullopt;
+  WavInfo w;
+  for (std::size_t at = 12; at + 8 <= b.size();) {
+    const std::size_t size = le32(b, at + 4);
+    const std::size_t body = at + 8;
+    if (tagAt(b, at, "fmt ") && size >= 16 && body + 16 <= b.size()) {
+      w.format = le16(b, body);
+      w.rate = le32(b, body + 4);
+      w.byteRate = le32(b, body + 8);
+      w.blockAlign = le16(b, body + 12);
+    } else if (tagAt(b, at, "fact") && size >= 4 && body + 4 <= b.size()) {
+      w.factSamples = le32(b, body);
+    } else if (tagAt(b, at, "data")) {
+      // Writers that stream often leave the size unset: take what is there.
+      w.dataSize = std::min(size, b.size() - body);
+      break;
+    }
+    if (size > b.size() - body) break;
+    at = body + size + (size & 1);
+  }
+  if (!w.dataSize || w.rate == 0) return std::nullopt;
+  if (isFixedFrameFormat(w.format) && w.blockAlign > 0) {
+    return double(*w.dataSize / w.blockAlign) / w.rate;
+  }
+  if (w.factSamples) return double(*w.factSamples) / w.rate;
+  if (w.byteRate > 0) return double(*w.dataSize) / w.byteRate;
+  return std::nullopt;
+}
+
+std::optional<double> mp3Length(Bytes b) {
+  const auto first = findFirstFrame(b, skipId3v2(b));
+  if (!first) return std::nullopt;
+  const MpegFrame head = *parseFrameHeader(b, *first);
+  if (const auto vbr = readVbrHeader(b, *first, head)) {
+    const double samples = double(vbr->frames) * head.samples;
+    const double trimmed = samples > vbr->trimmed ? samples - vbr->trimmed : samples;
+    return trimmed / head.sampleRate;
+  }
+  // No index: walk the frames (a trailing ID3v1 tag or junk ends the walk).
+  double seconds = 0;
+  std::size_t at = *first;
+  while (const auto f = parseFrameHeader(b, at)) {
+    if (at + f->length > b.size()) break;
+    seconds += double(f->samples) / f->sampleRate;
+    at += f->length;
+  }
+  if (seconds <= 0) return std::nullopt;
+  return seconds;
+}
+
+std::optional<double> soundFileLength(Bytes bytes) {
+  if (tagAt(bytes, 0, "RIFF")) return wavLength(bytes);
+  return mp3Length(bytes);
+}
+
+}  // namespace engine
