@@ -1,0 +1,95 @@
+// The script value: a type tag, an integer or float payload, a text and an extra word.
+//
+// Stack cells, instruction operands, the return register _RETVAL and host-call
+// arguments are all vm_values. Host functions only ever see OP_TYPE_INT,
+// OP_TYPE_FLOAT and OP_TYPE_STRING. Only the assembled file has fixed widths;
+// here a string is owned by the value (copying a value copies its text).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Value tags. DO NOT RENUMBER: tags 0-8 are stored as operand types in
+// assembled files.
+enum OpType : std::int32_t {
+  OP_TYPE_NULL = -1,         // empty cell, frame marker cell, _RETVAL before any store
+  OP_TYPE_INT = 0,           // [intValue]
+  OP_TYPE_FLOAT = 1,         // [floatValue]
+  OP_TYPE_STRING = 2,        // [text]
+  OP_TYPE_STACK_INDEX = 3,   // operand: [intValue] = stack index, negative = from the frame base
+  OP_TYPE_ARRAY_INDEX = 4,   // operand: [intValue] = array base, [extra] = stack index of the element index
+  OP_TYPE_INSTR_INDEX = 5,   // operand: [intValue] = instruction index (line label)
+  OP_TYPE_FUNC_INDEX = 6,    // operand: [intValue] = function index
+  OP_TYPE_HOST_CALL = 7,     // operand: [text] = upper-case host-function name
+  OP_TYPE_RETVAL = 8,        // operand: names the register _RETVAL
+  OP_TYPE_HOST_FRAME = 9,    // function marker of a host-started call: [intValue] = function, [extra] = old frame base
+};
+
+struct vm_value {
+  std::int32_t type = OP_TYPE_NULL;
+  union {
+    std::int32_t intValue = 0;
+    float floatValue;
+  };
+  // The previous frame base in a marker cell; the index cell of an array operand.
+  std::int32_t extra = 0;
+  // The text of OP_TYPE_STRING and OP_TYPE_HOST_CALL; meaningless for other tags.
+  std::string text;
+
+  static vm_value makeInt(std::int32_t v) {
+    vm_value r;
+    r.type = OP_TYPE_INT;
+    r.intValue = v;
+    return r;
+  }
+  static vm_value makeFloat(float v) {
+    vm_value r;
+    r.type = OP_TYPE_FLOAT;
+    r.floatValue = v;
+    return r;
+  }
+  static vm_value makeString(std::string_view v) {
+    vm_value r;
+    r.type = OP_TYPE_STRING;
+    r.text.assign(v);
+    return r;
+  }
+
+  // In-place stores that keep [extra]. A stored number releases an old text.
+  void setInt(std::int32_t v) {
+    if (type == OP_TYPE_STRING) releaseText();
+    type = OP_TYPE_INT;
+    intValue = v;
+  }
+  void setFloat(float v) {
+    if (type == OP_TYPE_STRING) releaseText();
+    type = OP_TYPE_FLOAT;
+    floatValue = v;
+  }
+  void setString(std::string v) {
+    type = OP_TYPE_STRING;
+    text = std::move(v);
+  }
+  // Copies tag, payload and text from [v] (not the extra word). Safe when
+  // [v] is this value.
+  void assignKeepExtra(const vm_value& v);
+  void clear() {
+    releaseText();
+    type = OP_TYPE_NULL;
+    intValue = 0;
+    extra = 0;
+  }
+
+  // Conversions. As integer: a float truncated (NaN 0, saturating), a string
+  // by the script's atoi, other tags 0. As float: an integer converted, a
+  // string by the script's atof, other tags 0.0. As text: decimal integer,
+  // "%f" float, a string's own text, "" for other tags ("no text").
+  std::int32_t asInt() const;
+  float asFloat() const;
+  std::string asText() const;
+  bool isNumber() const { return type == OP_TYPE_INT || type == OP_TYPE_FLOAT; }
+
+ private:
+  void releaseText() { std::string().swap(text); }
+};
