@@ -9,6 +9,9 @@
 #include "engine/hge.h"
 #include "engine/options.h"
 #include "engine/platform.h"
+#include "host/HostRegistration.h"
+#include "script/xHostAPIManager.h"
+#include "script/xScriptManager.h"
 
 HGE* hge = nullptr;
 std::uint32_t totalFrames = 0;
@@ -43,9 +46,25 @@ float slowRate(std::uint32_t total, std::uint32_t slow) {
   return float(double(total - slow) / double(total));
 }
 
+// DO NOT REORDER: a name that two groups register ends up with the later one.
+void RegisterHostAPIs() {
+  xHostAPIManager::getInstance();
+  // TODO(host groups): sprites first, then bullets, keys, fonts, geometry,
+  // sound, boss and player join at their places as they are built.
+  RegisterHostSystemAPIs();
+  RegisterHostScriptAPIs();
+  // TODO(menus): "bindScriptToMenuItem" is registered here last.
+}
+
 void GameStartUp() {
+  RegisterHostAPIs();
+  // TODO(fonts): the font manager is made here.
   xSystem::getInstance();
+  xSystem::getInstance()->GameStart();
+  // TODO(managers): sound, menus, score, sound effects, status fonts and the
+  // visual-novel player are made here, in that order.
   xSystem::getInstance()->setupTitleBackground();
+  // TODO(background, items): the interface frame image and the item manager.
   xLogFile::getInstance();
   WriteLog("Project Tazrel Log\n");
   WriteLog("Current Time: %s\n", GetCurrentTimeString().c_str());
@@ -55,7 +74,12 @@ bool FrameFunc() {
   // TODO(managers): input, text boxes, sound, menus, sprites, background and
   // floating texts step here, and each state's managers below, as they join.
   countFrame();
-  return xSystem::getInstance()->update();
+  xSystem* system = xSystem::getInstance();
+  if (system->getState() == STATE_STG) {
+    xScriptManager::getInstance()->callCurrUpdateFunc();
+  }
+  // TODO(timers): the timer manager steps here.
+  return system->update();
 }
 
 bool RenderFunc() {
@@ -90,9 +114,17 @@ bool RenderFunc() {
 }
 
 // TODO(subsystems): each scene draws its objects here as they are built.
-void renderSTGScene() {}
+void renderSTGScene() {
+  // TODO(text boxes, menus): drawn before the script's "Render".
+  xScriptManager::getInstance()->callCurrRenderFunc();
+}
 void renderAVGScene() {}
-void renderAVGInSTGScene() {}
+
+void renderAVGInSTGScene() {
+  // TODO(subsystems): the shooting scene's order, with the scene player
+  // drawn after the floating texts.
+  xScriptManager::getInstance()->callCurrRenderFunc();
+}
 
 int runGame(int argc, char** argv) {
   std::string error;

@@ -18,6 +18,9 @@ extern std::uint32_t slowFrames;
 // tail. argv goes to the engine layer. Returns the process exit status.
 int runGame(int argc, char** argv);
 
+// Registers the host-function groups in their fixed order (see
+// host/HostRegistration.h); the first step of start-up.
+void RegisterHostAPIs();
 void GameStartUp();
 bool FrameFunc();
 bool RenderFunc();

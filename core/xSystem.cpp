@@ -1,8 +1,11 @@
 // The game-state machine with its faded switches, and the configuration accessors.
 #include "core/xSystem.h"
 
+#include <cstdlib>
+
 #include "core/ResourcePath.h"
 #include "core/xLogFile.h"
+#include "script/xScriptManager.h"
 
 namespace {
 
@@ -131,9 +134,45 @@ void xSystem::transitionStep() {
 }
 
 void xSystem::setUpState(GameState newState) {
-  // TODO(subsystems): scenes, stage scripts, the ending and the managers they
-  // reset join this set-up as they are built.
+  // TODO(subsystems): scenes, the ending and the managers they reset join
+  // this set-up as they are built.
   if (newState == STATE_TITLE) setUpTitle();
+  if (newState == STATE_STG) setUpStage();
+}
+
+void xSystem::setUpStage() {
+  // TODO(stg managers): reset the player and the boss, clear enemies, sources,
+  // bullets, background covers, timers and items here, before the script.
+  if (scriptName.size() <= 3) return;
+  xScriptManager* scripts = xScriptManager::getInstance();
+  script::ThreadIndex thread = scripts->loadScript(activeScriptGroupID, scriptName);
+  scripts->setCurrFocusScript(activeScriptGroupID, thread);
+}
+
+void xSystem::GameStart() {
+  xScriptManager* scripts = xScriptManager::getInstance();
+  script::GroupId group = scripts->addScriptGroup();
+  mainScriptGroup = script::toInt(group);
+  if (group == script::kNoGroup) {
+    hge->System_Log("xSystem::GameStart(): Error Adding Script Group to Script Manager");
+    hge->System_Shutdown();
+    std::exit(EXIT_FAILURE);
+  }
+  std::string name = getIniString("System", "InitScript", "initialize.vkscript");
+  script::ThreadIndex thread = scripts->loadScript(group, name);
+  initScriptSlot = script::toInt(thread);
+  for (const char* function :
+       {"initSoundEffects", "initSystem", "initBullet", "initBackground", "initDifficulty", "init"}) {
+    scripts->callFunc(function, group, thread);
+  }
+}
+
+void xSystem::startNewGame() {
+  // TODO(sound manager): slide the music to volume 0 over 1 second first.
+  xScriptManager::getInstance()->callFunc("initScript", script::GroupId{mainScriptGroup},
+                                          script::ThreadIndex{initScriptSlot});
+  // TODO(stg managers): activate the enemy bullets, drop the spell-card
+  // background and reset the score manager's per-game values.
 }
 
 void xSystem::setUpTitle() {

@@ -35,6 +35,13 @@ class xSystem {
 
   // Start-up: the title state and its background.
   void setupTitleBackground();
+  // Start-up: makes the main script group, loads the start-up script
+  // ([System] InitScript) and runs its six set-up functions in order. Ends
+  // the process when the group cannot be made.
+  void GameStart();
+  // The difficulty page's confirm: the start-up script's "initScript" picks
+  // the first stage or scene.
+  void startNewGame();
 
   GameState getState() const { return state; }
   void setState(GameState s) { state = s; }
@@ -88,6 +95,7 @@ class xSystem {
   void transitionStep();
   void setUpState(GameState state);
   void setUpTitle();
+  void setUpStage();
   // Counts faded requests, so one made during a set-up is not lost.
   std::uint32_t fadeRequests_ = 0;
 };

@@ -6,5 +6,6 @@ cd "$(dirname "$0")/.."
 sh tools/build.sh -DVELMORA_TESTS=OFF -DVELMORA_BENCHMARKS=OFF
 mkdir -p build/run
 ln -sfn "$(pwd)/data" build/run/data
+ln -sfn "$(pwd)/data/initialize.vkscript" build/run/initialize.vkscript
 cd build/run
 exec ../core/velmora "$@"

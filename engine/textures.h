@@ -1,0 +1,54 @@
+// Texture storage shared by both backends: pixels in memory, handles never reused.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/hge.h"
+
+namespace engine {
+
+// One texture: straight-alpha 0xAARRGGBB pixels, row after row, pitch = width.
+struct Texture {
+  int width = 0;
+  int height = 0;
+  std::vector<DWORD> pixels;
+  bool locked = false;
+  bool lockedReadOnly = false;
+  // Set whenever the pixels change; the GL renderer re-uploads and clears it.
+  bool dirty = true;
+  // The renderer's own name for the texture (a GL texture name), 0 = none yet.
+  unsigned deviceName = 0;
+};
+
+// Handles come from one process-wide counter, so a handle freed (or left
+// over from an engine that was released) never names a newer texture.
+class TextureStore {
+ public:
+  HTEXTURE add(Texture texture);
+  // Null for 0, a freed or an unknown handle.
+  Texture* find(HTEXTURE handle);
+  // Moves the texture out into [removed]; false for 0 or an unknown handle.
+  bool remove(HTEXTURE handle, Texture& removed);
+  // Every live texture, for the renderer to release its device names.
+  template <typename Fn>
+  void forEach(Fn fn) {
+    for (auto& [handle, texture] : textures_) fn(texture);
+  }
+  void clear() { textures_.clear(); }
+
+ private:
+  std::unordered_map<HTEXTURE, Texture> textures_;
+};
+
+// Decodes a PNG file image into [out] at its exact size. False with
+// [error] set when the bytes are not a readable PNG.
+[[nodiscard]] bool decodePng(const unsigned char* data, size_t size, Texture& out, std::string& error);
+
+// Writes [pixels] (0xAARRGGBB, top row first) as a PNG file at the UTF-8 [path].
+[[nodiscard]] bool writePng(const std::string& path, int width, int height, const DWORD* pixels,
+                            std::string& error);
+
+}  // namespace engine

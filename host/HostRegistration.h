@@ -1,0 +1,13 @@
+// The host-function registration routines, one per group, called in order by RegisterHostAPIs.
+//
+// DO NOT REORDER the calls in RegisterHostAPIs: a name registered by two
+// groups ends up with the later one.
+#pragma once
+
+// The system group. TODO(system host functions): holds only the variable
+// store's four names until the rest of the group is built.
+void RegisterHostSystemAPIs();
+// The script-group functions; makes the scripts' own group
+// (activeScriptGroupID). TODO(script host functions): the nine names join
+// with their group; the group creation is already in place.
+void RegisterHostScriptAPIs();

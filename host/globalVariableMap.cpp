@@ -1,0 +1,49 @@
+// The global variable store and its host functions.
+#include "host/globalVariableMap.h"
+
+#include "host/HostCall.h"
+#include "script/number_text.h"
+
+using host::BadGroup;
+using host::HostCall;
+
+std::map<std::string, std::string> globalVariableMap;
+
+namespace {
+
+// The stored value of [key], nullptr when absent; never inserts.
+const std::string* lookUp(const std::string& key) {
+  auto found = globalVariableMap.find(key);
+  return found != globalVariableMap.end() ? &found->second : nullptr;
+}
+
+}  // namespace
+
+void host_StoreVariable(script::ThreadIndex thread, script::GroupId group) {
+  HostCall call(thread, group, 2);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  std::string value = call.stringArg(0);
+  std::string key = call.stringArg(1);
+  globalVariableMap[key] = std::move(value);
+}
+
+void host_GetVariableAsInt(script::ThreadIndex thread, script::GroupId group) {
+  HostCall call(thread, group, 1);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  const std::string* value = lookUp(call.stringArg(0));
+  call.returnInt(value != nullptr ? script::textToInt(*value) : 0);
+}
+
+void host_GetVariableAsFloat(script::ThreadIndex thread, script::GroupId group) {
+  HostCall call(thread, group, 1);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  const std::string* value = lookUp(call.stringArg(0));
+  call.returnFloat(value != nullptr ? script::textToFloat(*value) : 0.0f);
+}
+
+void host_GetVariableAsString(script::ThreadIndex thread, script::GroupId group) {
+  HostCall call(thread, group, 1);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  const std::string* value = lookUp(call.stringArg(0));
+  call.returnString(value != nullptr ? *value : std::string());
+}
