@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 
 namespace engine::sdl {
 namespace {
@@ -20,33 +21,55 @@ constexpr const char* kVertexShader = R"(#version 120
 attribute vec2 a_pos;
 attribute vec4 a_col;
 attribute vec2 a_uv;
+attribute float a_unit;
 uniform vec2 u_screen;
 varying vec4 v_col;
 varying vec2 v_uv;
+varying float v_unit;
 void main() {
   v_col = a_col.bgra;
   v_uv = a_uv;
+  v_unit = a_unit;
   gl_Position = vec4(a_pos.x * 2.0 / u_screen.x - 1.0, 1.0 - a_pos.y * 2.0 / u_screen.y, 0.0, 1.0);
 }
 )";
 
-// u_mode: 0 untextured (vertex colour), 1 texel * vertex, 2 texel + vertex.
-// Alpha is always texel alpha * vertex alpha.
-constexpr const char* kFragmentShader = R"(#version 120
-uniform sampler2D u_tex;
+// v_unit: -1 untextured (the vertex colour), else the texture unit. u_mode:
+// 1 texel * vertex, 2 texel + vertex (clamped). Alpha is always texel alpha
+// * vertex alpha. GLSL 1.20 indexes sampler arrays by constants only, hence
+// the chain of ifs (written by fragmentShader).
+constexpr const char* kFragmentHead = R"(#version 120
+uniform sampler2D u_tex[UNITS];
 uniform int u_mode;
 varying vec4 v_col;
 varying vec2 v_uv;
+varying float v_unit;
+vec4 texel() {
+)";
+
+constexpr const char* kFragmentTail = R"(}
 void main() {
-  if (u_mode == 0) {
+  if (v_unit < -0.5) {
     gl_FragColor = v_col;
     return;
   }
-  vec4 t = texture2D(u_tex, v_uv);
+  vec4 t = texel();
   vec3 rgb = u_mode == 2 ? min(t.rgb + v_col.rgb, vec3(1.0)) : t.rgb * v_col.rgb;
   gl_FragColor = vec4(rgb, t.a * v_col.a);
 }
 )";
+
+std::string fragmentShader(int units) {
+  std::string head = kFragmentHead;
+  head.replace(head.find("UNITS"), 5, std::to_string(units));
+  std::string chain;
+  for (int u = 0; u + 1 < units; ++u) {
+    chain += "  if (v_unit < " + std::to_string(u) + ".5) return texture2D(u_tex[" + std::to_string(u) +
+             "], v_uv);\n";
+  }
+  chain += "  return texture2D(u_tex[" + std::to_string(units - 1) + "], v_uv);\n";
+  return head + chain + kFragmentTail;
+}
 
 GLuint compile(GLenum kind, const char* source, std::string& error) {
   GLuint shader = glCreateShader(kind);
@@ -64,10 +87,11 @@ GLuint compile(GLenum kind, const char* source, std::string& error) {
   return shader;
 }
 
-GLuint link(std::string& error) {
+GLuint link(int units, std::string& error) {
   GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader, error);
   if (vs == 0) return 0;
-  GLuint fs = compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
+  std::string fragment = fragmentShader(units);
+  GLuint fs = compile(GL_FRAGMENT_SHADER, fragment.c_str(), error);
   if (fs == 0) {
     glDeleteShader(vs);
     return 0;
@@ -94,16 +118,23 @@ GLuint link(std::string& error) {
 
 bool GlRenderer::init(int width, int height, bool filter, std::string& error) {
   filter_ = filter;
-  program_ = link(error);
+  GLint units = 1;
+  glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
+  unitCount_ = std::clamp(static_cast<int>(units), 1, kMaxUnits);
+  program_ = link(unitCount_, error);
   if (program_ == 0) return false;
   glUseProgram(program_);
   glUniform2f(glGetUniformLocation(program_, "u_screen"), static_cast<float>(width),
               static_cast<float>(height));
-  glUniform1i(glGetUniformLocation(program_, "u_tex"), 0);
+  GLint samplers[kMaxUnits];
+  for (int u = 0; u < kMaxUnits; ++u) samplers[u] = u;
+  glUniform1iv(glGetUniformLocation(program_, "u_tex"), unitCount_, samplers);
   modeUniform_ = glGetUniformLocation(program_, "u_mode");
   posAttrib_ = glGetAttribLocation(program_, "a_pos");
   colAttrib_ = glGetAttribLocation(program_, "a_col");
   uvAttrib_ = glGetAttribLocation(program_, "a_uv");
+  unitAttrib_ = glGetAttribLocation(program_, "a_unit");
+  std::fill(std::begin(boundName_), std::end(boundName_), 0u);
 
   std::vector<GLuint> indices(static_cast<size_t>(kMaxQueuedQuads) * 6);
   for (GLuint q = 0; q < static_cast<GLuint>(kMaxQueuedQuads); ++q) {
@@ -115,7 +146,12 @@ bool GlRenderer::init(int width, int height, bool filter, std::string& error) {
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(GLuint), indices.data(), GL_STATIC_DRAW);
   staging_.reserve(static_cast<size_t>(kMaxQueuedQuads) * 4);
+  units_.reserve(static_cast<size_t>(kMaxQueuedQuads) * 4);
   commands_.reserve(1024);
+  glGenBuffers(1, &unitBuffer_);
+  glBindBuffer(GL_ARRAY_BUFFER, unitBuffer_);
+  glEnableVertexAttribArray(unitAttrib_);
+  glVertexAttribPointer(unitAttrib_, 1, GL_FLOAT, GL_FALSE, sizeof(float), nullptr);
   glGenBuffers(1, &vertexBuffer_);
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
 
@@ -147,12 +183,14 @@ bool GlRenderer::init(int width, int height, bool filter, std::string& error) {
 
 void GlRenderer::shutdown(TextureStore& textures) {
   staging_.clear();
+  units_.clear();
   commands_.clear();
   textures.forEach([this](Texture& t) { release(t); });
+  if (unitBuffer_) glDeleteBuffers(1, &unitBuffer_);
   if (vertexBuffer_) glDeleteBuffers(1, &vertexBuffer_);
   if (indexBuffer_) glDeleteBuffers(1, &indexBuffer_);
   if (program_) glDeleteProgram(program_);
-  vertexBuffer_ = indexBuffer_ = program_ = 0;
+  vertexBuffer_ = unitBuffer_ = indexBuffer_ = program_ = 0;
 }
 
 void GlRenderer::setViewport(int pixelWidth, int pixelHeight) {
@@ -203,6 +241,25 @@ void GlRenderer::setMode(int mode) {
   glUniform1i(modeUniform_, mode);
 }
 
+int GlRenderer::unitFor(Texture* texture, int blend) {
+  int key = blend & (BLEND_COLORADD | BLEND_ALPHABLEND);  // depth writes are ignored
+  int nextQuad = static_cast<int>(staging_.size() / 4);
+  if (commands_.empty() || commands_.back().blend != key) {
+    commands_.push_back(Command{key, nextQuad, 0, 0, {}});
+  }
+  if (texture == nullptr) return -1;
+  Command* c = &commands_.back();
+  for (int u = 0; u < c->textureCount; ++u) {
+    if (c->textures[u] == texture) return u;
+  }
+  if (c->textureCount == unitCount_) {
+    commands_.push_back(Command{key, nextQuad, 0, 0, {}});
+    c = &commands_.back();
+  }
+  c->textures[c->textureCount] = texture;
+  return c->textureCount++;
+}
+
 void GlRenderer::draw(Texture* texture, int blend, const hgeVertex* vertices, int quads) {
   while (quads > 0) {
     int room = kMaxQueuedQuads - static_cast<int>(staging_.size() / 4);
@@ -211,9 +268,10 @@ void GlRenderer::draw(Texture* texture, int blend, const hgeVertex* vertices, in
       continue;
     }
     int n = std::min(room, quads);
-    int first = static_cast<int>(staging_.size() / 4);
+    float unit = static_cast<float>(unitFor(texture, blend));
     staging_.insert(staging_.end(), vertices, vertices + static_cast<size_t>(n) * 4);
-    commands_.push_back(Command{texture, blend, first, n});
+    units_.insert(units_.end(), static_cast<size_t>(n) * 4, unit);
+    commands_.back().quads += n;
     vertices += static_cast<size_t>(n) * 4;
     quads -= n;
   }
@@ -221,21 +279,31 @@ void GlRenderer::draw(Texture* texture, int blend, const hgeVertex* vertices, in
 
 void GlRenderer::flush() {
   if (commands_.empty()) return;
-  // Orphaning the buffer each time lets the driver keep drawing the last one.
+  // Orphaning the buffers each time lets the driver keep drawing the last ones.
+  glBindBuffer(GL_ARRAY_BUFFER, unitBuffer_);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(units_.size() * sizeof(float)), units_.data(),
+               GL_STREAM_DRAW);
+  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(staging_.size() * sizeof(hgeVertex)),
                staging_.data(), GL_STREAM_DRAW);
   for (const Command& c : commands_) {
+    if (c.quads == 0) continue;
     setBlend(c.blend);
-    if (c.texture != nullptr) {
-      bindTexture(c.texture);
-      setMode((c.blend & BLEND_COLORADD) ? 2 : 1);
-    } else {
-      setMode(0);
+    setMode((c.blend & BLEND_COLORADD) ? 2 : 1);
+    for (int u = 0; u < c.textureCount; ++u) {
+      Texture* t = c.textures[u];
+      if (t->deviceName != 0 && !t->dirty && boundName_[u] == t->deviceName) continue;
+      glActiveTexture(GL_TEXTURE0 + u);
+      bindTexture(t);
+      boundName_[u] = t->deviceName;
     }
-    glDrawRangeElements(GL_TRIANGLES, c.firstQuad * 4, (c.firstQuad + c.quads) * 4 - 1, c.quads * 6, GL_UNSIGNED_INT,
-                   reinterpret_cast<const void*>(static_cast<size_t>(c.firstQuad) * 6 * sizeof(GLuint)));
+    glDrawRangeElements(GL_TRIANGLES, c.firstQuad * 4, (c.firstQuad + c.quads) * 4 - 1, c.quads * 6,
+                        GL_UNSIGNED_INT,
+                        reinterpret_cast<const void*>(static_cast<size_t>(c.firstQuad) * 6 * sizeof(GLuint)));
   }
+  glActiveTexture(GL_TEXTURE0);
   staging_.clear();
+  units_.clear();
   commands_.clear();
 }
 
@@ -243,6 +311,9 @@ void GlRenderer::release(Texture& texture) {
   if (texture.deviceName == 0) return;
   flush();  // queued draws may use it
   GLuint name = texture.deviceName;
+  for (unsigned& bound : boundName_) {
+    if (bound == name) bound = 0;  // GL may hand the name out again
+  }
   glDeleteTextures(1, &name);
   texture.deviceName = 0;
   texture.dirty = true;

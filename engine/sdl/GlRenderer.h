@@ -11,6 +11,10 @@ namespace engine::sdl {
 
 // Needs a current GL context for its whole life. Coordinates are the
 // game's screen: [width] x [height], origin top-left, y down.
+//
+// Draw calls are what a GL driver charges for, so consecutive batches with
+// the same blend share one draw even when their textures differ: each
+// texture gets a texture unit and every vertex carries its unit number.
 class GlRenderer {
  public:
   [[nodiscard]] bool init(int width, int height, bool filter, std::string& error);
@@ -30,28 +34,41 @@ class GlRenderer {
   void readPixels(std::vector<DWORD>& out, int& width, int& height);
 
  private:
-  // One queued draw: quads [firstQuad, firstQuad + quads) of the staging buffer.
+  // At most this many textures per draw (fewer if the driver has fewer
+  // units); the fragment shader has one sampler per unit.
+  static constexpr int kMaxUnits = 8;
+
+  // One queued draw: quads [firstQuad, firstQuad + quads) of the staging
+  // buffer, with up to kMaxUnits textures and one blend.
   struct Command {
-    Texture* texture;
     int blend;
     int firstQuad;
     int quads;
+    int textureCount;
+    Texture* textures[kMaxUnits];
   };
 
+  // The unit of [texture] in the last command, adding it or starting a new
+  // command as needed; -1 for untextured quads.
+  int unitFor(Texture* texture, int blend);
   void bindTexture(Texture* texture);
   void setBlend(int blend);
   void setMode(int mode);
 
   // Capacity kept across frames: no allocation per quad once warm.
   std::vector<hgeVertex> staging_;
+  std::vector<float> units_;  // one texture unit number per staged vertex
   std::vector<Command> commands_;
   int currentMode_ = -1;
+  int unitCount_ = 1;
+  unsigned boundName_[kMaxUnits] = {};  // GL texture name on each unit
 
   unsigned program_ = 0;
   unsigned vertexBuffer_ = 0;
+  unsigned unitBuffer_ = 0;
   unsigned indexBuffer_ = 0;
   int modeUniform_ = -1;
-  int posAttrib_ = -1, colAttrib_ = -1, uvAttrib_ = -1;
+  int posAttrib_ = -1, colAttrib_ = -1, uvAttrib_ = -1, unitAttrib_ = -1;
   int pixelWidth_ = 0, pixelHeight_ = 0;
   bool filter_ = true;
   int currentBlend_ = -1;

