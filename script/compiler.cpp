@@ -12,6 +12,14 @@
 using script::CompileDiagnostic;
 using script::DiagnosticKind;
 
+namespace {
+
+// Lexer errors after this many in one compilation are not reported: each one
+// would be another error box, and garbage input can hold thousands.
+constexpr std::size_t kMaxLexerErrors = 100;
+
+}  // namespace
+
 namespace script {
 
 namespace {
@@ -149,7 +157,9 @@ bool xScriptCompiler::compile() {
   state_->temp2 = tables.addSymbol("_T2", 1, script::kGlobalScope, script::SymbolKind::Variable);
   script::removeComments(state_->lines);
   state_->optimise = optimise_;
-  state_->lexer.setErrorHandler([this](char c, int line, const std::string& text) {
+  std::size_t lexerErrors = 0;
+  state_->lexer.setErrorHandler([this, lexerErrors](char c, int line, const std::string& text) mutable {
+    if (++lexerErrors > kMaxLexerErrors) return;
     CompileDiagnostic d;
     d.kind = DiagnosticKind::Lexer;
     d.character = c;

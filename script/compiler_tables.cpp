@@ -80,6 +80,10 @@ const SymbolRecord* CompilerTables::findSymbol(std::string_view name, std::int32
   return nullptr;
 }
 
+bool CompilerTables::nameUsed(std::string_view name) const {
+  return symbolsByName_.count(lowerKey(name)) != 0;
+}
+
 std::int32_t CompilerTables::addSymbol(std::string_view name, std::int32_t size,
                                        std::int32_t scope, SymbolKind kind) {
   if (findSymbol(name, scope)) return -1;
@@ -216,10 +220,9 @@ std::int32_t CompilerTables::memberOffset(const StructRecord& record, std::strin
 std::int32_t CompilerTables::addInstruction(std::int32_t function, Op op) {
   FunctionRecord* record = functionAt(function);
   if (!record) return -1;
-  ICodeNode node;
+  ICodeNode& node = record->code.emplace_back();
   node.kind = NodeKind::Instruction;
   node.opcode = std::int32_t(op);
-  record->code.push_back(std::move(node));
   return std::int32_t(record->code.size() - 1);
 }
 

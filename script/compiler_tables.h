@@ -159,6 +159,8 @@ class CompilerTables {
   const SymbolRecord* findSymbol(std::string_view name, std::int32_t scope) const;
   std::int32_t addSymbol(std::string_view name, std::int32_t size, std::int32_t scope,
                          SymbolKind kind);
+  // Whether any symbol of any scope has [name] (without regard to case).
+  bool nameUsed(std::string_view name) const;
   // Adds without the visibility check (parameters are always listed).
   std::int32_t appendSymbol(std::string_view name, std::int32_t size, std::int32_t scope,
                             SymbolKind kind);

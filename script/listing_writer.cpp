@@ -1,7 +1,7 @@
 // The listing writer: tables and intermediate code to the assembler's listing text.
 #include "script/listing_writer.h"
 
-#include <cstring>
+#include <vector>
 
 #include "script/number_text.h"
 
@@ -18,6 +18,8 @@ class ListingWriter {
 
   std::string write(const ListingHeader& header) {
     out_.reserve(64 * 1024);
+    scopes_.resize(t_.functions().size() + 1);
+    for (const SymbolRecord& symbol : t_.symbols()) scopes_[std::size_t(symbol.scope + 1)].push_back(&symbol);
     put("; ", header.outputName, "\n\n");
     put("; Source File: ", header.sourceName, "\n");
     put(kBanner);
@@ -70,12 +72,12 @@ class ListingWriter {
   // the group wrote anything. [tabs] is 1 for globals, 2 in a function.
   void symbols(std::int32_t scope, SymbolKind kind, int tabs) {
     bool wrote = false;
-    for (const SymbolRecord& symbol : t_.symbols()) {
-      if (symbol.scope != scope || symbol.kind != kind) continue;
+    for (const SymbolRecord* symbol : scopes_[std::size_t(scope + 1)]) {
+      if (symbol->kind != kind) continue;
       out_.append(std::size_t(tabs), '\t');
       out_ += kind == SymbolKind::Parameter ? "Param " : "Var ";
-      out_ += symbol.name;
-      if (symbol.size > 1) put("[ ", intToText(symbol.size), " ]");
+      out_ += symbol->name;
+      if (symbol->size > 1) put("[ ", intToText(symbol->size), " ]");
       out_ += "\n";
       wrote = true;
     }
@@ -149,6 +151,8 @@ class ListingWriter {
   const xCompilerState& s_;
   const CompilerTables& t_;
   std::string out_;
+  // Symbols by owner in table order: globals first, then function by function.
+  std::vector<std::vector<const SymbolRecord*>> scopes_;
 };
 
 }  // namespace

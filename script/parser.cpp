@@ -112,8 +112,7 @@ void Parser::parseVar() {
     if (size < 1) error("Integer expected");
     expect(TokenKind::CloseBracket, "] expected");
   }
-  std::int32_t index = t_.addSymbol(name, size, s_.currentFunction, SymbolKind::Variable);
-  if (index < 0) error("Identifier redefinition");
+  std::int32_t index = declareSymbol(name, size, SymbolKind::Variable);
   if (lex_.peekChar() == '=') {
     if (next() == TokenKind::Operator && lex_.operatorIndex() == kOpAssign) {
       if (s_.currentFunction >= 0) {
@@ -169,6 +168,15 @@ void Parser::parseFunc() {
   expect(TokenKind::OpenBrace, "{ expected");
   parseBlock();
   s_.currentFunction = -1;
+}
+
+// A global may not take a name that a local already has: the listing puts
+// globals first, and the assembler would bind the local's uses to the global.
+std::int32_t Parser::declareSymbol(std::string_view name, std::int32_t size, SymbolKind kind) {
+  if (s_.currentFunction < 0 && t_.nameUsed(name)) error("Identifier redefinition");
+  std::int32_t index = t_.addSymbol(name, size, s_.currentFunction, kind);
+  if (index < 0) error("Identifier redefinition");
+  return index;
 }
 
 // Parameters are listed last-first, each one even when a global of that name

@@ -32,6 +32,7 @@ class Parser {
   void parseHost();
   void parseFunc();
   void parseFuncParameters(std::int32_t function, bool isMain);
+  std::int32_t declareSymbol(std::string_view name, std::int32_t size, SymbolKind kind);
   void parseIf();
   void loopCondition(std::int32_t endLabel);
   void parseWhile();

@@ -7,6 +7,10 @@ namespace script {
 
 namespace {
 
+// A substitution never makes a line longer than this: string values can hold
+// the names of other defines, so each define could multiply the text.
+constexpr std::size_t kMaxSubstitutedLine = 64 * 1024;
+
 bool isIdentChar(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
@@ -33,7 +37,8 @@ void Parser::parseDefine() {
 
 // Replaces every whole-word [name] in the lines that hold no "#define",
 // including lines already parsed. The search resumes after each inserted
-// text, so a value that contains the name cannot loop.
+// text, so a value that contains the name cannot loop, and a line stops
+// growing at kMaxSubstitutedLine.
 void Parser::substituteDefine(const std::string& name, const std::string& value) {
   for (std::string& line : s_.lines) {
     if (line.find("#define") != std::string::npos) continue;
@@ -46,6 +51,7 @@ void Parser::substituteDefine(const std::string& name, const std::string& value)
         ++pos;
         continue;
       }
+      if (line.size() - name.size() + value.size() > kMaxSubstitutedLine) break;
       line.replace(pos, name.size(), value);
       pos += value.size();
     }
@@ -91,8 +97,7 @@ void Parser::parseStructVariable(const StructRecord& record) {
   std::string typeName = record.name;
   std::int32_t size = record.totalSize;
   if (next() != TokenKind::Identifier) error("Identifier expected");
-  std::int32_t index = t_.addSymbol(lex_.text(), size, s_.currentFunction, SymbolKind::StructVariable);
-  if (index < 0) error("Identifier redefinition");
+  std::int32_t index = declareSymbol(lex_.text(), size, SymbolKind::StructVariable);
   t_.symbolAt(index)->structType = typeName;
   expect(TokenKind::Semicolon, "; expected");
 }

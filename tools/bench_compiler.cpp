@@ -14,20 +14,23 @@ constexpr int kTargetLines = 5000;
 
 // One function of about a dozen lines using most statement kinds.
 std::string functionSource(int n) {
-  std::string f = "f" + std::to_string(n);
-  std::string call = n > 0 ? "f" + std::to_string(n - 1) + "(a, 2)" : "htAdd(a, b)";
-  return "func " + f + "(a, b) {\n"
-         "\tvar l; var k; var arr[8]; P p;\n"
-         "\tl = a * b + K - (a - b) / 2; // mixed arithmetic\n"
-         "\tfor (k = 0; k < 4; k += 1) { arr[k] = k * l; }\n"
-         "\tif (l > 10 && a < b) { l = l + arr[2]; } else { l = " + call + "; }\n"
-         "\twhile (l < 100 || l == 200) { l += 7; }\n"
-         "\tp.x = l; p.y = p.x * 2;\n"
-         "\tg" + std::to_string(n % 50) + " = \"v\" $ p.y;\n"
-         "\tprint(\"value %i of %i\", l, k);\n"
-         "\tk = sqrt(l) + randomInt(1, 6);\n"
-         "\treturn l + k;\n"
-         "}\n";
+  const std::string index = std::to_string(n);
+  std::string call = "htAdd(a, b)";
+  if (n > 0) call = std::string("f").append(std::to_string(n - 1)).append("(a, 2)");
+  std::string f;
+  f.append("func f").append(index).append("(a, b) {\n");
+  f.append("\tvar l; var k; var arr[8]; P p;\n");
+  f.append("\tl = a * b + K - (a - b) / 2; // mixed arithmetic\n");
+  f.append("\tfor (k = 0; k < 4; k += 1) { arr[k] = k * l; }\n");
+  f.append("\tif (l > 10 && a < b) { l = l + arr[2]; } else { l = ").append(call).append("; }\n");
+  f.append("\twhile (l < 100 || l == 200) { l += 7; }\n");
+  f.append("\tp.x = l; p.y = p.x * 2;\n");
+  f.append("\tg").append(std::to_string(n % 50)).append(" = \"v\" $ p.y;\n");
+  f.append("\tprint(\"value %i of %i\", l, k);\n");
+  f.append("\tk = sqrt(l) + randomInt(1, 6);\n");
+  f.append("\treturn l + k;\n");
+  f.append("}\n");
+  return f;
 }
 
 std::string generateScript() {

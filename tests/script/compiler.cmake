@@ -3,6 +3,7 @@ velmora_test(compiler_tests
   script/compiler_harness.cpp
   script/compiler_driver_test.cpp
   script/compiler_errors_test.cpp
+  script/compiler_files_test.cpp
   script/compiler_lexer_test.cpp
   script/compiler_listing_test.cpp
   script/compiler_random_test.cpp

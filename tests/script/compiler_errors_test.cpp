@@ -29,6 +29,8 @@ const ErrorCase kErrors[] = {
     {"var x;\nvar a[3;", "] expected", 1},
     {"var x;\nvar X;", "Identifier redefinition", 1},
     {"var x;\nfunc f(p, P) { }", "Identifier redefinition", 1},
+    {"func f() { var l; }\nvar L;", "Identifier redefinition", 1},
+    {"func f(p) { }\nvar p;", "Identifier redefinition", 1},
     {"func f() {\n  var l = 1 < 2;\n}", "; expected", 1},
     {"host h();\nhost H();", "HostAPI redefinition", 1},
     {"var x;\nhost h;", "( expected", 1},

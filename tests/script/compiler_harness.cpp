@@ -22,7 +22,7 @@ void hostName(script::ThreadIndex thread, script::GroupId) { gGroup->returnStrin
 void hostAdd(script::ThreadIndex thread, script::GroupId) {
   std::int32_t b = gGroup->getParamAsInt(thread, 0);
   std::int32_t a = gGroup->getParamAsInt(thread, 1);
-  gGroup->returnIntFromHost(thread, 2, a + b);
+  gGroup->returnIntFromHost(thread, 2, std::int32_t(std::uint32_t(a) + std::uint32_t(b)));
 }
 void hostEcho(script::ThreadIndex thread, script::GroupId) {
   std::string text = gGroup->getParamAsString(thread, 0);
@@ -115,7 +115,7 @@ bool Runner::run(const std::string& source, bool optimise, const std::string& fu
   return true;
 }
 
-std::string Runner::global(const std::string& name) const {
+std::string Runner::global(const std::string& name, int index) const {
   // Globals take cells in listing order: variables first, then struct variables.
   int cell = 0;
   std::vector<const script::SymbolRecord*> order;
@@ -127,7 +127,7 @@ std::string Runner::global(const std::string& name) const {
   for (const script::SymbolRecord* symbolPtr : order) {
     const script::SymbolRecord& symbol = *symbolPtr;
     if (symbol.name == name) {
-      const vm_value& value = group_->getThread(thread_)->cellAt(cell);
+      const vm_value& value = group_->getThread(thread_)->cellAt(cell + index);
       switch (value.type) {
         case OP_TYPE_INT: return "i:" + script::intToText(value.intValue);
         case OP_TYPE_FLOAT: {

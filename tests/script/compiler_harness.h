@@ -39,8 +39,8 @@ class Runner {
   // Compiles, assembles, loads and calls [function]; false (with a test
   // failure) when any step fails.
   bool run(const std::string& source, bool optimise, const std::string& function = "_MAIN");
-  // The value of global [name] as text: "i:5", "f:2.5" (nine digits), "s:abc", "null".
-  std::string global(const std::string& name) const;
+  // The value of global [name] (cell [index] of an array or struct) as text: "i:5", "f:2.5" (nine digits), "s:abc", "null".
+  std::string global(const std::string& name, int index = 0) const;
   const std::string& listing() const { return compiled_.listing; }
 
  private:
