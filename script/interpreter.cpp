@@ -1,4 +1,5 @@
 // The script interpreter: one dispatch loop over the instruction table.
+#include <bit>
 #include <climits>
 #include <cmath>
 
@@ -34,7 +35,11 @@ inline std::int32_t wrapMul(std::int32_t a, std::int32_t b) {
 // destinations of other tags are left unchanged.
 template <class IntOp, class FloatOp>
 inline void mixedArith(vm_value& d, const vm_value& s, IntOp intOp, FloatOp floatOp) {
-  if (d.type == OP_TYPE_INT) {
+  if ((d.type | s.type) == OP_TYPE_INT) {  // both integers, the common case
+    d.intValue = intOp(d.intValue, s.intValue);
+  } else if (d.type == OP_TYPE_FLOAT && s.type == OP_TYPE_FLOAT) {
+    d.floatValue = floatOp(d.floatValue, s.floatValue);
+  } else if (d.type == OP_TYPE_INT) {
     if (s.type == OP_TYPE_FLOAT) {
       d.setFloat(floatOp(static_cast<float>(d.intValue), s.floatValue));
     } else {
@@ -43,6 +48,35 @@ inline void mixedArith(vm_value& d, const vm_value& s, IntOp intOp, FloatOp floa
   } else if (d.type == OP_TYPE_FLOAT) {
     d.floatValue = floatOp(d.floatValue, toFloat(s));
   }
+}
+
+// "mov d, a" then "op d, b" (op: add, sub, mul, div) in one step, when d
+// holds no text and a and b are both integers or both floats: the result's
+// tag and payload bits, which replace d's; false otherwise. b is read after
+// the mov, so b being d reads a.
+inline bool movThenArith(Op op, const vm_value& d, const vm_value& a, const vm_value& b, std::int32_t& type,
+                         std::int32_t& bits) {
+  if (vm_value::holdsText(d.type)) return false;
+  const vm_value& s = &b == &d ? a : b;
+  if ((a.type | s.type) == OP_TYPE_INT) {
+    if (op == Op::DIV) {
+      type = OP_TYPE_FLOAT;
+      bits = std::bit_cast<std::int32_t>(static_cast<float>(a.intValue) / static_cast<float>(s.intValue));
+    } else {
+      type = OP_TYPE_INT;
+      bits = op == Op::ADD   ? wrapAdd(a.intValue, s.intValue)
+             : op == Op::SUB ? wrapSub(a.intValue, s.intValue)
+                             : wrapMul(a.intValue, s.intValue);
+    }
+    return true;
+  }
+  if (a.type == OP_TYPE_FLOAT && s.type == OP_TYPE_FLOAT) {
+    float x = a.floatValue, y = s.floatValue;
+    type = OP_TYPE_FLOAT;
+    bits = std::bit_cast<std::int32_t>(op == Op::ADD ? x + y : op == Op::SUB ? x - y : op == Op::MUL ? x * y : x / y);
+    return true;
+  }
+  return false;
 }
 
 void doDiv(vm_value& d, const vm_value& s) {
@@ -70,6 +104,22 @@ void doExp(vm_value& d, const vm_value& s) {
   } else if (d.type == OP_TYPE_FLOAT) {
     d.floatValue = std::pow(d.floatValue, toFloat(s));
   }
+}
+
+// inc and dec: integers wrap, floats step by 1.0, other tags stay.
+inline void step(vm_value& d, std::int32_t by) {
+  if (d.type == OP_TYPE_INT) d.intValue = wrapAdd(d.intValue, by);
+  else if (d.type == OP_TYPE_FLOAT) d.floatValue += static_cast<float>(by);
+}
+
+// and, or, xor, shl, shr act on integer destinations only.
+void bitwise(Op op, vm_value& d, std::int32_t s) {
+  if (d.type != OP_TYPE_INT) return;
+  if (op == Op::AND) d.intValue &= s;
+  else if (op == Op::OR) d.intValue |= s;
+  else if (op == Op::XOR) d.intValue ^= s;
+  else if (op == Op::SHL) d.intValue = static_cast<std::int32_t>(static_cast<std::uint32_t>(d.intValue) << (s & 31));
+  else d.intValue >>= (s & 31);
 }
 
 float degreesToRadians(float degrees) { return static_cast<float>(degrees / 180.0 * kPi); }
@@ -157,56 +207,89 @@ bool jumpTaken(Op op, const vm_value& a, const vm_value& b) {
   }
 }
 
-// A jump to its own index goes on with the next instruction.
-inline std::int32_t jumpTarget(const vm_value& label, std::int32_t ip) {
-  return label.intValue == ip ? ip + 1 : label.intValue;
-}
 
 }  // namespace
 
-std::int64_t vm_script::arrayCell(const vm_value& op) {
-  std::int64_t indexCell = op.extra < 0 ? std::int64_t{base_} + op.extra : op.extra;
-  const vm_value& holder = static_cast<std::uint64_t>(indexCell) < stack_.size()
-                               ? stack_[static_cast<std::size_t>(indexCell)]
-                               : stack_[0];
+namespace {
+
+// The stack cell an array operand names (before the range check).
+std::int64_t arrayCell(const vm_value* cells, std::uint64_t size, std::int64_t base, const vm_value& op) {
+  std::int64_t indexCell = op.extra < 0 ? base + op.extra : op.extra;
+  const vm_value& holder = static_cast<std::uint64_t>(indexCell) < size ? cells[indexCell] : cells[0];
   std::int64_t index = toInt(holder);
   std::int64_t arrayBase = op.intValue;
   // Arrays at 1 or above grow upward, the others downward.
   std::int64_t relative = arrayBase >= 1 ? arrayBase + index : arrayBase - index;
-  return arrayBase < 0 ? std::int64_t{base_} + relative : relative;
+  return arrayBase < 0 ? base + relative : relative;
 }
 
+// The cell a plain variable operand names: negative indices count from the frame base.
+inline std::int64_t variableCell(std::int64_t base, std::int32_t index) {
+  return index + (index < 0 ? base : 0);
+}
+
+}  // namespace
+
 // Reads outside the stack read cell 0.
-inline const vm_value* vm_script::readRef(const vm_value& op) {
+// Tests in order of frequency: variables, constants, _RETVAL, array elements.
+[[gnu::always_inline]] inline const vm_value* vm_script::readRef(const StackView& view, const vm_value& op) {
   std::int64_t cell;
-  switch (op.type) {
-    case OP_TYPE_STACK_INDEX:
-      cell = op.intValue < 0 ? std::int64_t{base_} + op.intValue : op.intValue;
-      break;
-    case OP_TYPE_ARRAY_INDEX: cell = arrayCell(op); break;
-    case OP_TYPE_RETVAL: return &retval_;
-    default: return &op;
+  if (op.type == OP_TYPE_STACK_INDEX) [[likely]] {
+    cell = variableCell(view.base, op.intValue);
+  } else if (op.type < OP_TYPE_STACK_INDEX) {
+    return &op;  // a constant
+  } else if (op.type == OP_TYPE_RETVAL) {
+    return &retval_;
+  } else if (op.type == OP_TYPE_ARRAY_INDEX) {
+    cell = arrayCell(view.cells, view.size, view.base, op);
+  } else {
+    return &op;
   }
-  return static_cast<std::uint64_t>(cell) < stack_.size() ? &stack_[static_cast<std::size_t>(cell)]
-                                                           : &stack_[0];
+  return static_cast<std::uint64_t>(cell) < view.size ? &view.cells[cell] : &view.cells[0];
 }
 
 // Writes outside the stack go to a scratch copy of cell 0 and are dropped.
-inline vm_value* vm_script::writeRef(const vm_value& op) {
+[[gnu::always_inline]] inline vm_value* vm_script::writeRef(const StackView& view, const vm_value& op) {
   std::int64_t cell;
-  switch (op.type) {
-    case OP_TYPE_STACK_INDEX:
-      cell = op.intValue < 0 ? std::int64_t{base_} + op.intValue : op.intValue;
-      break;
-    case OP_TYPE_ARRAY_INDEX: cell = arrayCell(op); break;
-    case OP_TYPE_RETVAL: return &retval_;
-    default: cell = -1; break;  // the loader admits no other destination
+  if (op.type == OP_TYPE_STACK_INDEX) [[likely]] {
+    cell = variableCell(view.base, op.intValue);
+  } else if (op.type == OP_TYPE_RETVAL) {
+    return &retval_;
+  } else if (op.type == OP_TYPE_ARRAY_INDEX) {
+    cell = arrayCell(view.cells, view.size, view.base, op);
+  } else {
+    cell = -1;  // the loader admits no other destination
   }
-  if (static_cast<std::uint64_t>(cell) < stack_.size()) return &stack_[static_cast<std::size_t>(cell)];
-  WriteLog("vm_script: write to stack index %lld outside the stack dropped",
-           static_cast<long long>(cell));
+  if (static_cast<std::uint64_t>(cell) < view.size) [[likely]] return &view.cells[cell];
+  return droppedWrite(cell);
+}
+
+// Kept out of the loop: only a faulty index gets here.
+[[gnu::noinline, gnu::cold]] vm_value* vm_script::droppedWrite(std::int64_t cell) {
+  WriteLog("vm_script: write to stack index %lld outside the stack dropped", static_cast<long long>(cell));
   scratch_ = stack_[0];
   return &scratch_;
+}
+
+bool vm_script::frameFits(const vm_func& f, std::int64_t extraCells) const {
+  return std::int64_t{top_} + extraCells + f.localSize + 2 <= static_cast<std::int64_t>(stack_.size());
+}
+
+// Defined here so the loop's calls inline it.
+void vm_script::pushFrame(int func, std::int32_t returnIp, bool host, std::int32_t topAfter) {
+  const vm_func& f = funcs_[static_cast<std::size_t>(func)];
+  frames_.push_back(CallRecord{func, returnIp, base_, topAfter, host});
+  // Marker cells keep the documented layout; nothing reads them back.
+  vm_value& returnMarker = stack_[static_cast<std::size_t>(top_)];
+  returnMarker.clear();
+  returnMarker.intValue = returnIp;
+  top_ += f.localSize + 2;
+  vm_value& funcMarker = stack_[static_cast<std::size_t>(top_ - 1)];
+  funcMarker.clear();
+  funcMarker.type = host ? OP_TYPE_HOST_FRAME : OP_TYPE_NULL;
+  funcMarker.intValue = func;
+  funcMarker.extra = base_;
+  base_ = top_;
 }
 
 bool vm_script::callHost(vm_instr& instr) {
@@ -242,120 +325,169 @@ void vm_script::pauseFor(std::int32_t ms) {
 }
 
 // The dispatch loop. Over 60 lines because it is the one switch over all
-// opcodes; slow paths live in the helpers above.
+// opcodes; slow paths live in the helpers above. The code and the stack stay
+// where they are during a call (loads and releases wait for it to end), so
+// their addresses are held in locals; the frame base is refreshed whenever a
+// frame changes or the host has run.
+// The end marker is a case of its own, beyond the instruction set.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wswitch"
 vm_script::RunResult vm_script::run(std::size_t depth) {
-  const std::int32_t count = static_cast<std::int32_t>(instrs_.size());
-  std::int32_t ip = ip_;
+  vm_instr* const code = instrs_.data();
+  StackView view{stack_.data(), stack_.size(), base_};
+  vm_instr* pc = code + ip_;
+  // The operands of the instruction at pc: fixed addresses first.
+  // A frame-relative cell: base - n never reaches the top of the stack, as
+  // the base is at most the stack size; below cell 0 takes the slow path.
+#define FRAME_CELL(k) (pc->relative[k] != 0 && view.base + pc->relative[k] >= 0)
+#define READ(k)                                                            \
+  (pc->fixed[k] != nullptr ? pc->fixed[k]                                  \
+   : FRAME_CELL(k)         ? view.cells + (view.base + pc->relative[k])    \
+                           : readRef(view, ops[k]))
+#define WRITE(k)                                                           \
+  (pc->fixed[k] != nullptr ? pc->fixed[k]                                  \
+   : FRAME_CELL(k)         ? view.cells + (view.base + pc->relative[k])    \
+                           : writeRef(view, ops[k]))
+  static_assert(kEndOfCode == script::kOpCount);
   for (;;) {
-    if (static_cast<std::uint32_t>(ip) >= static_cast<std::uint32_t>(count)) {
-      WriteLog("vm_script::callFunc: instruction index %d outside the code, call ended", ip);
-      unwindTo(depth);
-      return RunResult::Aborted;
-    }
-    vm_instr& instr = instrs_[static_cast<std::size_t>(ip)];
-    const vm_value* ops = instr.operands;
-    const Op op = static_cast<Op>(instr.opcode);
-    std::int32_t next = ip + 1;
+    const vm_value* ops = pc->operands;
+    const Op op = static_cast<Op>(pc->opcode);
+    vm_instr* next = pc->fallTo;
     switch (op) {
-      case Op::MOV: writeRef(ops[0])->assignKeepExtra(*readRef(ops[1])); break;
-      case Op::ADD: mixedArith(*writeRef(ops[0]), *readRef(ops[1]), wrapAdd, [](float a, float b) { return a + b; }); break;
-      case Op::SUB: mixedArith(*writeRef(ops[0]), *readRef(ops[1]), wrapSub, [](float a, float b) { return a - b; }); break;
-      case Op::MUL: mixedArith(*writeRef(ops[0]), *readRef(ops[1]), wrapMul, [](float a, float b) { return a * b; }); break;
-      case Op::DIV: doDiv(*writeRef(ops[0]), *readRef(ops[1])); break;
-      case Op::MOD: doMod(*writeRef(ops[0]), *readRef(ops[1])); break;
-      case Op::EXP: doExp(*writeRef(ops[0]), *readRef(ops[1])); break;
+      case Op::MOV: WRITE(0)->assignKeepExtra(*READ(1)); break;
+      case static_cast<Op>(kMovThenArith): {
+        // Both at once when they act on plain numbers of one kind; otherwise
+        // the mov alone, and the arithmetic runs as the next instruction.
+        vm_instr* second = pc + 1;
+        vm_value* d = fastRef(view, *pc, 0);
+        const vm_value* a = fastRef(view, *pc, 1);
+        const vm_value* b = fastRef(view, *second, 1);
+        std::int32_t type, bits;
+        if (d != nullptr && a != nullptr && b != nullptr &&
+            movThenArith(static_cast<Op>(second->opcode), *d, *a, *b, type, bits)) {
+          d->type = type;
+          d->intValue = bits;
+          next = second->fallTo;
+          // "mov X, D" after them: stored from the same result.
+          vm_value* x = pc->storeAfter ? fastRef(view, *(second + 1), 0) : nullptr;
+          if (x != nullptr && !vm_value::holdsText(x->type)) {
+            x->type = type;
+            x->intValue = bits;
+            next = (second + 1)->fallTo;
+          }
+        } else {
+          WRITE(0)->assignKeepExtra(*READ(1));
+          next = second;
+        }
+        break;
+      }
+      case Op::ADD: mixedArith(*WRITE(0), *READ(1), wrapAdd, [](float a, float b) { return a + b; }); break;
+      case Op::SUB: mixedArith(*WRITE(0), *READ(1), wrapSub, [](float a, float b) { return a - b; }); break;
+      case Op::MUL: mixedArith(*WRITE(0), *READ(1), wrapMul, [](float a, float b) { return a * b; }); break;
+      case Op::DIV: doDiv(*WRITE(0), *READ(1)); break;
+      case Op::MOD: doMod(*WRITE(0), *READ(1)); break;
+      case Op::EXP: doExp(*WRITE(0), *READ(1)); break;
       case Op::NEG: {
-        vm_value* d = writeRef(ops[0]);
+        vm_value* d = WRITE(0);
         if (d->type == OP_TYPE_INT) d->intValue = wrapSub(0, d->intValue);
         else if (d->type == OP_TYPE_FLOAT) d->floatValue = -d->floatValue;
         break;
       }
-      case Op::INC:
-      case Op::DEC: {
-        vm_value* d = writeRef(ops[0]);
-        int step = op == Op::INC ? 1 : -1;
-        if (d->type == OP_TYPE_INT) d->intValue = wrapAdd(d->intValue, step);
-        else if (d->type == OP_TYPE_FLOAT) d->floatValue += static_cast<float>(step);
-        break;
-      }
+      case Op::INC: step(*WRITE(0), 1); break;
+      case Op::DEC: step(*WRITE(0), -1); break;
       case Op::AND:
       case Op::OR:
       case Op::XOR:
       case Op::SHL:
-      case Op::SHR: {
-        vm_value* d = writeRef(ops[0]);
-        std::int32_t s = toInt(*readRef(ops[1]));
-        if (d->type != OP_TYPE_INT) break;
-        if (op == Op::AND) d->intValue &= s;
-        else if (op == Op::OR) d->intValue |= s;
-        else if (op == Op::XOR) d->intValue ^= s;
-        else if (op == Op::SHL) d->intValue = static_cast<std::int32_t>(static_cast<std::uint32_t>(d->intValue) << (s & 31));
-        else d->intValue >>= (s & 31);
-        break;
-      }
+      case Op::SHR: bitwise(op, *WRITE(0), toInt(*READ(1))); break;
       case Op::NOT: {
-        vm_value* d = writeRef(ops[0]);
+        vm_value* d = WRITE(0);
         if (d->type == OP_TYPE_INT) d->intValue = ~d->intValue;
         break;
       }
-      case Op::CONCAT: doConcat(*writeRef(ops[0]), *readRef(ops[1])); break;
-      case Op::GETCHAR: doGetChar(*writeRef(ops[0]), *readRef(ops[1]), *readRef(ops[2])); break;
-      case Op::SETCHAR: doSetChar(*writeRef(ops[0]), *readRef(ops[1]), *readRef(ops[2])); break;
-      case Op::JMP: next = jumpTarget(ops[0], ip); break;
-      case Op::JE:
-      case Op::JNE:
-      case Op::JG:
-      case Op::JL:
-      case Op::JGE:
-      case Op::JLE:
-        if (jumpTaken(op, *readRef(ops[0]), *readRef(ops[1]))) next = jumpTarget(ops[2], ip);
+      case Op::CONCAT: doConcat(*WRITE(0), *READ(1)); break;
+      case Op::GETCHAR: doGetChar(*WRITE(0), *READ(1), *READ(2)); break;
+      case Op::SETCHAR: doSetChar(*WRITE(0), *READ(1), *READ(2)); break;
+      case Op::JMP: next = pc->jumpTo; break;
+#define VELMORA_JUMP(OPNAME, INT_TEST)                                                 \
+  case Op::OPNAME: {                                                                   \
+    const vm_value* a = READ(0);                                         \
+    const vm_value* b = READ(1);                                         \
+    bool taken = a->type == OP_TYPE_INT && b->type == OP_TYPE_INT                      \
+                     ? a->intValue INT_TEST b->intValue                                \
+                     : jumpTaken(Op::OPNAME, *a, *b);                                  \
+    if (taken) next = pc->jumpTo;                                                              \
+    break;                                                                             \
+  }
+      // Integer against integer, the common loop test, is decided inline.
+      VELMORA_JUMP(JE, ==)
+      VELMORA_JUMP(JNE, !=)
+      VELMORA_JUMP(JG, >)
+      VELMORA_JUMP(JL, <)
+      VELMORA_JUMP(JGE, >=)
+      VELMORA_JUMP(JLE, <=)
+#undef VELMORA_JUMP
+      case Op::PUSH: {
+        const vm_value* v = READ(0);
+        if (static_cast<std::uint64_t>(top_) < view.size) view.cells[top_++].assign(*v);
+        else push(*v);  // reports the overflow
         break;
-      case Op::PUSH: push(*readRef(ops[0])); break;
+      }
       case Op::POP: {
-        vm_value* d = writeRef(ops[0]);
-        vm_value v = pop();
-        d->assignKeepExtra(v);
+        vm_value* d = WRITE(0);
+        if (top_ >= 1 && d->bothNumbers(view.cells[top_ - 1])) {
+          d->assignKeepExtra(view.cells[--top_]);  // nothing to move out
+        } else {
+          vm_value v = pop();
+          d->assignKeepExtra(v);
+        }
         break;
       }
       case Op::CALL: {
         int func = ops[0].intValue;
         const vm_func& f = funcs_[static_cast<std::size_t>(func)];
-        if (!frameFits(f, 0)) {
+        if (!frameFits(f, 0)) [[unlikely]] {
           ShowErrorBox("Script VM Error: %s\n", "Stack fulled");
           unwindTo(depth);
           return RunResult::Aborted;
         }
-        pushFrame(func, ip + 1, false, std::max(0, top_ - f.paramCount));
-        next = f.entry;
+        // The return IP is the next index itself: it is kept in the frame's marker cell.
+        pushFrame(func, static_cast<std::int32_t>(pc - code) + 1, false, std::max(0, top_ - f.paramCount));
+        view.base = base_;
+        next = code + f.entry;
         break;
       }
       case Op::RET: {
-        CallRecord record = frames_.back();
-        frames_.pop_back();
+        const CallRecord& record = frames_.back();
         top_ = record.topAfter;
         base_ = record.savedBase;
-        if (record.host) {
-          ip_ = record.returnIp;
+        std::int32_t returnIp = record.returnIp;
+        bool host = record.host;
+        frames_.pop_back();
+        if (host) {
+          ip_ = returnIp;
           return RunResult::Returned;
         }
-        next = record.returnIp;
+        next = code + returnIp;
+        view.base = base_;
         break;
       }
       case Op::CALLHOST: {
-        ip_ = ip;
-        if (!callHost(instr)) return RunResult::Unloaded;
+        ip_ = static_cast<std::int32_t>(pc - code);
+        if (!callHost(*pc)) return RunResult::Unloaded;
+        view = StackView{stack_.data(), stack_.size(), base_};
         break;
       }
       case Op::PAUSE:
-        ip_ = ip;
-        pauseFor(toInt(*readRef(ops[0])));
+        ip_ = static_cast<std::int32_t>(pc - code);
+        pauseFor(toInt(*READ(0)));
         break;
       case Op::EXIT:
         unwindTo(depth);
         ip_ = -1;
         running_ = false;
         return RunResult::Exited;
-      case Op::PRINT: WriteLog("%s", readRef(ops[0])->asText().c_str()); break;
+      case Op::PRINT: WriteLog("%s", READ(0)->asText().c_str()); break;
       case Op::SIN:
       case Op::COS:
       case Op::TAN:
@@ -367,27 +499,36 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
       case Op::CH:
       case Op::TH:
       case Op::SQRT: {
-        vm_value* d = writeRef(ops[0]);
-        d->setFloat(mathFunction(op, toFloat(*readRef(ops[1]))));
+        vm_value* d = WRITE(0);
+        d->setFloat(mathFunction(op, toFloat(*READ(1))));
         break;
       }
-      case Op::PUSHHPARAM: hostArgs_.push_back(*readRef(ops[0])); break;
+      case Op::PUSHHPARAM: hostArgs_.push_back(*READ(0)); break;
       case Op::RANDOM_INT: {
-        vm_value* d = writeRef(ops[0]);
-        std::int32_t lo = toInt(*readRef(ops[1])), hi = toInt(*readRef(ops[2]));
+        vm_value* d = WRITE(0);
+        std::int32_t lo = toInt(*READ(1)), hi = toInt(*READ(2));
         d->setInt(hge_ != nullptr ? hge_->Random_Int(lo, hi) : lo);
         break;
       }
       case Op::RANDOM_FLOAT: {
-        vm_value* d = writeRef(ops[0]);
-        float lo = toFloat(*readRef(ops[1])), hi = toFloat(*readRef(ops[2]));
+        vm_value* d = WRITE(0);
+        float lo = toFloat(*READ(1)), hi = toFloat(*READ(2));
         d->setFloat(hge_ != nullptr ? hge_->Random_Float(lo, hi) : lo);
         break;
       }
       case Op::PUSHPARAM:
-      case Op::PARAM:
-      default: break;  // no-ops, including numbers that are not instructions
+      case Op::PARAM: break;  // no-ops (the loader made every other number PARAM)
+      default: __builtin_unreachable();  // the loader left no other number
+      case static_cast<Op>(kEndOfCode):
+        WriteLog("vm_script::callFunc: instruction index %d outside the code, call ended",
+                 static_cast<int>(pc - code));
+        unwindTo(depth);
+        return RunResult::Aborted;
     }
-    ip = next;
+    pc = next;
   }
+#undef FRAME_CELL
+#undef READ
+#undef WRITE
 }
+#pragma GCC diagnostic pop

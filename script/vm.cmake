@@ -7,6 +7,7 @@ add_library(script_vm STATIC
   xHostAPIManager.cpp
   vm_script.cpp
   interpreter.cpp
+  vm_prepare.cpp
   vm.cpp
 )
 target_link_libraries(script_vm PUBLIC velmora_base engine)

@@ -88,6 +88,7 @@ int vm_script::loadAssembled(const AssembledScript& s) {
     }
     hostCallNames_ = s.hostCalls;
     frames_.reserve(64);
+    prepareCode();
   } catch (const std::bad_alloc&) {
     releaseContents();
     return script::kLoadNoMemory;
@@ -151,26 +152,6 @@ int vm_script::findFunc(std::string_view name) const {
   int index = it == funcIndex_.end() ? -1 : it->second;
   spellingCache_.emplace(std::string(name), index);
   return index;
-}
-
-bool vm_script::frameFits(const vm_func& f, std::int64_t extraCells) const {
-  return std::int64_t{top_} + extraCells + f.localSize + 2 <= static_cast<std::int64_t>(stack_.size());
-}
-
-void vm_script::pushFrame(int func, std::int32_t returnIp, bool host, std::int32_t topAfter) {
-  const vm_func& f = funcs_[static_cast<std::size_t>(func)];
-  frames_.push_back(CallRecord{func, returnIp, base_, topAfter, host});
-  // Marker cells keep the documented layout; nothing reads them back.
-  vm_value& returnMarker = stack_[static_cast<std::size_t>(top_)];
-  returnMarker.clear();
-  returnMarker.intValue = returnIp;
-  top_ += f.localSize + 2;
-  vm_value& funcMarker = stack_[static_cast<std::size_t>(top_ - 1)];
-  funcMarker.clear();
-  funcMarker.type = host ? OP_TYPE_HOST_FRAME : OP_TYPE_NULL;
-  funcMarker.intValue = func;
-  funcMarker.extra = base_;
-  base_ = top_;
 }
 
 void vm_script::unwindTo(std::size_t depth) {

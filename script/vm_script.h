@@ -28,6 +28,22 @@ struct vm_instr {
   std::uint16_t opcode = 0;
   std::uint8_t operandCount = 0;
   vm_value operands[3];
+  // The value each operand names when that never changes during a run (a
+  // constant, _RETVAL, a global inside the stack), set at load; nullptr for
+  // frame-relative and array operands, which are resolved as they run.
+  vm_value* fixed[3] = {nullptr, nullptr, nullptr};
+  // The negative index of a frame-relative variable operand, 0 for others.
+  std::int32_t relative[3] = {0, 0, 0};
+  // jmp and the conditional jumps: where a taken jump goes (a jump to its own
+  // index goes on with the next instruction), set at load.
+  vm_instr* jumpTo = nullptr;
+  // Where execution goes on when this instruction does not transfer control:
+  // the next instruction, or where the jmp instructions from there lead
+  // (a jmp does nothing else, so running it is skipped). Set at load.
+  vm_instr* fallTo = nullptr;
+  // A fused mov-and-arithmetic pair directly followed by "mov X, D" of its
+  // result (set at load).
+  bool storeAfter = false;
   // callhost: the function resolved on first use, valid while the registry's
   // version equals hostVersion (the table is fixed after start-up).
   HostAPIFunc hostFunc = nullptr;
@@ -127,12 +143,33 @@ class vm_script {
   void unwindTo(std::size_t depth);
   void finishCall();
 
+  // The interpreter's copy of the stack location, held in locals by the loop
+  // and refreshed whenever a frame changes (interpreter.cpp).
+  struct StackView {
+    vm_value* cells;
+    std::uint64_t size;
+    std::int64_t base;
+  };
+
   // The interpreter (interpreter.cpp): runs until the call record at [depth]
   // is gone.
   RunResult run(std::size_t depth);
-  const vm_value* readRef(const vm_value& op);
-  vm_value* writeRef(const vm_value& op);
-  std::int64_t arrayCell(const vm_value& op);
+  const vm_value* readRef(const StackView& view, const vm_value& op);
+  vm_value* writeRef(const StackView& view, const vm_value& op);
+  vm_value* droppedWrite(std::int64_t cell);
+  // The operand's cell when it needs no checking (fixed, or frame-relative
+  // inside the stack); nullptr when the checked path must resolve it.
+  static vm_value* fastRef(const StackView& view, const vm_instr& instr, int k) {
+    if (instr.fixed[k] != nullptr) return instr.fixed[k];
+    std::int64_t cell = view.base + instr.relative[k];
+    return instr.relative[k] != 0 && cell >= 0 ? view.cells + cell : nullptr;
+  }
+  // Load-time preparation for run (vm_prepare.cpp): fixed operand addresses,
+  // jump targets, the end marker and fused pairs, which get codes of their
+  // own beyond the instruction set.
+  void prepareCode();
+  static constexpr std::uint16_t kEndOfCode = 50;     // after the last instruction: ends the call
+  static constexpr std::uint16_t kMovThenArith = 51;  // mov D, A then add/sub/mul/div D, B
   bool callHost(vm_instr& instr);
   void pauseFor(std::int32_t ms);
 

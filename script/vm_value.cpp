@@ -3,7 +3,7 @@
 
 #include "script/number_text.h"
 
-void vm_value::assignKeepExtra(const vm_value& v) {
+void vm_value::assignOtherKeepExtra(const vm_value& v) {
   if (&v == this) return;
   if (v.type == OP_TYPE_STRING || v.type == OP_TYPE_HOST_CALL) {
     text = v.text;

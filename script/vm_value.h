@@ -72,14 +72,36 @@ struct vm_value {
     text = std::move(v);
   }
   // Copies tag, payload and text from [v] (not the extra word). Safe when
-  // [v] is this value.
-  void assignKeepExtra(const vm_value& v);
+  // [v] is this value. Numbers copy inline; only texts take the slow path.
+  void assignKeepExtra(const vm_value& v) {
+    if (!bothNumbers(v)) {
+      assignOtherKeepExtra(v);
+      return;
+    }
+    type = v.type;
+    intValue = v.intValue;
+  }
+  // Full copy (tag, payload, extra, text), inline between two numbers.
+  void assign(const vm_value& v) {
+    if (!bothNumbers(v)) {
+      *this = v;
+      return;
+    }
+    type = v.type;
+    intValue = v.intValue;
+    extra = v.extra;
+  }
+  // Whether this value and [v] are both integers or floats (tags 0 and 1):
+  // neither has a text to copy or release.
+  bool bothNumbers(const vm_value& v) const { return ((type | v.type) & ~1) == 0; }
   void clear() {
-    releaseText();
+    if (holdsText(type)) releaseText();  // other tags never keep a text
     type = OP_TYPE_NULL;
     intValue = 0;
     extra = 0;
   }
+  // Whether values of tag [t] carry a text; all others keep [text] empty.
+  static constexpr bool holdsText(std::int32_t t) { return t == OP_TYPE_STRING || t == OP_TYPE_HOST_CALL; }
 
   // Conversions. As integer: a float truncated (NaN 0, saturating), a string
   // by the script's atoi, other tags 0. As float: an integer converted, a
@@ -91,5 +113,6 @@ struct vm_value {
   bool isNumber() const { return type == OP_TYPE_INT || type == OP_TYPE_FLOAT; }
 
  private:
+  void assignOtherKeepExtra(const vm_value& v);
   void releaseText() { std::string().swap(text); }
 };
