@@ -304,4 +304,50 @@ TEST_F(AssemblerRun, TheCompilersListingFormat) {
   expectInt(0, 1);
 }
 
+// The runtime runs "mov D, A" followed by arithmetic on D (and a "mov X, D"
+// after it) as one step when it can; the same code with an unrelated
+// instruction between the pair must give the same cells, whatever the types.
+TEST_F(AssemblerRun, FusedMoveAndArithmeticMatchTheSeparateInstructions) {
+  // D's value before, A, the operation, B.
+  const char* cases[][4] = {
+      {"0", "3", "Add", "4"},        {"0", "2147483647", "Add", "1"}, {"0", "7", "Div", "2"},
+      {"0.5", "1.5", "Mul", "2.0"},  {"0", "2", "Sub", "0.5"},       {"0", "\"12\"", "Add", "1"},
+      {"\"t\"", "5", "Add", "\"x\""}, {"\"t\"", "3", "Add", "4"},  {"0", "3", "Add", "D"},
+      {"1.0", "2.5", "Mul", "D"},    {"0", "S", "Mul", "D"},         {"4", "D", "Sub", "D"},
+  };
+  auto listing = [&](bool apart) {
+    std::string text = "Var T\nVar D\nVar X\nVar S\nVar R [ 24 ]\nFunc _Main\n{\n";
+    int n = 0;
+    for (auto& c : cases) {
+      text += " Mov S, \"ab\"\n Mov D, " + std::string(c[0]) + "\n Mov D, " + c[1] + "\n";
+      if (apart) text += " Mov T, 0\n";
+      text += " " + std::string(c[2]) + " D, " + c[3] + "\n Mov X, D\n";
+      text += " Mov R [ " + std::to_string(n) + " ], D\n Mov R [ " + std::to_string(n + 1) + " ], X\n";
+      n += 2;
+    }
+    return text + "}";
+  };
+  std::vector<vm_value> fused, apart;
+  for (bool separate : {false, true}) {
+    run(listing(separate));
+    auto& cells = separate ? apart : fused;
+    // T, D, X and S take cells 0-3; R starts at 4.
+    for (int i = 0; i < 2 * int(std::size(cases)); ++i) cells.push_back(cell(4 + i));
+  }
+  for (std::size_t i = 0; i < fused.size(); ++i) {
+    SCOPED_TRACE("case " + std::to_string(i / 2));
+    ASSERT_EQ(fused[i].type, apart[i].type);
+    EXPECT_EQ(fused[i].intValue, apart[i].intValue);
+    if (fused[i].type == OP_TYPE_FLOAT) {
+      EXPECT_EQ(fused[i].floatValue, apart[i].floatValue);
+    }
+    EXPECT_EQ(fused[i].text, apart[i].text);
+  }
+  EXPECT_EQ(apart[0].intValue, 7);
+  EXPECT_EQ(apart[2].intValue, INT32_MIN);
+  EXPECT_EQ(apart[4].type, OP_TYPE_FLOAT);
+  EXPECT_EQ(apart[16].intValue, 6);
+  EXPECT_EQ(apart[18].floatValue, 6.25f);
+}
+
 }  // namespace
