@@ -58,6 +58,7 @@ class Parser {
 
   // parser_expr.cpp: expressions, conditions, calls
   bool expression();
+  bool binaryLevel(bool (Parser::*operand)(), std::optional<Op> (*opOf)(int));
   bool additive();
   bool term();
   bool factor();

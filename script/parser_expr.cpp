@@ -89,13 +89,14 @@ bool Parser::expression() {
   return hasValue;
 }
 
-// additive -> term { ( '+' | '-' | '$' ) term }
-bool Parser::additive() {
-  bool hasValue = term();
+// One level of binary operators: operand { op operand }, each pair popped
+// into the temporaries, combined, and the result pushed.
+bool Parser::binaryLevel(bool (Parser::*operand)(), std::optional<Op> (*opOf)(int)) {
+  bool hasValue = (this->*operand)();
   while (next() == TokenKind::Operator) {
-    std::optional<Op> op = additiveOp(lex_.operatorIndex());
+    std::optional<Op> op = opOf(lex_.operatorIndex());
     if (!op) break;
-    if (!hasValue || !term()) error("Invalid expression");
+    if (!hasValue || !(this->*operand)()) error("Invalid expression");
     emit(Op::POP, t1());
     emit(Op::POP, t0());
     emit(*op, t0(), t1());
@@ -105,21 +106,11 @@ bool Parser::additive() {
   return hasValue;
 }
 
+// additive -> term { ( '+' | '-' | '$' ) term }
+bool Parser::additive() { return binaryLevel(&Parser::term, additiveOp); }
+
 // term -> factor { ( '*' | '/' | '%' | '^' | '&' | '|' | '#' | '<<' | '>>' ) factor }
-bool Parser::term() {
-  bool hasValue = factor();
-  while (next() == TokenKind::Operator) {
-    std::optional<Op> op = termOp(lex_.operatorIndex());
-    if (!op) break;
-    if (!hasValue || !factor()) error("Invalid expression");
-    emit(Op::POP, t1());
-    emit(Op::POP, t0());
-    emit(*op, t0(), t1());
-    emit(Op::PUSH, t0());
-  }
-  lex_.rewind();
-  return hasValue;
-}
+bool Parser::term() { return binaryLevel(&Parser::factor, termOp); }
 
 // factor -> [ '+' | '-' | '~' | '!' | '++' | '--' ] primary
 // The operand of a prefix operator is always a value; the operator changes
