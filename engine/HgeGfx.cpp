@@ -7,12 +7,6 @@
 #include "engine/platform.h"
 
 namespace engine {
-namespace {
-
-// Keeps a corrupt size from asking for gigabytes; GL limits are lower anyway.
-constexpr int kMaxTextureSide = 16384;
-
-}  // namespace
 
 void Transform::apply(hgeVertex& v) const {
   float x = (v.x - cx) * hscale;
@@ -112,10 +106,6 @@ HTEXTURE HgeImpl::Texture_Load(const char* filename, DWORD size, bool) {
     logError("Texture_Load", (file.empty() ? std::string("<memory>") : std::string(filename)) + ": " + detail);
     return 0;
   }
-  if (texture.width > kMaxTextureSide || texture.height > kMaxTextureSide) {
-    logError("Texture_Load", std::string(filename) + ": image too large");
-    return 0;
-  }
   return textures_.add(std::move(texture));
 }
 
@@ -146,8 +136,9 @@ DWORD* HgeImpl::Texture_Lock(HTEXTURE tex, bool bReadOnly, int left, int top, in
                              int height) {
   Texture* texture = textures_.find(tex);
   if (texture == nullptr || texture->locked) return nullptr;
-  if (left < 0 || top < 0 || width < 0 || height < 0 || left + width > texture->width ||
-      top + height > texture->height || (width == 0 && left != 0) || (height == 0 && top != 0)) {
+  // Compared as differences: left + width may not fit an int.
+  if (left < 0 || top < 0 || width < 0 || height < 0 || left > texture->width ||
+      top > texture->height || width > texture->width - left || height > texture->height - top || (width == 0 && left != 0) || (height == 0 && top != 0)) {
     return nullptr;
   }
   // Quads already submitted with this texture must show the old pixels.

@@ -117,7 +117,8 @@ bool HgeImpl::System_Start() {
   stopRequested_ = false;
   loopStart_ = lastFrame_ = secondStart_ = nextFrame_ = Clock::now();
   framesThisSecond_ = 0;
-  while (runFrame()) {
+  // --frames 0 runs no frame at all.
+  while ((options_.frames < 0 || frame_ < options_.frames) && runFrame()) {
   }
   inLoop_ = false;
   return true;
@@ -127,6 +128,7 @@ bool HgeImpl::runFrame() {
   input_.beginFrame();
   if (!device_->poll(frame_, input_)) {
     if (exitFunc_ == nullptr || exitFunc_()) return false;
+    if (stopRequested_) return false;  // the exit function shut the engine down
   }
   advanceClock();
   if (audio_) audio_->update(delta_);

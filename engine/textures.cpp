@@ -46,6 +46,11 @@ bool decodePng(const unsigned char* data, size_t size, Texture& out, std::string
     error = image.message;
     return false;
   }
+  if (image.width > kMaxTextureSide || image.height > kMaxTextureSide) {
+    png_image_free(&image);
+    error = "image too large";
+    return false;
+  }
   // BGRA bytes in memory are little-endian 0xAARRGGBB words; the 8-bit sRGB
   // formats keep alpha straight (only linear formats premultiply).
   image.format = PNG_FORMAT_BGRA;

@@ -10,6 +10,10 @@
 
 namespace engine {
 
+// The largest side a texture may have. Enforced by decodePng and
+// Texture_Create, so a corrupt header never asks for gigabytes.
+constexpr int kMaxTextureSide = 16384;
+
 // One texture: straight-alpha 0xAARRGGBB pixels, row after row, pitch = width.
 struct Texture {
   int width = 0;
@@ -44,7 +48,8 @@ class TextureStore {
 };
 
 // Decodes a PNG file image into [out] at its exact size. False with
-// [error] set when the bytes are not a readable PNG.
+// [error] set when the bytes are not a readable PNG or a side exceeds
+// kMaxTextureSide (checked before any pixel memory is taken).
 [[nodiscard]] bool decodePng(const unsigned char* data, size_t size, Texture& out, std::string& error);
 
 // Writes [pixels] (0xAARRGGBB, top row first) as a PNG file at the UTF-8 [path].

@@ -308,8 +308,9 @@ void GlRenderer::flush() {
 }
 
 void GlRenderer::release(Texture& texture) {
+  // Queued draws may hold [texture], uploaded or not: they must run before it goes.
+  flush();
   if (texture.deviceName == 0) return;
-  flush();  // queued draws may use it
   GLuint name = texture.deviceName;
   for (unsigned& bound : boundName_) {
     if (bound == name) bound = 0;  // GL may hand the name out again

@@ -1,5 +1,7 @@
 // Headless drawing and textures: recorded quads, batching, the transform, PNG loading, locks, handles.
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -14,6 +16,39 @@ using engine::headless::recordedQuads;
 
 const char* fixturePng() {
   return VELMORA_TEST_DATA "/engine_rgba_3x2.png";
+}
+
+std::uint32_t crc32(const unsigned char* data, std::size_t size) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void putBe32(std::vector<unsigned char>& out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+void putChunk(std::vector<unsigned char>& png, std::vector<unsigned char> typeAndData) {
+  putBe32(png, static_cast<std::uint32_t>(typeAndData.size() - 4));
+  png.insert(png.end(), typeAndData.begin(), typeAndData.end());
+  putBe32(png, crc32(typeAndData.data(), typeAndData.size()));
+}
+
+// A well-formed PNG head claiming [width] x [height] RGBA pixels, followed
+// by a few bytes of image data: enough for the header to be read.
+std::vector<unsigned char> pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
+  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<unsigned char> header = {'I', 'H', 'D', 'R'};
+  putBe32(header, width);
+  putBe32(header, height);
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, no interlace
+  putChunk(png, header);
+  putChunk(png, {'I', 'D', 'A', 'T', 0x78, 0x9C, 0x03, 0x00});
+  putChunk(png, {'I', 'E', 'N', 'D'});
+  return png;
 }
 
 // Draws [quad] in a scene of its own and returns the one recorded quad.
@@ -157,6 +192,10 @@ TEST_F(HgeTest, BrokenOrMissingImagesGiveNoTexture) {
   EXPECT_EQ(hge_->Texture_Load(nullptr), 0u);
   EXPECT_EQ(hge_->Texture_Create(0, 5), 0u);
   EXPECT_EQ(hge_->Texture_Create(5, -1), 0u);
+
+  // A header claiming a huge image is refused before pixel memory is taken.
+  std::vector<unsigned char> huge = pngHeaderOnly(1000000, 1000000);
+  EXPECT_EQ(hge_->Texture_Load(reinterpret_cast<const char*>(huge.data()), static_cast<DWORD>(huge.size())), 0u);
 }
 
 TEST_F(HgeTest, CreatedTextureIsZeroFilledAndLockUnlockRoundTrips) {
@@ -176,6 +215,8 @@ TEST_F(HgeTest, CreatedTextureIsZeroFilledAndLockUnlockRoundTrips) {
   EXPECT_EQ(region[1], 0xAA000000u + 10);
   hge_->Texture_Unlock(tex);
   EXPECT_EQ(hge_->Texture_Lock(tex, true, 3, 0, 2, 1), nullptr) << "region past the right edge";
+  EXPECT_EQ(hge_->Texture_Lock(tex, true, INT_MAX, 0, 1, 1), nullptr) << "left + width overflows";
+  EXPECT_EQ(hge_->Texture_Lock(tex, true, 0, 1, 1, INT_MAX), nullptr) << "top + height overflows";
 }
 
 TEST_F(HgeTest, FreedHandlesAreHarmlessAndNeverReused) {

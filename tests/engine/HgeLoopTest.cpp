@@ -96,6 +96,13 @@ TEST_F(HgeLoopTest, FramesOptionEndsTheLoopAndTheClockIsFixed) {
     EXPECT_FLOAT_EQ(gLog.times[i], (i + 1) / 60.0f);
     EXPECT_EQ(gLog.fps[i], 60);
   }
+
+  withFrames(0);
+  gLog = LoopLog{};
+  gLog.hge = hge_;
+  initiate();
+  EXPECT_TRUE(hge_->System_Start());
+  EXPECT_EQ(gLog.frames, 0) << "--frames 0 runs no frame";
 }
 
 TEST_F(HgeLoopTest, StartNeedsInitiateAndAFrameFunction) {

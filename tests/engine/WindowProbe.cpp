@@ -100,6 +100,12 @@ bool renderFunc() {
   gHge->Gfx_RenderQuad(&before);
   paint(gSwap, 0xFFFFFF00);
   gHge->Gfx_RenderQuad(&after);
+  // Made, drawn and freed within the scene: the queued draw still shows it.
+  HTEXTURE brief = gHge->Texture_Create(2, 2);
+  paint(brief, 0xFF00FFFF);
+  hgeQuad cyan = quad(700, 450, 750, 500, 0xFFFFFFFF, brief, BLEND_DEFAULT);
+  gHge->Gfx_RenderQuad(&cyan);
+  gHge->Texture_Free(brief);
   gHge->Gfx_EndScene();
   return false;
 }
@@ -149,6 +155,7 @@ void checkScreenshot(const std::string& path) {
   checkPixel(shot, 10, 590, 0x000000, "cleared background");
   checkPixel(shot, 325, 475, 0xFF0000, "quad drawn before its texture was repainted");
   checkPixel(shot, 425, 475, 0xFFFF00, "quad drawn after its texture was repainted");
+  checkPixel(shot, 725, 475, 0x00FFFF, "quad whose texture was freed before the scene ended");
 }
 
 // SDL turns SIGINT into the same quit event as closing the window.
@@ -173,6 +180,35 @@ void checkCloseEndsLoop() {
   check(gHge->System_Start(), "second System_Start returns true");
   check(gQuitFrames >= 3 && gQuitFrames <= 5, "a close ends the loop at the next frame, ran " +
                                                    std::to_string(gQuitFrames));
+  gHge->System_Shutdown();
+  gHge->Release();
+}
+
+int gExitCalls = 0;
+
+// Refuses the close, but shuts the engine down first: the loop must end there.
+bool shuttingExitFunc() {
+  ++gExitCalls;
+  gHge->System_Shutdown();
+  return false;
+}
+
+void checkShutdownInExitFunc() {
+  engine::options().frames = -1;
+  engine::options().screenshotFrame = -1;
+  gQuitFrames = 0;
+  gHge = hgeCreate(HGE_VERSION);
+  gHge->System_SetState(HGE_FRAMEFUNC, quittingFrameFunc);
+  gHge->System_SetState(HGE_EXITFUNC, shuttingExitFunc);
+  gHge->System_SetState(HGE_USESOUND, false);
+  gHge->System_SetState(HGE_WINDOWED, true);
+  gHge->System_SetState(HGE_FPS, 60);
+  gHge->System_SetState(HGE_DONTSUSPEND, true);
+  check(gHge->System_Initiate(), "third System_Initiate");
+  check(gHge->System_Start(), "System_Start returns after a shutdown in the exit function");
+  check(gExitCalls == 1 && gQuitFrames == 3, "the loop ends at the shutdown, exit calls " +
+                                                 std::to_string(gExitCalls) + ", frames " +
+                                                 std::to_string(gQuitFrames));
   gHge->System_Shutdown();
   gHge->Release();
 }
@@ -226,6 +262,7 @@ int main(int argc, char** argv) {
   gHge->Release();
   checkScreenshot(shot);
   checkCloseEndsLoop();
+  checkShutdownInExitFunc();
   if (argc > 1) std::filesystem::copy_file(shot, argv[1], std::filesystem::copy_options::overwrite_existing);
   std::printf("window probe: %d passed, %d failed\n", gChecks - gFailures, gFailures);
   return gFailures == 0 ? 0 : 1;
