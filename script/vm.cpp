@@ -41,12 +41,12 @@ ThreadIndex vm::findFreeThread() {
   return ThreadIndex{static_cast<int>(threads_.size() - 1)};
 }
 
-ThreadIndex vm::loadScript(const std::string& fileName) {
+template <class Load>
+ThreadIndex vm::loadInto(Load load) {
   ThreadIndex index = findFreeThread();
   lastLoaded_ = index;
   vm_script& thread = *threads_[static_cast<std::size_t>(script::toInt(index))];
-  thread.setIndex(index);
-  if (thread.loadBinary(fileName) != script::kLoadOk) {
+  if (load(thread) != script::kLoadOk) {
     WriteLog("Invalid Script File\n");
     return script::kNoThread;
   }
@@ -55,17 +55,12 @@ ThreadIndex vm::loadScript(const std::string& fileName) {
   return index;
 }
 
+ThreadIndex vm::loadScript(const std::string& fileName) {
+  return loadInto([&](vm_script& thread) { return thread.loadBinary(fileName); });
+}
+
 ThreadIndex vm::loadAssembled(const script::AssembledScript& script) {
-  ThreadIndex index = findFreeThread();
-  lastLoaded_ = index;
-  vm_script& thread = *threads_[static_cast<std::size_t>(script::toInt(index))];
-  if (thread.loadAssembled(script) != script::kLoadOk) {
-    WriteLog("Invalid Script File\n");
-    return script::kNoThread;
-  }
-  thread.setIndex(index);
-  thread.setGroup(id_);
-  return index;
+  return loadInto([&](vm_script& thread) { return thread.loadAssembled(script); });
 }
 
 bool vm::isThreadValid(ThreadIndex thread) const { return validThread(thread) != nullptr; }

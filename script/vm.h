@@ -71,6 +71,10 @@ class vm {
   friend class vm_script;  // deletes a retired group when its last call unwinds
   ~vm();
   vm_script* validThread(script::ThreadIndex thread) const;
+  // Loads into a free thread with [load] (returns a LoadResult): loadScript
+  // and loadAssembled.
+  template <class Load>
+  script::ThreadIndex loadInto(Load load);
 
   script::ThreadIndex lastLoaded_ = script::kNoThread;
   script::GroupId id_;

@@ -190,7 +190,13 @@ bool vm_script::callFunc(std::string_view name) {
   ++callDepth_;
   vm* owner = owner_;
   if (owner != nullptr) owner->enterCall();
+  // A host function may call back into this thread: the host call it runs
+  // for keeps its own count of arguments read and its result flag.
+  int argsRead = argsRead_;
+  bool hostReturned = hostReturned_;
   RunResult result = run(depth);
+  argsRead_ = argsRead;
+  hostReturned_ = hostReturned;
   --callDepth_;
   if (result != RunResult::Unloaded) {
     // Host arguments left by calls that read fewer than were pushed.

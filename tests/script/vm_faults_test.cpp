@@ -36,6 +36,14 @@ void htCallInner(script::ThreadIndex thread, script::GroupId) {
   record().values.push_back(g->getParamAsString(thread, 0));
 }
 
+// Reads its one argument, then runs "inner" on its own thread, which makes
+// a host call of its own; returns no result.
+void htCallBack(script::ThreadIndex thread, script::GroupId) {
+  vm* g = currentGroup();
+  record().values.push_back(g->getParamAsString(thread, 0));
+  g->callFunc(thread, "inner");
+}
+
 }  // namespace
 
 TEST_F(VmFaults, StackOverflowAbandonsTheHostCallAndRecovers) {
@@ -175,4 +183,28 @@ TEST_F(VmFaults, StackUnderflowAndCodeOverrun) {
   EXPECT_EQ(t.cellAt(0).intValue, 3);
   EXPECT_EQ(t.top(), top);
   EXPECT_NE(logText().find("outside the code"), std::string::npos);
+}
+
+TEST_F(VmFaults, NestedHostCallKeepsTheOuterHostCallsBookkeeping) {
+  ProgramBuilder b(2);
+  b.func("INNER");
+  b.emit(Op::PUSHHPARAM, {I(2)});
+  b.emit(Op::PUSHHPARAM, {I(3)});
+  b.emit(Op::CALLHOST, {b.host("htAdd2")});
+  b.emit(Op::MOV, {M(1), RV()});
+  b.emit(Op::RET);
+  b.func("OUTER");
+  b.emit(Op::PUSHHPARAM, {b.str("outer argument")});
+  b.emit(Op::CALLHOST, {b.host("htCallBack")});
+  b.emit(Op::MOV, {M(0), RV()});
+  b.emit(Op::CALLHOST, {b.host("htRecord")});  // nothing pushed: reads ""
+  b.emit(Op::RET);
+  xHostAPIManager::getInstance()->addFunc("htCallBack", htCallBack);
+  vm_script& t = load(b);
+  EXPECT_TRUE(group_->callFunc(thread_, "OUTER"));
+  EXPECT_EQ(t.cellAt(1).intValue, 5);
+  // htCallBack returned nothing: its result is 0 and its argument is gone.
+  EXPECT_EQ(t.cellAt(0).type, OP_TYPE_INT);
+  EXPECT_EQ(t.cellAt(0).intValue, 0);
+  EXPECT_EQ(record().values, (std::vector<std::string>{"outer argument", ""}));
 }
