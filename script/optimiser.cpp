@@ -58,9 +58,17 @@ struct Value {
   static Value ofFloat(float v) { return {true, 0, v}; }
 };
 
+// A float constant as the listing's "%f" text reads back: the value the
+// interpreter sees, which may differ from the float the parser made.
+float listedFloat(float f) { return textToFloat(floatToText(f)); }
+
 std::optional<Value> constantValue(const Operand& op) {
   if (op.kind == OperandKind::Int) return Value::ofInt(std::uint32_t(op.value));
-  if (op.kind == OperandKind::Float) return Value::ofFloat(op.asFloatBits());
+  if (op.kind == OperandKind::Float) {
+    float listed = listedFloat(op.asFloatBits());
+    if (!std::isfinite(listed)) return std::nullopt;
+    return Value::ofFloat(listed);
+  }
   return std::nullopt;
 }
 
@@ -106,7 +114,7 @@ std::optional<Value> foldOne(Op op, Value d, std::optional<Value> k) {
 bool survivesListing(const Value& v) {
   if (!v.isFloat) return true;
   if (!std::isfinite(v.f)) return false;
-  return std::bit_cast<std::uint32_t>(textToFloat(floatToText(v.f))) == std::bit_cast<std::uint32_t>(v.f);
+  return std::bit_cast<std::uint32_t>(listedFloat(v.f)) == std::bit_cast<std::uint32_t>(v.f);
 }
 
 Operand toOperand(const Value& v) { return v.isFloat ? Operand::floating(v.f) : Operand::integer(v.i); }
@@ -397,8 +405,14 @@ void FunctionOptimiser::foldIndexOf(std::size_t i) {
     switch (source.kind) {
       case OperandKind::Variable: op.indexVar = source.value; changed = true; continue;
       case OperandKind::Int: constant = source.value; break;
-      case OperandKind::Float: constant = floatToInt(source.asFloatBits()); break;
-      case OperandKind::String: constant = textToInt(s_.tables.stringAt(source.value)); break;
+      case OperandKind::Float: constant = floatToInt(listedFloat(source.asFloatBits())); break;
+      case OperandKind::String: {
+        // The assembler resolves escapes; such a text is left to run time.
+        const std::string& text = s_.tables.stringAt(source.value);
+        if (text.find('\\') != std::string::npos) continue;
+        constant = textToInt(text);
+        break;
+      }
       case OperandKind::ElementConst: case OperandKind::ElementVar: case OperandKind::Register: continue;
       default: fail("Invalid Array Index");
     }

@@ -53,6 +53,7 @@ bool Parser::parse() {
 // statement -> ';' | identifier-statement | var | host | func | struct | '#' define
 //            | if | while | for | break | continue | return | print | prefix-inc | block
 void Parser::parseStatement() {
+  Nesting nesting(*this, "Unexpected input");
   if (lex_.peekChar() == ';') {
     next();
     return;

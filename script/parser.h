@@ -23,6 +23,22 @@ class Parser {
  private:
   // A condition record's first label that is made only when needed.
   static constexpr std::int32_t kLazyLabel = -1;
+  // Nesting deeper than this is refused before it exhausts the native stack.
+  static constexpr int kMaxNesting = 500;
+
+  // One level of statement or expression nesting for its scope.
+  class Nesting {
+   public:
+    Nesting(Parser& parser, const char* message) : parser_(parser) {
+      if (++parser_.nesting_ > kMaxNesting) parser_.error(message);
+    }
+    ~Nesting() { --parser_.nesting_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+   private:
+    Parser& parser_;
+  };
 
   // parser.cpp: statements
   void parseStatement();
@@ -105,6 +121,7 @@ class Parser {
   xCompilerState& s_;
   CompilerTables& t_;
   xScriptLexer& lex_;
+  int nesting_ = 0;
 };
 
 }  // namespace script

@@ -1,6 +1,8 @@
 // The script parser: #define, structs and member paths, and print.
 #include "script/parser.h"
 
+#include <climits>
+
 #include "script/number_text.h"
 
 namespace script {
@@ -65,6 +67,7 @@ void Parser::parseStructDefinition() {
   std::int32_t index = t_.addStruct(lex_.text());
   if (index < 0) error("Duplicate struct definition");
   expect(TokenKind::OpenBrace, "{ expected");
+  std::int64_t totalSize = 0;
   for (;;) {
     TokenKind kind = next();
     if (kind == TokenKind::CloseBrace) return;
@@ -87,6 +90,9 @@ void Parser::parseStructDefinition() {
       if (size < 1) error("Integer expected");
       expect(TokenKind::CloseBracket, "] expected");
     }
+    // A struct's cells are counted in 32 bits, like any other size.
+    totalSize += typeName.empty() ? size : t_.findStruct(typeName)->totalSize;
+    if (totalSize > INT32_MAX) error("Integer expected");
     t_.addMember(index, member, size, typeName);
     expect(TokenKind::Semicolon, "; expected");
   }

@@ -26,6 +26,8 @@ const ErrorCase kErrors[] = {
     {"var x;\nvar a[x];", "Integer expected", 1},
     {"var x;\nvar a[0];", "Integer expected", 1},
     {"var x;\nvar a[99999999999];", "Integer expected", 1},
+    {"struct S {\n  var a[2000000000];\n  var b[2000000000];\n}", "Integer expected", 2},
+    {"struct T { var a[2000000000]; }\nstruct U { T p;\n  T q; }", "Integer expected", 2},
     {"var x;\nvar a[3;", "] expected", 1},
     {"var x;\nvar X;", "Identifier redefinition", 1},
     {"var x;\nfunc f(p, P) { }", "Identifier redefinition", 1},
@@ -110,6 +112,24 @@ TEST(CompilerErrorDetails, CarryTokenColumnAndLineText) {
   EXPECT_EQ(d.token, "abc");
   EXPECT_EQ(d.column, 7);
   EXPECT_EQ(d.lineText, "\tx = 5 abc;");
+}
+
+// Nesting deep enough to exhaust the native stack is an error, not a crash;
+// ordinary depths still compile.
+TEST(CompilerErrorDetails, DeepNestingIsRefused) {
+  auto nested = [](const std::string& open, const std::string& inner, const std::string& close, int depth) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += open;
+    text += inner;
+    for (int i = 0; i < depth; ++i) text += close;
+    return text;
+  };
+  const std::string head = "var r;\nfunc f(p) { return p; }\nfunc _Main() { ";
+  EXPECT_EQ(parserError(compileText(head + "r = " + nested("(", "1", ")", 100000) + "; }")), "Invalid expression");
+  EXPECT_EQ(parserError(compileText(head + nested("{", "", "}", 100000) + " }")), "Unexpected input");
+  compiler_test::Compiled deep = compileText(head + "r = " + nested("f(", "1", ")", 200) + " + " +
+                                             nested("(", "1", ")", 400) + "; " + nested("{", "", "}", 400) + " }");
+  EXPECT_TRUE(deep.ok) << parserError(deep);
 }
 
 TEST(CompilerErrorDetails, ParserErrorWritesNoListing) {
