@@ -18,8 +18,12 @@ void aimTween(xEffectBase& tween, float from, float to, std::uint32_t frames) {
 }
 
 // Nodes along one side of the distortion mesh: (int) of the size, pinned so
-// a bad size cannot make the conversion undefined.
-int meshNodes(float size) { return static_cast<int>(std::clamp(size, 0.0f, 65535.0f)); }
+// a bad size (NaN included, which clamp lets through) cannot make the
+// conversion undefined.
+int meshNodes(float size) {
+  if (!(size > 0)) return 0;
+  return static_cast<int>(std::min(size, 65535.0f));
+}
 
 }  // namespace
 

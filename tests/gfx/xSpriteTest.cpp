@@ -1,6 +1,7 @@
 // The game sprite: loading, fades, moves, scaling, rotation, distortion, shared textures, a missing image.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "core/xLogFile.h"
@@ -245,6 +246,15 @@ TEST_F(xSpriteTest, DistortMeshIsOwnedAndReplaced) {
   EXPECT_EQ(sprite.distortMesh->GetColor(1, 1), 0xFFFFFFFFu);
   auto quads = capture([&] { sprite.render(); });
   EXPECT_EQ(quads.size(), 1u);  // the mesh is not drawn by render
+}
+
+TEST_F(xSpriteTest, DistortMeshOverABadTextureRectIsEmpty) {
+  xSprite sprite("ui/box.png");
+  sprite.setTextureRect(0, 0, std::nanf(""), -4);
+  sprite.enableDistort();
+  ASSERT_TRUE(sprite.distortMesh);
+  EXPECT_EQ(sprite.distortMesh->GetCols(), 0);
+  EXPECT_EQ(sprite.distortMesh->GetRows(), 0);
 }
 
 TEST_F(xSpriteTest, LastOwnerFreesTheTexture) {
