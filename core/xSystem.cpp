@@ -2,10 +2,11 @@
 #include "core/xSystem.h"
 
 #include <cstdlib>
+#include <utility>
 
-#include "core/ResourcePath.h"
-#include "core/xLogFile.h"
-#include "script/xScriptManager.h"
+#include "base/resource_path.h"
+#include "base/xLogFile.h"
+#include "script/manager/xScriptManager.h"
 
 namespace {
 
@@ -21,6 +22,11 @@ constexpr float kCursorGameOverY = 276;
 // Code page 936 names of the title pictures: night sky, and sky once the game was cleared.
 const char* const kNightSky = "scene/\xD2\xB9\xBF\xD5.png";
 const char* const kSky = "scene/\xCC\xEC\xBF\xD5.png";
+
+template <class Hook, class... Args>
+void call(const Hook& hook, Args&&... args) {
+  if (hook) hook(std::forward<Args>(args)...);
+}
 
 HEFFECT loadSound(HGE* hge, const char* name) {
   return hge->Effect_Load(WStringToString(GetResourcePath(name, RES_SE)).c_str());
@@ -134,15 +140,15 @@ void xSystem::transitionStep() {
 }
 
 void xSystem::setUpState(GameState newState) {
-  // TODO(subsystems): scenes, the ending and the managers they reset join
+  // TODO(subsystems): the ending and the managers the title resets join
   // this set-up as they are built.
   if (newState == STATE_TITLE) setUpTitle();
   if (newState == STATE_STG) setUpStage();
+  if (newState == STATE_AVG) call(hooks.startScene, scriptName);
 }
 
 void xSystem::setUpStage() {
-  // TODO(stg managers): reset the player and the boss, clear enemies, sources,
-  // bullets, background covers, timers and items here, before the script.
+  call(hooks.resetStage);
   if (scriptName.size() <= 3) return;
   xScriptManager* scripts = xScriptManager::getInstance();
   script::ThreadIndex thread = scripts->loadScript(activeScriptGroupID, scriptName);
@@ -171,8 +177,7 @@ void xSystem::startNewGame() {
   // TODO(sound manager): slide the music to volume 0 over 1 second first.
   xScriptManager::getInstance()->callFunc("initScript", script::GroupId{mainScriptGroup},
                                           script::ThreadIndex{initScriptSlot});
-  // TODO(stg managers): activate the enemy bullets, drop the spell-card
-  // background and reset the score manager's per-game values.
+  call(hooks.newGame);
 }
 
 void xSystem::setUpTitle() {

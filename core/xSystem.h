@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/Config.h"
-#include "core/GameState.h"
+#include "core/config.h"
+#include "core/game_state.h"
+#include "core/state_hooks.h"
 #include "engine/hge.h"
 #include "gfx/hgeRect.h"
 #include "gfx/xSprite.h"
@@ -58,6 +59,8 @@ class xSystem {
   // not shown, so an error repeating every frame cannot stack up boxes.
   bool returningToTitle() const;
 
+  // Installed by app/ at start-up; see core/state_hooks.h.
+  core::StateHooks hooks;
   std::vector<std::string> difficultyNames;
   HGE* hge;
   int transitionCounter = kNoTransition;

@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/HgeImpl.h"
+#include "engine/hge_impl.h"
 #include "engine/options.h"
 
 namespace {

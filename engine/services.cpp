@@ -5,7 +5,7 @@
 
 #include "engine/options.h"
 #include "engine/platform.h"
-#include "engine/sdl/MessageBox.h"
+#include "engine/sdl/message_box.h"
 
 namespace engine {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "core/ResourcePath.h"
-#include "core/xLogFile.h"
+#include "base/resource_path.h"
+#include "base/xLogFile.h"
 
 namespace {
 

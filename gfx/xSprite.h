@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/hge.h"
-#include "gfx/SharedTexture.h"
+#include "gfx/shared_texture.h"
 #include "gfx/hgeColor.h"
 #include "gfx/hgeDistortionMesh.h"
 #include "gfx/hgeSprite.h"

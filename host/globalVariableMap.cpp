@@ -1,8 +1,8 @@
 // The global variable store and its host functions.
 #include "host/globalVariableMap.h"
 
-#include "host/HostCall.h"
-#include "script/number_text.h"
+#include "host/host_call.h"
+#include "script/runtime/number_text.h"
 
 using host::BadGroup;
 using host::HostCall;

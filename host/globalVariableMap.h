@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "script/script_ids.h"
+#include "script/runtime/script_ids.h"
 
 extern std::map<std::string, std::string> globalVariableMap;
 

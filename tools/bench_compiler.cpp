@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "script/vm.h"
-#include "script/xScriptAssembler.h"
-#include "script/xScriptCompiler.h"
+#include "script/runtime/vm.h"
+#include "script/assembler/xScriptAssembler.h"
+#include "script/compiler/xScriptCompiler.h"
 
 namespace {
 

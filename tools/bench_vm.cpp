@@ -2,10 +2,10 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/options.h"
-#include "script/bytecode_file.h"
-#include "script/opcodes.h"
-#include "script/vm.h"
-#include "script/xHostAPIManager.h"
+#include "script/runtime/bytecode_file.h"
+#include "script/runtime/opcodes.h"
+#include "script/runtime/vm.h"
+#include "script/runtime/xHostAPIManager.h"
 
 namespace {
 

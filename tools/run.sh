@@ -8,4 +8,4 @@ mkdir -p build/run
 ln -sfn "$(pwd)/data" build/run/data
 ln -sfn "$(pwd)/data/initialize.vkscript" build/run/initialize.vkscript
 cd build/run
-exec ../core/velmora "$@"
+exec ../app/velmora "$@"

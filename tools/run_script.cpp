@@ -10,8 +10,8 @@
 
 #include "engine/hge.h"
 #include "engine/options.h"
-#include "script/vm.h"
-#include "script/xScriptManager.h"
+#include "script/runtime/vm.h"
+#include "script/manager/xScriptManager.h"
 
 namespace {
 

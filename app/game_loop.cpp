@@ -1,0 +1,61 @@
+// Engine set-up, the loop and the shutdown tail.
+#include "app/game_loop.h"
+
+#include <cstdio>
+#include <string>
+
+#include "base/xLogFile.h"
+#include "engine/hge.h"
+#include "engine/options.h"
+#include "engine/platform.h"
+
+HGE* hge = nullptr;
+
+namespace {
+
+constexpr unsigned kSystemModalErrorStyle = 0x1010;
+
+void configureEngine() {
+  hge->System_SetState(HGE_FRAMEFUNC, FrameFunc);
+  hge->System_SetState(HGE_RENDERFUNC, RenderFunc);
+  hge->System_SetState(HGE_TITLE, "Project Velmora");
+  hge->System_SetState(HGE_SCREENWIDTH, 800);
+  hge->System_SetState(HGE_SCREENHEIGHT, 600);
+  hge->System_SetState(HGE_SCREENBPP, 32);
+  hge->System_SetState(HGE_WINDOWED, true);
+  hge->System_SetState(HGE_FPS, 60);
+  hge->System_SetState(HGE_HIDEMOUSE, true);
+  hge->System_SetState(HGE_DONTSUSPEND, true);
+}
+
+}  // namespace
+
+int runGame(int argc, char** argv) {
+  std::string error;
+  if (!engine::parseCommandLine(argc, argv, error)) {
+    std::fprintf(stderr, "velmora: %s\n", error.c_str());
+    return 2;
+  }
+  hge = hgeCreate(HGE_VERSION);
+  // Set early so configuration read during host registration is honoured.
+  hge->System_SetState(HGE_INIFILE, "config.ini");
+  configureEngine();
+
+  int status = 0;
+  if (hge->System_Initiate()) {
+    GameStartUp();
+    hge->System_Start();
+  } else {
+    const char* message = hge->System_GetErrorMessage();
+    std::fprintf(stderr, "velmora: %s\n", message);
+    engine::messageBox(message, "Error", kSystemModalErrorStyle);
+    status = 1;
+  }
+
+  WriteLog("SlowRate: %f(Total Run Frame: %u, Slow Frame: %u)", double(slowRate(totalFrames, slowFrames)),
+           totalFrames, slowFrames);
+  hge->System_Shutdown();
+  hge->Release();
+  hge = nullptr;
+  return status;
+}

@@ -1,0 +1,161 @@
+// The engine object's drawing and texture calls: scenes, batching, the transform, textures.
+#include "engine/hge_impl.h"
+
+#include <cmath>
+#include <vector>
+
+#include "engine/platform.h"
+
+namespace engine {
+
+void Transform::apply(hgeVertex& v) const {
+  float x = (v.x - cx) * hscale;
+  float y = (v.y - cy) * vscale;
+  v.x = x * cosR - y * sinR + cx + dx;
+  v.y = x * sinR + y * cosR + cy + dy;
+}
+
+bool HgeImpl::Gfx_BeginScene(HTEXTURE target) {
+  // Render targets are not offered: the game only draws to the screen.
+  if (!initiated_ || inScene_ || target != 0) return false;
+  device_->beginScene();
+  inScene_ = true;
+  return true;
+}
+
+void HgeImpl::Gfx_EndScene() {
+  if (!inScene_) return;
+  flushBatch();
+  inScene_ = false;
+  device_->endScene(frame_);
+}
+
+void HgeImpl::Gfx_Clear(DWORD color) {
+  if (!initiated_) return;
+  flushBatch();
+  device_->clear(color);
+}
+
+void HgeImpl::Gfx_RenderQuad(const hgeQuad* quad) {
+  if (!inScene_ || quad == nullptr) return;
+  Texture* texture = textures_.find(quad->tex);
+  HTEXTURE handle = texture ? quad->tex : 0;
+  int blend = quad->blend & 7;
+  if (batch_.empty() || texture != batchTexture_ || blend != batchBlend_) {
+    flushBatch();
+    batchHandle_ = handle;
+    batchTexture_ = texture;
+    batchBlend_ = blend;
+  }
+  for (const hgeVertex& corner : quad->v) {
+    batch_.push_back(corner);
+    if (transform_.active) transform_.apply(batch_.back());
+  }
+}
+
+void HgeImpl::flushBatch() {
+  if (batch_.empty()) return;
+  if (device_) {
+    device_->drawBatch(batchHandle_, batchTexture_, batchBlend_, batch_.data(),
+                       static_cast<int>(batch_.size() / 4));
+  }
+  batch_.clear();
+}
+
+void HgeImpl::Gfx_SetTransform(float x, float y, float dx, float dy, float rot, float hscale,
+                               float vscale) {
+  if (hscale == 0 && vscale == 0) {
+    transform_ = Transform{};
+    return;
+  }
+  transform_.active = true;
+  transform_.cx = x;
+  transform_.cy = y;
+  transform_.dx = dx;
+  transform_.dy = dy;
+  transform_.cosR = std::cos(rot);
+  transform_.sinR = std::sin(rot);
+  transform_.hscale = hscale;
+  transform_.vscale = vscale == 0 ? hscale : vscale;
+}
+
+HTEXTURE HgeImpl::Texture_Create(int width, int height) {
+  if (width <= 0 || height <= 0 || width > kMaxTextureSide || height > kMaxTextureSide) return 0;
+  Texture texture;
+  texture.width = width;
+  texture.height = height;
+  texture.pixels.assign(static_cast<size_t>(width) * height, 0);
+  return textures_.add(std::move(texture));
+}
+
+HTEXTURE HgeImpl::Texture_Load(const char* filename, DWORD size, bool) {
+  if (filename == nullptr) return 0;
+  std::vector<unsigned char> file;
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(filename);
+  if (size == 0) {  // else [filename] points at [size] bytes of image in memory
+    if (!readFile(filename, file)) {
+      logError("Texture_Load", std::string("cannot read ") + filename);
+      return 0;
+    }
+    bytes = file.data();
+    size = static_cast<DWORD>(file.size());
+  }
+  Texture texture;
+  std::string detail;
+  if (!decodePng(bytes, size, texture, detail)) {
+    logError("Texture_Load", (file.empty() ? std::string("<memory>") : std::string(filename)) + ": " + detail);
+    return 0;
+  }
+  return textures_.add(std::move(texture));
+}
+
+void HgeImpl::Texture_Free(HTEXTURE tex) {
+  Texture* texture = textures_.find(tex);
+  if (texture == nullptr) return;
+  if (texture == batchTexture_) {
+    flushBatch();
+    batchTexture_ = nullptr;
+    batchBlend_ = -1;
+  }
+  if (device_) device_->textureFreed(*texture);
+  Texture removed;
+  textures_.remove(tex, removed);
+}
+
+int HgeImpl::Texture_GetWidth(HTEXTURE tex, bool) {
+  Texture* texture = textures_.find(tex);
+  return texture ? texture->width : 0;
+}
+
+int HgeImpl::Texture_GetHeight(HTEXTURE tex, bool) {
+  Texture* texture = textures_.find(tex);
+  return texture ? texture->height : 0;
+}
+
+DWORD* HgeImpl::Texture_Lock(HTEXTURE tex, bool bReadOnly, int left, int top, int width,
+                             int height) {
+  Texture* texture = textures_.find(tex);
+  if (texture == nullptr || texture->locked) return nullptr;
+  // Compared as differences: left + width may not fit an int.
+  if (left < 0 || top < 0 || width < 0 || height < 0 || left > texture->width ||
+      top > texture->height || width > texture->width - left || height > texture->height - top || (width == 0 && left != 0) || (height == 0 && top != 0)) {
+    return nullptr;
+  }
+  // Quads already submitted with this texture must show the old pixels.
+  if (!bReadOnly) {
+    if (texture == batchTexture_) flushBatch();
+    if (device_) device_->textureWillChange(*texture);
+  }
+  texture->locked = true;
+  texture->lockedReadOnly = bReadOnly;
+  return texture->pixels.data() + static_cast<size_t>(top) * texture->width + left;
+}
+
+void HgeImpl::Texture_Unlock(HTEXTURE tex) {
+  Texture* texture = textures_.find(tex);
+  if (texture == nullptr || !texture->locked) return;
+  texture->locked = false;
+  if (!texture->lockedReadOnly) texture->dirty = true;
+}
+
+}  // namespace engine

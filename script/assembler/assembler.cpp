@@ -1,0 +1,225 @@
+// The assembler's driver: kept lines, the two passes, error reports, table lookups and writing.
+#include <algorithm>
+
+#include "base/xLogFile.h"
+#include "engine/platform.h"
+#include "script/runtime/opcodes.h"
+#include "script/assembler/xScriptAssembler.h"
+
+using script::AsmResult;
+using script::AsmToken;
+using script::AsmTokenKind;
+
+// The listing format gives the mnemonic lookup room for 256 entries.
+static_assert(script::kAssemblerMnemonicOrder.size() <= 256);
+
+namespace script {
+
+std::vector<std::string> keptListingLines(std::string_view text) {
+  constexpr std::string_view kTrimmed = " \t\r";
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    line = line.substr(0, line.find(';'));
+    std::size_t first = line.find_first_not_of(kTrimmed);
+    if (first != std::string_view::npos) {
+      std::size_t last = line.find_last_not_of(kTrimmed);
+      lines.emplace_back(line.substr(first, last - first + 1));
+    }
+    start = end + 1;
+  }
+  return lines;
+}
+
+AsmResult assembleText(std::string_view listing, AssembledScript* out) {
+  xScriptAssembler assembler;
+  assembler.loadText(listing, "listing");
+  AsmResult result = assembler.assembleChecked();
+  if (result.ok && out != nullptr) *out = assembler.output();
+  return result;
+}
+
+}  // namespace script
+
+xScriptAssembler::xScriptAssembler() = default;
+xScriptAssembler::~xScriptAssembler() = default;
+
+bool xScriptAssembler::loadSource(const std::string& fileName) {
+  std::vector<unsigned char> bytes;
+  if (!engine::readFile(fileName, bytes)) return false;
+  loadText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), fileName);
+  return true;
+}
+
+void xScriptAssembler::loadText(std::string_view text, const std::string& name) {
+  name_ = name;
+  lines_ = script::keptListingLines(text);
+  assembled_ = false;
+}
+
+void xScriptAssembler::reset() {
+  lineIndex_ = 0;
+  lexer_ = script::AsmLexer(std::string_view());
+  currentFunc_ = -1;
+  paramCounter_ = 0;
+  instrCount_ = 0;
+  stackSize_ = 0;
+  stackSizeSet_ = false;
+  stackSizeLine_ = -1;
+  globalSize_ = 0;
+  priorityKind_ = script::kPriorityLow;
+  priorityValue_ = 0;
+  prioritySet_ = false;
+  hasMain_ = false;
+  mainIndex_ = 0;
+  strings_.clear();
+  stringIndex_.clear();
+  funcs_.clear();
+  funcIndex_.clear();
+  symbols_.clear();
+  symbolsByName_.clear();
+  labels_.clear();
+  instrs_.clear();
+  error_ = AsmResult();
+  assembled_ = false;
+  out_ = script::AssembledScript();
+}
+
+AsmResult xScriptAssembler::assembleChecked() {
+  reset();
+  if (!pass1() || !pass2()) return error_;
+  buildOutput();
+  assembled_ = true;
+  AsmResult result;
+  result.ok = true;
+  return result;
+}
+
+bool xScriptAssembler::assemble() {
+  AsmResult result = assembleChecked();
+  if (!result.ok) reportError();
+  return result.ok;
+}
+
+bool xScriptAssembler::writeBinary(const std::string& fileName) {
+  if (!assembled_) return false;
+  return script::writeAssembledFile(out_, fileName);
+}
+
+void xScriptAssembler::buildOutput() {
+  out_.stackSize = stackSize_;
+  out_.globalSize = static_cast<std::uint32_t>(globalSize_);
+  out_.priorityKind = priorityKind_;
+  out_.priorityValue = priorityValue_;
+  out_.hasMain = hasMain_;
+  out_.mainIndex = hasMain_ ? static_cast<std::uint32_t>(mainIndex_) : 0;
+  out_.instrs = std::move(instrs_);
+  out_.strings = strings_;
+  for (const script::AsmFunc& f : funcs_) {
+    out_.funcs.push_back({static_cast<std::uint32_t>(f.entry), static_cast<std::uint8_t>(f.paramCount),
+                          static_cast<std::uint32_t>(f.localSize), f.name});
+  }
+}
+
+// The log gets the message, the line and a caret under the error column; the
+// box names the listing and shows the line.
+void xScriptAssembler::reportError() const {
+  bool hasLine = error_.line >= 0 && static_cast<std::size_t>(error_.line) < lines_.size();
+  std::string text = hasLine ? lines_[static_cast<std::size_t>(error_.line)] : std::string();
+  std::string shown = text;
+  for (char& c : shown) {
+    if (c == '\t') c = ' ';
+  }
+  std::string blanks(static_cast<std::size_t>(std::max(error_.column, 0)), ' ');
+  WriteLog("Error: %s.\n\nLine %d\n%s\n%s^\n", error_.message.c_str(), error_.line, shown.c_str(),
+           blanks.c_str());
+  ShowErrorBox("Could not assemble script %s.\nScript Line: %s\n", name_.c_str(), text.c_str());
+}
+
+bool xScriptAssembler::fail(std::string message, int column) {
+  error_.message = std::move(message);
+  error_.line = static_cast<int>(lineIndex_);
+  error_.column = column;
+  return false;
+}
+
+bool xScriptAssembler::failAt(std::string message, const AsmToken& token) {
+  return fail(std::move(message), token.column);
+}
+
+void xScriptAssembler::startLine(std::size_t index) {
+  lineIndex_ = index;
+  lexer_ = script::AsmLexer(lines_[index]);
+}
+
+bool xScriptAssembler::expectEnd() {
+  AsmToken token = lexer_.next();
+  if (token.kind != AsmTokenKind::End) return failAt("Invalid source input", token);
+  return true;
+}
+
+// brace -> '{' , on the FUNC line or alone on the next kept line
+bool xScriptAssembler::expectOpenBrace() {
+  AsmToken token = lexer_.next();
+  if (token.kind == AsmTokenKind::End) {
+    if (lineIndex_ + 1 >= lines_.size()) return fail("'{' expected", lexer_.column());
+    startLine(lineIndex_ + 1);
+    token = lexer_.next();
+  }
+  if (token.kind != AsmTokenKind::Delimiter || token.delimiter != '{') {
+    return failAt("'{' expected", token);
+  }
+  return expectEnd();
+}
+
+// name -> identifier ; bytes outside ASCII make it an invalid input, not a name
+bool xScriptAssembler::readName(AsmToken& name) {
+  name = lexer_.next();
+  if (name.kind == AsmTokenKind::Identifier) return true;
+  for (char c : name.text) {
+    if (static_cast<unsigned char>(c) > 0x7F) return failAt("Invalid source input", name);
+  }
+  return failAt("Identifier expected", name);
+}
+
+int xScriptAssembler::addString(const std::string& text) {
+  auto [it, added] = stringIndex_.emplace(text, static_cast<int>(strings_.size()));
+  if (added) strings_.push_back(text);
+  return it->second;
+}
+
+// The first symbol of that name in declaration order that is a global or
+// belongs to the current function; -1 when there is none.
+int xScriptAssembler::findSymbol(const std::string& name) const {
+  auto it = symbolsByName_.find(name);
+  if (it == symbolsByName_.end()) return -1;
+  for (int index : it->second) {
+    int owner = symbols_[static_cast<std::size_t>(index)].func;
+    if (owner == -1 || owner == currentFunc_) return index;
+  }
+  return -1;
+}
+
+// A global's name may not be taken by any symbol; a local's or parameter's
+// only not by one of the same function.
+bool xScriptAssembler::nameTaken(const std::string& name) const {
+  auto it = symbolsByName_.find(name);
+  if (it == symbolsByName_.end()) return false;
+  for (int index : it->second) {
+    if (currentFunc_ < 0 || symbols_[static_cast<std::size_t>(index)].func == currentFunc_) return true;
+  }
+  return false;
+}
+
+int xScriptAssembler::findLabel(const std::string& name) const {
+  auto it = labels_.find({currentFunc_, name});
+  return it == labels_.end() ? -1 : it->second;
+}
+
+int xScriptAssembler::findFunc(const std::string& name) const {
+  auto it = funcIndex_.find(name);
+  return it == funcIndex_.end() ? -1 : it->second;
+}

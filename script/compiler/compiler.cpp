@@ -1,0 +1,206 @@
+// The compiler driver: reading sources with includes, the comment pass, and the order of the phases.
+#include "script/compiler/xScriptCompiler.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+#include "base/xLogFile.h"
+#include "script/compiler/listing_writer.h"
+#include "script/compiler/parser.h"
+
+using script::CompileDiagnostic;
+using script::DiagnosticKind;
+
+namespace {
+
+// Lexer errors after this many in one compilation are not reported: each one
+// would be another error box, and garbage input can hold thousands.
+constexpr std::size_t kMaxLexerErrors = 100;
+
+}  // namespace
+
+namespace script {
+
+namespace {
+
+bool startsAt(const std::string& line, std::size_t pos, const char* mark) {
+  return pos + 1 < line.size() && line[pos] == mark[0] && line[pos + 1] == mark[1];
+}
+
+}  // namespace
+
+// Quotes toggle the in-string flag outside block comments (there is no
+// escape). Only a "*/" in a line's first column ends a block comment begun
+// on an earlier line, and the character after it is not examined.
+void removeComments(std::vector<std::string>& lines) {
+  bool inString = false;
+  bool inBlock = false;
+  for (std::string& line : lines) {
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+      if (line[pos] == '"' && !inBlock) inString = !inString;
+      if (!inString && !inBlock && startsAt(line, pos, "//")) {
+        line.erase(pos);
+        break;
+      }
+      if (!inString && !inBlock && startsAt(line, pos, "/*")) {
+        if (line.find("*/") != std::string::npos) {
+          line.clear();
+        } else {
+          inBlock = true;
+          line.erase(pos);
+        }
+        break;
+      }
+      if (startsAt(line, pos, "*/")) {
+        if (inBlock) {
+          line.erase(pos, 2);
+          inBlock = false;
+        } else {
+          ++pos;
+        }
+        ++pos;
+        continue;
+      }
+      if (inBlock) {
+        line.erase(pos);
+        break;
+      }
+      ++pos;
+    }
+  }
+  lines.erase(std::remove_if(lines.begin(), lines.end(), [](const std::string& l) { return l.empty(); }),
+              lines.end());
+}
+
+}  // namespace script
+
+xScriptCompiler::xScriptCompiler() : state_(std::make_unique<xCompilerState>()) {}
+
+xScriptCompiler::~xScriptCompiler() = default;
+
+void xScriptCompiler::resetState(const std::string& fileName) {
+  sourceFileName_ = fileName;
+  filesRead_.clear();
+  diagnostics_.clear();
+  state_ = std::make_unique<xCompilerState>();
+}
+
+int xScriptCompiler::loadSource(const std::string& fileName) {
+  resetState(fileName);
+  if (preprocessFile(fileName) != 2) return 0;
+  sourceName_ = fileName;
+  return 1;
+}
+
+void xScriptCompiler::loadText(std::string_view text, const std::string& name) {
+  resetState(name);
+  filesRead_.push_back(name);
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    readLine(std::string(text.substr(start, end - start)));
+    start = end + 1;
+  }
+  sourceName_ = name;
+}
+
+int xScriptCompiler::preprocessFile(const std::string& fileName) {
+  std::ifstream file(fileName, std::ios::binary);
+  if (!file) {
+    fatal("Cannot open file: " + fileName);
+    return 1;
+  }
+  filesRead_.push_back(fileName);
+  std::string line;
+  while (std::getline(file, line)) readLine(std::move(line));
+  return 2;
+}
+
+// Lines carry no line-end characters; empty lines are skipped.
+void xScriptCompiler::readLine(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (line.empty()) return;
+  if (line[0] == '#' && directiveOf(line) == 1) return readInclude(line);
+  state_->lines.push_back(std::move(line));
+}
+
+// include -> '#include' blank '"' name '"' ; a malformed line is reported
+// and skipped, and a file is never read twice.
+void xScriptCompiler::readInclude(const std::string& line) {
+  const std::string malformed = std::string("\" expected\nCodeLine: ") + line;
+  std::size_t blank = line.find_first_of(" \t");
+  if (blank == std::string::npos || blank + 1 >= line.size() || line[blank + 1] != '"')
+    return fatal(malformed);
+  std::size_t close = line.find('"', blank + 2);
+  if (close == std::string::npos) return fatal(malformed);
+  std::string name = line.substr(blank + 2, close - blank - 2);
+  if (std::find(filesRead_.begin(), filesRead_.end(), name) != filesRead_.end())
+    return fatal("Duplicate include file: " + name);
+  preprocessFile(name);
+}
+
+int xScriptCompiler::directiveOf(std::string_view line) {
+  if (line.empty() || line[0] != '#') return 0;
+  std::string_view word = line.substr(1, line.find_first_of(" \t") - 1);
+  if (word == "include") return 1;
+  if (word == "define") return 2;
+  return 0;
+}
+
+bool xScriptCompiler::compile() {
+  script::CompilerTables& tables = state_->tables;
+  state_->temp0 = tables.addSymbol("_T0", 1, script::kGlobalScope, script::SymbolKind::Variable);
+  state_->temp1 = tables.addSymbol("_T1", 1, script::kGlobalScope, script::SymbolKind::Variable);
+  state_->temp2 = tables.addSymbol("_T2", 1, script::kGlobalScope, script::SymbolKind::Variable);
+  script::removeComments(state_->lines);
+  state_->optimise = optimise_;
+  std::size_t lexerErrors = 0;
+  state_->lexer.setErrorHandler([this, lexerErrors](char c, int line, const std::string& text) mutable {
+    if (++lexerErrors > kMaxLexerErrors) return;
+    CompileDiagnostic d;
+    d.kind = DiagnosticKind::Lexer;
+    d.character = c;
+    d.line = line;
+    d.lineText = text;
+    report(std::move(d));
+  });
+  try {
+    return script::Parser(*state_).parse();
+  } catch (const script::ParseError& e) {
+    state_->success = false;
+    report(e.diagnostic);
+    return false;
+  }
+}
+
+std::string xScriptCompiler::listingText(const std::string& outputFileName, const std::string& time) const {
+  return script::writeListing(*state_, {outputFileName, sourceName_, time});
+}
+
+bool xScriptCompiler::emitAssembly(const std::string& outputFileName) {
+  outputFileName_ = outputFileName;
+  if (!state_->success) return false;
+  std::FILE* file = std::fopen(outputFileName.c_str(), "wb");
+  if (!file) {
+    fatal("Could not open output file for output");
+    return false;
+  }
+  std::string text = listingText(outputFileName, GetCurrentTimeString());
+  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
+void xScriptCompiler::report(CompileDiagnostic diagnostic) {
+  diagnostics_.push_back(diagnostic);
+  if (handler_) handler_(diagnostics_.back());
+}
+
+void xScriptCompiler::fatal(const std::string& text) {
+  CompileDiagnostic d;
+  d.kind = DiagnosticKind::Fatal;
+  d.message = text;
+  report(std::move(d));
+}

@@ -1,0 +1,66 @@
+// Everything one compilation needs, and the diagnostics the compiler reports.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "script/compiler/compiler_tables.h"
+#include "script/compiler/lexer.h"
+
+namespace script {
+
+// What a diagnostic is; the caller's policy decides what each kind does.
+enum class DiagnosticKind {
+  Lexer,   // an unexpected character; compilation goes on
+  Fatal,   // a file that cannot be opened or a malformed include; "Compiler Fatal Error"
+  Parser,  // ends the compilation; no listing is written
+};
+
+struct CompileDiagnostic {
+  DiagnosticKind kind = DiagnosticKind::Parser;
+  std::string message;     // Parser and Fatal: the text; Lexer: empty
+  char character = 0;      // Lexer: the unexpected character
+  int line = 0;            // the lexer's line index (counts the kept lines from 0)
+  int column = 0;          // the offending token's start column
+  std::string token;       // the offending token's text
+  std::string lineText;    // the current source line as it stands
+};
+
+// Thrown inside the parser and the optimiser; compile() catches it.
+struct ParseError : std::exception {
+  explicit ParseError(CompileDiagnostic d) : diagnostic(std::move(d)) {}
+  const char* what() const noexcept override { return diagnostic.message.c_str(); }
+  CompileDiagnostic diagnostic;
+};
+
+// A loop (kind 1 while, 2 for) or a condition being parsed (kind 0 if, 1 loop).
+struct JumpRecord {
+  std::int32_t first = 0;
+  std::int32_t second = 0;
+  std::int32_t kind = 0;
+};
+
+// The stack size every listing declares; nothing in the language sets it.
+constexpr std::int32_t kStackSize = 1024;
+
+}  // namespace script
+
+// The state of one compilation, made fresh by every loadSource.
+struct xCompilerState {
+  std::vector<std::string> lines;  // source lines after includes and the comment pass
+  std::vector<script::JumpRecord> blockStack;
+  std::vector<script::JumpRecord> conditionStack;
+  std::int32_t temp1 = 1, temp0 = 0, temp2 = 2;
+  script::CompilerTables tables;
+  std::int32_t stackSize = script::kStackSize;
+  bool hasMain = false;
+  std::int32_t mainIndex = -1;
+  std::int32_t priorityKind = -1;  // -1: not set (never set by the language)
+  std::int32_t priorityValue = 0;
+  xScriptLexer lexer;
+  bool success = false;
+  std::int32_t currentFunction = -1;  // -1 in global scope
+  bool optimise = true;  // tests compare programs compiled with and without it
+};

@@ -1,0 +1,253 @@
+// The compiler's tables and the intermediate-code builders.
+#include "script/compiler/compiler_tables.h"
+
+#include <bit>
+
+#include "script/runtime/number_text.h"
+
+namespace script {
+
+namespace {
+
+// The built-ins, in their fixed function-table order (indices 0-12).
+struct BuiltIn {
+  const char* name;
+  std::int32_t parameters;
+};
+constexpr BuiltIn kBuiltIns[] = {{"sin", 1},  {"cos", 1},  {"tan", 1},        {"sh", 1},
+                                 {"ch", 1},   {"th", 1},   {"ln", 1},         {"lg", 1},
+                                 {"rec", 1},  {"sqrt", 1}, {"expl", 1},       {"randomInt", 2},
+                                 {"randomFloat", 2}};
+
+// The key of a name that matches without regard to ASCII case.
+std::string lowerKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  }
+  return key;
+}
+
+}  // namespace
+
+Operand Operand::floating(float f) {
+  return {OperandKind::Float, std::bit_cast<std::int32_t>(f), 0, 0};
+}
+
+float Operand::asFloatBits() const { return std::bit_cast<float>(value); }
+
+bool sameMemory(const Operand& a, const Operand& b) {
+  if (a.kind != b.kind || a.value != b.value) return false;
+  switch (a.kind) {
+    case OperandKind::Variable: return true;
+    case OperandKind::ElementConst: return a.constIndex == b.constIndex;
+    case OperandKind::ElementVar: return a.indexVar == b.indexVar;
+    default: return false;
+  }
+}
+
+bool touchesSymbol(const Operand& op, std::int32_t symbol) {
+  if (!op.isMemory()) return false;
+  return op.value == symbol || (op.kind == OperandKind::ElementVar && op.indexVar == symbol);
+}
+
+std::int32_t operandAsInt(const Operand& op) {
+  if (op.kind == OperandKind::Int) return op.value;
+  if (op.kind == OperandKind::Float) return floatToInt(op.asFloatBits());
+  return 0;
+}
+
+float operandAsFloat(const Operand& op) {
+  if (op.kind == OperandKind::Int) return float(op.value);
+  if (op.kind == OperandKind::Float) return op.asFloatBits();
+  return 0.0f;
+}
+
+CompilerTables::CompilerTables() {
+  for (const BuiltIn& builtIn : kBuiltIns) {
+    std::int32_t index = addFunction(builtIn.name, FunctionKind::BuiltIn);
+    setParameterCount(index, builtIn.parameters);
+  }
+}
+
+const SymbolRecord* CompilerTables::findSymbol(std::string_view name, std::int32_t scope) const {
+  auto it = symbolsByName_.find(lowerKey(name));
+  if (it == symbolsByName_.end()) return nullptr;
+  for (std::int32_t index : it->second) {
+    const SymbolRecord& symbol = symbols_[std::size_t(index)];
+    if (symbol.scope == scope || symbol.scope == kGlobalScope) return &symbol;
+  }
+  return nullptr;
+}
+
+bool CompilerTables::nameUsed(std::string_view name) const {
+  return symbolsByName_.count(lowerKey(name)) != 0;
+}
+
+std::int32_t CompilerTables::addSymbol(std::string_view name, std::int32_t size,
+                                       std::int32_t scope, SymbolKind kind) {
+  if (findSymbol(name, scope)) return -1;
+  return appendSymbol(name, size, scope, kind);
+}
+
+std::int32_t CompilerTables::appendSymbol(std::string_view name, std::int32_t size,
+                                          std::int32_t scope, SymbolKind kind) {
+  SymbolRecord record;
+  record.index = std::int32_t(symbols_.size());
+  record.name = std::string(name);
+  record.size = size;
+  record.scope = scope;
+  record.kind = kind;
+  symbolsByName_[lowerKey(name)].push_back(record.index);
+  symbols_.push_back(std::move(record));
+  return symbols_.back().index;
+}
+
+const SymbolRecord* CompilerTables::symbolAt(std::int32_t index) const {
+  if (index < 0 || std::size_t(index) >= symbols_.size()) return nullptr;
+  return &symbols_[std::size_t(index)];
+}
+
+SymbolRecord* CompilerTables::symbolAt(std::int32_t index) {
+  if (index < 0 || std::size_t(index) >= symbols_.size()) return nullptr;
+  return &symbols_[std::size_t(index)];
+}
+
+const FunctionRecord* CompilerTables::findFunction(std::string_view name) const {
+  auto it = functionsByName_.find(lowerKey(name));
+  return it == functionsByName_.end() ? nullptr : &functions_[std::size_t(it->second)];
+}
+
+std::int32_t CompilerTables::addFunction(std::string_view name, FunctionKind kind) {
+  if (findFunction(name)) return -1;
+  FunctionRecord record;
+  record.index = std::int32_t(functions_.size());
+  record.name = std::string(name);
+  record.kind = kind;
+  functionsByName_.emplace(lowerKey(name), record.index);
+  functions_.push_back(std::move(record));
+  return functions_.back().index;
+}
+
+void CompilerTables::setParameterCount(std::int32_t index, std::int32_t count) {
+  if (FunctionRecord* function = functionAt(index)) function->parameterCount = count;
+}
+
+FunctionRecord* CompilerTables::functionAt(std::int32_t index) {
+  if (index < 0 || std::size_t(index) >= functions_.size()) return nullptr;
+  return &functions_[std::size_t(index)];
+}
+
+std::int32_t CompilerTables::addString(std::string_view text) {
+  auto [it, added] = stringsByText_.emplace(std::string(text), std::int32_t(strings_.size()));
+  if (added) strings_.emplace_back(text);
+  return it->second;
+}
+
+const std::string& CompilerTables::stringAt(std::int32_t index) const {
+  static const std::string kEmpty;
+  if (index < 0 || std::size_t(index) >= strings_.size()) return kEmpty;
+  return strings_[std::size_t(index)];
+}
+
+bool CompilerTables::hasDefine(std::string_view name) const {
+  for (const DefineRecord& define : defines_) {
+    if (define.name == name) return true;
+  }
+  return false;
+}
+
+void CompilerTables::addDefine(std::string_view name, std::int32_t tokenKind,
+                               std::string_view value) {
+  defines_.push_back({std::string(name), tokenKind, std::string(value)});
+}
+
+std::string CompilerTables::defineValue(std::string_view name) const {
+  for (const DefineRecord& define : defines_) {
+    if (define.name == name) return define.value;
+  }
+  return {};
+}
+
+std::int32_t CompilerTables::addStruct(std::string_view name) {
+  if (findStruct(name)) return -1;
+  structs_.push_back({std::string(name), {}, 0});
+  return std::int32_t(structs_.size() - 1);
+}
+
+// A struct-typed member is flattened: it stands for the whole run of cells
+// and each of its members is added as "member.inner" at the shifted offset.
+void CompilerTables::addMember(std::int32_t structIndex, std::string_view name, std::int32_t size,
+                               std::string_view typeName) {
+  if (structIndex < 0 || std::size_t(structIndex) >= structs_.size()) return;
+  StructRecord& record = structs_[std::size_t(structIndex)];
+  std::int32_t base = record.totalSize;
+  const StructRecord* inner = typeName.empty() ? nullptr : findStruct(typeName);
+  if (inner) size = inner->totalSize;
+  record.members.push_back({std::string(name), base, size, std::string(typeName)});
+  if (inner) {
+    std::vector<StructMember> innerMembers = inner->members;  // copy: push_back may move it
+    for (const StructMember& member : innerMembers) {
+      record.members.push_back({std::string(name) + "." + member.name, base + member.offset,
+                                member.size, member.typeName});
+    }
+  }
+  record.totalSize = base + size;
+}
+
+const StructRecord* CompilerTables::findStruct(std::string_view name) const {
+  for (const StructRecord& record : structs_) {
+    if (record.name == name) return &record;
+  }
+  return nullptr;
+}
+
+const StructMember* CompilerTables::findMember(const StructRecord& record,
+                                               std::string_view path) const {
+  for (const StructMember& member : record.members) {
+    if (member.name == path) return &member;
+  }
+  return nullptr;
+}
+
+std::int32_t CompilerTables::memberOffset(const StructRecord& record, std::string_view path) const {
+  const StructMember* member = findMember(record, path);
+  if (!member) return kUnknownMember;
+  if (member->size > 1) return kArrayMemberWithoutIndex;
+  return member->offset;
+}
+
+std::int32_t CompilerTables::addInstruction(std::int32_t function, Op op) {
+  FunctionRecord* record = functionAt(function);
+  if (!record) return -1;
+  ICodeNode& node = record->code.emplace_back();
+  node.kind = NodeKind::Instruction;
+  node.opcode = std::int32_t(op);
+  return std::int32_t(record->code.size() - 1);
+}
+
+void CompilerTables::addOperand(std::int32_t function, std::int32_t node, const Operand& operand) {
+  FunctionRecord* record = functionAt(function);
+  if (!record || node < 0 || std::size_t(node) >= record->code.size()) return;
+  record->code[std::size_t(node)].operands.push_back(operand);
+}
+
+void CompilerTables::addNote(std::int32_t function, std::string_view line) {
+  FunctionRecord* record = functionAt(function);
+  if (!record) return;
+  ICodeNode node;
+  node.kind = NodeKind::Note;
+  node.note = std::string(line);
+  record->code.push_back(std::move(node));
+}
+
+void CompilerTables::addLabel(std::int32_t function, std::int32_t label) {
+  FunctionRecord* record = functionAt(function);
+  if (!record) return;
+  ICodeNode node;
+  node.kind = NodeKind::Label;
+  node.label = label;
+  record->code.push_back(std::move(node));
+}
+
+}  // namespace script

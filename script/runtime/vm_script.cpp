@@ -1,0 +1,269 @@
+// Script threads: loading, host-started calls, the stack and host-call arguments.
+#include "script/runtime/vm_script.h"
+
+#include <algorithm>
+#include <new>
+
+#include "base/xLogFile.h"
+#include "engine/hge.h"
+#include "script/runtime/number_text.h"
+#include "script/runtime/opcodes.h"
+#include "script/runtime/vm.h"
+
+using script::AssembledScript;
+
+namespace {
+
+vm_value operandFromFile(const AssembledScript& s, const script::FileOperand& op) {
+  vm_value v;
+  v.type = op.type;
+  switch (op.type) {
+    case OP_TYPE_FLOAT: v.floatValue = op.asFloat(); break;
+    case OP_TYPE_STRING: v.text = s.strings[static_cast<std::size_t>(op.value)]; break;
+    case OP_TYPE_HOST_CALL:
+      v.text = script::toUpperAscii(s.strings[static_cast<std::size_t>(op.value)]);
+      break;
+    case OP_TYPE_ARRAY_INDEX:
+      v.intValue = op.value;
+      v.extra = op.extra;
+      break;
+    default:
+      // Unknown types only occur in no-op instructions and read as null.
+      if (op.type > OP_TYPE_RETVAL) v.type = OP_TYPE_NULL;
+      v.intValue = op.value;
+      break;
+  }
+  return v;
+}
+
+void stackError(const char* what) { ShowErrorBox("Script VM Error: %s\n", what); }
+
+}  // namespace
+
+vm_script::vm_script(vm* owner, script::GroupId group)
+    : group_(group), owner_(owner), hge_(hgeCreate(HGE_VERSION)) {}
+
+vm_script::~vm_script() {
+  releaseContents();
+  if (hge_ != nullptr) hge_->Release();
+}
+
+int vm_script::loadBinary(const std::string& fileName) {
+  if (isBusy()) return script::kLoadCannotOpen;
+  AssembledScript file;
+  int result = script::readAssembledFile(fileName, file);
+  if (result != script::kLoadOk) {
+    unload();
+    return result;
+  }
+  return loadAssembled(file);
+}
+
+int vm_script::loadAssembled(const AssembledScript& s) {
+  // A thread cannot be replaced under its own running call.
+  if (isBusy()) return script::kLoadCannotOpen;
+  unload();
+  if (int check = script::validateAssembledScript(s); check != script::kLoadOk) return check;
+  try {
+    instrs_.resize(s.instrs.size());
+    for (std::size_t i = 0; i < s.instrs.size(); ++i) {
+      const script::FileInstr& in = s.instrs[i];
+      vm_instr& out = instrs_[i];
+      out.opcode = in.opcode;
+      out.operandCount = static_cast<std::uint8_t>(in.operands.size());
+      std::size_t kept = std::min<std::size_t>(in.operands.size(), script::kMaxOperands);
+      for (std::size_t k = 0; k < kept; ++k) out.operands[k] = operandFromFile(s, in.operands[k]);
+    }
+    stack_.resize(script::effectiveStackSize(s.stackSize));
+    funcs_.reserve(s.funcs.size());
+    for (const script::FileFunc& f : s.funcs) {
+      vm_func func;
+      func.entry = static_cast<std::int32_t>(f.entry);
+      func.paramCount = f.paramCount;
+      func.localSize = static_cast<std::int32_t>(std::min<std::uint32_t>(f.localSize, INT32_MAX / 2));
+      func.frameSize = func.paramCount + func.localSize + 1;
+      func.name = script::toUpperAscii(f.name);
+      funcIndex_.emplace(func.name, static_cast<int>(funcs_.size()));  // first of a name wins
+      funcs_.push_back(std::move(func));
+    }
+    hostCallNames_ = s.hostCalls;
+    frames_.reserve(64);
+    prepareCode();
+  } catch (const std::bad_alloc&) {
+    releaseContents();
+    return script::kLoadNoMemory;
+  }
+  globalSize_ = static_cast<std::int32_t>(s.globalSize);
+  hasMain_ = s.hasMain;
+  mainIndex_ = static_cast<std::int32_t>(s.mainIndex);
+  priorityKind_ = s.priorityKind;
+  priorityValue_ = s.priorityValue;
+  state_ = kStateLoaded;
+  ++generation_;
+  resetRunState();
+  return script::kLoadOk;
+}
+
+void vm_script::releaseContents() {
+  std::vector<vm_instr>().swap(instrs_);
+  std::vector<vm_value>().swap(stack_);
+  std::vector<vm_func>().swap(funcs_);
+  funcIndex_.clear();
+  spellingCache_.clear();
+  std::vector<std::string>().swap(hostCallNames_);
+  std::vector<vm_value>().swap(hostArgs_);
+  std::vector<CallRecord>().swap(frames_);
+  top_ = base_ = 0;
+}
+
+void vm_script::unload() {
+  if (state_ == kStateLoaded) {
+    if (isBusy()) {
+      releasePending_ = true;  // the running call still reads the code
+    } else {
+      releaseContents();
+    }
+  }
+  running_ = paused_ = hasMain_ = false;
+  hostArgs_.clear();
+  pendingArgs_ = 0;
+  index_ = script::kNoThread;
+  state_ = kStateEmpty;
+  ++generation_;
+}
+
+void vm_script::resetRunState() {
+  ip_ = hasMain_ ? funcs_[static_cast<std::size_t>(mainIndex_)].entry : -1;
+  for (vm_value& cell : stack_) cell.clear();
+  top_ = globalSize_;
+  base_ = top_;
+  if (hasMain_) {
+    top_ = base_ = top_ + funcs_[static_cast<std::size_t>(mainIndex_)].frameSize + 1;
+  }
+  paused_ = running_ = false;
+  frames_.clear();
+  pendingArgs_ = 0;
+}
+
+int vm_script::findFunc(std::string_view name) const {
+  // The game calls the same few names every frame: resolve each spelling once.
+  if (auto hit = spellingCache_.find(name); hit != spellingCache_.end()) return hit->second;
+  auto it = funcIndex_.find(script::toUpperAscii(name));
+  int index = it == funcIndex_.end() ? -1 : it->second;
+  spellingCache_.emplace(std::string(name), index);
+  return index;
+}
+
+void vm_script::unwindTo(std::size_t depth) {
+  const CallRecord& entry = frames_[depth];
+  top_ = entry.topAfter;
+  base_ = entry.savedBase;
+  ip_ = entry.returnIp;
+  frames_.resize(depth);
+}
+
+bool vm_script::callFunc(std::string_view name) {
+  int args = pendingArgs_;
+  pendingArgs_ = 0;
+  std::int32_t entryTop = std::max(0, top_ - args);
+  if (!isLoaded()) return false;
+  int func = findFunc(name);
+  if (func < 0) {
+    top_ = entryTop;  // the arguments pushed for it go with it
+    return false;
+  }
+  const vm_func& f = funcs_[static_cast<std::size_t>(func)];
+  std::int32_t padding = std::max(0, f.paramCount - args);
+  if (!frameFits(f, padding)) {
+    stackError("Stack fulled");
+    top_ = entryTop;
+    return false;
+  }
+  // Missing arguments become null cells above the pushed ones, so the values
+  // pushed in source order still fill the first parameters.
+  for (std::int32_t i = 0; i < padding; ++i) stack_[static_cast<std::size_t>(top_++)].clear();
+  std::size_t depth = frames_.size();
+  std::size_t hostArgsAtEntry = hostArgs_.size();
+  pushFrame(func, ip_, true, entryTop);
+  ip_ = f.entry;
+  running_ = true;
+  ++callDepth_;
+  vm* owner = owner_;
+  if (owner != nullptr) owner->enterCall();
+  // A host function may call back into this thread: the host call it runs
+  // for keeps its own count of arguments read and its result flag.
+  int argsRead = argsRead_;
+  bool hostReturned = hostReturned_;
+  RunResult result = run(depth);
+  argsRead_ = argsRead;
+  hostReturned_ = hostReturned;
+  --callDepth_;
+  if (result != RunResult::Unloaded) {
+    // Host arguments left by calls that read fewer than were pushed.
+    if (hostArgs_.size() > hostArgsAtEntry) hostArgs_.resize(hostArgsAtEntry);
+  }
+  finishCall();
+  // A group retired during the call is freed with its last call; this
+  // thread belongs to it, so nothing may touch members afterwards.
+  if (owner != nullptr && owner->leaveCall()) delete owner;
+  return true;
+}
+
+void vm_script::finishCall() {
+  if (callDepth_ == 0 && releasePending_) {
+    releasePending_ = false;
+    releaseContents();
+  }
+}
+
+void vm_script::push(const vm_value& value) {
+  if (top_ >= static_cast<std::int32_t>(stack_.size())) {
+    stackError("Stack fulled");
+    return;
+  }
+  stack_[static_cast<std::size_t>(top_++)] = value;
+}
+
+vm_value vm_script::pop() {
+  if (top_ < 1) {
+    stackError("Empty stack");
+    return vm_value();
+  }
+  return std::move(stack_[static_cast<std::size_t>(--top_)]);
+}
+
+void vm_script::pushHostArg(const vm_value& value) {
+  std::int32_t before = top_;
+  push(value);
+  if (top_ != before) ++pendingArgs_;
+}
+
+std::int32_t vm_script::hostArgAsInt(int position) {
+  ++argsRead_;
+  int n = static_cast<int>(hostArgs_.size());
+  if (position < 0 || position >= n) return 0;
+  return hostArgs_[static_cast<std::size_t>(n - 1 - position)].asInt();
+}
+
+float vm_script::hostArgAsFloat(int position) {
+  ++argsRead_;
+  int n = static_cast<int>(hostArgs_.size());
+  if (position < 0 || position >= n) return 0.0f;
+  return hostArgs_[static_cast<std::size_t>(n - 1 - position)].asFloat();
+}
+
+std::string vm_script::hostArgAsString(int position) {
+  ++argsRead_;
+  int n = static_cast<int>(hostArgs_.size());
+  if (position < 0 || position >= n) return std::string();
+  return hostArgs_[static_cast<std::size_t>(n - 1 - position)].asText();
+}
+
+void vm_script::returnFromHost(int declared, vm_value result) {
+  std::size_t n = hostArgs_.size();
+  std::size_t own = static_cast<std::size_t>(std::max(0, declared));
+  if (n < own) WriteLog("vm::returnFloatFromHost: host API parameter table size error");
+  hostArgs_.resize(n - std::min(n, own));
+  retval_ = std::move(result);
+  hostReturned_ = true;
+}

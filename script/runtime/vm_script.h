@@ -1,0 +1,214 @@
+// A script thread: one loaded assembled script with its stack, globals, call frames and interpreter.
+//
+// There is no scheduler: a thread runs only inside callFunc, which executes
+// the named function to its return. Stack layout, from cell 0 up: the
+// globals, main's reserved frame (when the script has "_MAIN"), then call
+// frames: the caller's arguments, a return marker cell, the locals, a
+// function marker cell; the frame base is the index just above that marker.
+// Negative stack indices in operands count from the frame base.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "script/runtime/bytecode_file.h"
+#include "script/runtime/script_ids.h"
+#include "script/runtime/vm_value.h"
+#include "script/runtime/xHostAPIManager.h"
+
+class HGE;
+class vm;
+
+// One loaded instruction. Operands past kMaxOperands are never read: only
+// no-op opcodes may carry more, and the loader drops them.
+struct vm_instr {
+  std::uint16_t opcode = 0;
+  std::uint8_t operandCount = 0;
+  vm_value operands[3];
+  // The value each operand names when that never changes during a run (a
+  // constant, _RETVAL, a global inside the stack), set at load; nullptr for
+  // frame-relative and array operands, which are resolved as they run.
+  vm_value* fixed[3] = {nullptr, nullptr, nullptr};
+  // The negative index of a frame-relative variable operand, 0 for others.
+  std::int32_t relative[3] = {0, 0, 0};
+  // jmp and the conditional jumps: where a taken jump goes (a jump to its own
+  // index goes on with the next instruction), set at load.
+  vm_instr* jumpTo = nullptr;
+  // Where execution goes on when this instruction does not transfer control:
+  // the next instruction, or where the jmp instructions from there lead
+  // (a jmp does nothing else, so running it is skipped). Set at load.
+  vm_instr* fallTo = nullptr;
+  // A fused mov-and-arithmetic pair directly followed by "mov X, D" of its
+  // result (set at load).
+  bool storeAfter = false;
+  // callhost: the function resolved on first use, valid while the registry's
+  // version equals hostVersion (the table is fixed after start-up).
+  HostAPIFunc hostFunc = nullptr;
+  std::uint32_t hostVersion = 0;
+};
+
+struct vm_func {
+  std::int32_t entry = 0;
+  std::int32_t paramCount = 0;
+  std::int32_t localSize = 0;
+  std::int32_t frameSize = 0;  // paramCount + localSize + 1
+  std::string name;            // upper case
+};
+
+class vm_script {
+ public:
+  // [owner] and [group] are the group holding this thread (nullptr and
+  // kNoGroup for a free-standing thread, as in tests).
+  explicit vm_script(vm* owner = nullptr, script::GroupId group = script::kNoGroup);
+  ~vm_script();
+  vm_script(const vm_script&) = delete;
+  vm_script& operator=(const vm_script&) = delete;
+
+  // Reads an assembled file into the thread: a LoadResult (0 = loaded). Any
+  // failure leaves the thread empty.
+  [[nodiscard]] int loadBinary(const std::string& fileName);
+  // Same from a script built or read in memory; validated first.
+  [[nodiscard]] int loadAssembled(const script::AssembledScript& script);
+  // Releases the script. During a call on this thread the contents are kept
+  // until the outermost call returns; the thread reads as empty at once.
+  void unload();
+  // IP at main's entry (or -1), every cell null, top above globals and main's frame.
+  void resetRunState();
+
+  bool isLoaded() const { return state_ == kStateLoaded; }
+  // True while a call runs on the thread or its release is pending: the
+  // group does not reuse the slot then.
+  bool isBusy() const { return callDepth_ > 0; }
+
+  // Function index by name, without regard to ASCII case; -1 when absent.
+  int findFunc(std::string_view name) const;
+  // Runs the named function to its return with the arguments the host pushed
+  // (pushHostArg) since the last call. False when the thread is not loaded,
+  // there is no such function, or its frame does not fit the stack.
+  bool callFunc(std::string_view name);
+
+  // Stack push and pop (the push/pop instructions and the host). Overflow
+  // and underflow show the error box and leave the stack unchanged; pop then
+  // gives a null value.
+  void push(const vm_value& value);
+  vm_value pop();
+  // An argument for the next callFunc, pushed by the game in source order.
+  void pushHostArg(const vm_value& value);
+
+  // Host-call arguments, positions counted from the last pushed (0). Reads
+  // beyond what was pushed give 0 / 0.0 / "" and still count as read.
+  std::int32_t hostArgAsInt(int position);
+  float hostArgAsFloat(int position);
+  std::string hostArgAsString(int position);
+  // Stores a host function's result in _RETVAL and removes its own [declared]
+  // arguments from the argument list.
+  void returnFromHost(int declared, vm_value result);
+
+  // Identity stamped by the group.
+  void setIndex(script::ThreadIndex index) { index_ = index; }
+  void setGroup(script::GroupId group) { group_ = group; }
+  script::ThreadIndex index() const { return index_; }
+  script::GroupId group() const { return group_; }
+
+  // Inspection (tests, tools).
+  const vm_value& retval() const { return retval_; }
+  int top() const { return top_; }
+  int frameBase() const { return base_; }
+  int ip() const { return ip_; }
+  int stackSize() const { return static_cast<int>(stack_.size()); }
+  const vm_value& cellAt(int index) const { return stack_.at(static_cast<std::size_t>(index)); }
+  std::size_t hostArgCount() const { return hostArgs_.size(); }
+  const std::vector<vm_func>& functions() const { return funcs_; }
+
+ private:
+  static constexpr int kStateLoaded = 0;
+  static constexpr int kStateEmpty = 2;
+
+  // The C++ record of one call; ret and every unwind trust it, not the marker cells.
+  struct CallRecord {
+    std::int32_t func;
+    std::int32_t returnIp;
+    std::int32_t savedBase;
+    std::int32_t topAfter;  // top once the call is gone (arguments removed)
+    bool host;              // started by callFunc
+  };
+  enum class RunResult { Returned, Exited, Aborted, Unloaded };
+
+  void releaseContents();
+  bool frameFits(const vm_func& f, std::int64_t extraCells) const;
+  void pushFrame(int func, std::int32_t returnIp, bool host, std::int32_t topAfter);
+  void unwindTo(std::size_t depth);
+  void finishCall();
+
+  // The interpreter's copy of the stack location, held in locals by the loop
+  // and refreshed whenever a frame changes (interpreter.cpp).
+  struct StackView {
+    vm_value* cells;
+    std::uint64_t size;
+    std::int64_t base;
+  };
+
+  // The interpreter (interpreter.cpp): runs until the call record at [depth]
+  // is gone.
+  RunResult run(std::size_t depth);
+  const vm_value* readRef(const StackView& view, const vm_value& op);
+  vm_value* writeRef(const StackView& view, const vm_value& op);
+  vm_value* droppedWrite(std::int64_t cell);
+  // The operand's cell when it needs no checking (fixed, or frame-relative
+  // inside the stack); nullptr when the checked path must resolve it.
+  static vm_value* fastRef(const StackView& view, const vm_instr& instr, int k) {
+    if (instr.fixed[k] != nullptr) return instr.fixed[k];
+    std::int64_t cell = view.base + instr.relative[k];
+    return instr.relative[k] != 0 && cell >= 0 ? view.cells + cell : nullptr;
+  }
+  // Load-time preparation for run (vm_prepare.cpp): fixed operand addresses,
+  // jump targets, the end marker and fused pairs, which get codes of their
+  // own beyond the instruction set.
+  void prepareCode();
+  static constexpr std::uint16_t kEndOfCode = 50;     // after the last instruction: ends the call
+  static constexpr std::uint16_t kMovThenArith = 51;  // mov D, A then add/sub/mul/div D, B
+  bool callHost(vm_instr& instr);
+  void pauseFor(std::int32_t ms);
+
+  int state_ = kStateEmpty;
+  bool running_ = false;
+  bool paused_ = false;
+  bool hostReturned_ = false;
+  int argsRead_ = 0;
+  script::ThreadIndex index_ = script::kNoThread;
+  script::GroupId group_ = script::kNoGroup;
+  vm* owner_ = nullptr;
+  std::uint32_t priorityKind_ = 0;
+  std::uint32_t priorityValue_ = 0;
+  std::int32_t globalSize_ = 0;
+  bool hasMain_ = false;
+  std::int32_t mainIndex_ = 0;
+  vm_value retval_;
+
+  std::vector<vm_instr> instrs_;
+  std::int32_t ip_ = -1;
+  std::vector<vm_value> stack_;
+  std::int32_t top_ = 0;
+  std::int32_t base_ = 0;
+  std::vector<vm_func> funcs_;
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  using NameTable = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
+  NameTable funcIndex_;             // upper-case name -> function
+  mutable NameTable spellingCache_;  // every spelling asked for -> function or -1
+  std::vector<std::string> hostCallNames_;
+  std::vector<vm_value> hostArgs_;
+  std::vector<CallRecord> frames_;
+  vm_value scratch_;  // target of dropped out-of-range writes
+
+  int pendingArgs_ = 0;        // values the game pushed for the next callFunc
+  int callDepth_ = 0;          // nested host-started calls in progress
+  bool releasePending_ = false;
+  std::uint32_t generation_ = 0;  // changes on every load and unload
+  HGE* hge_ = nullptr;
+};

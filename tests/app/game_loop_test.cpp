@@ -1,0 +1,45 @@
+// Whole runs of the executable, headless.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/game_loop.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+int runVelmora(const std::string& args) {
+  std::string command = std::string(VELMORA_EXE) + " " + args + " >/dev/null 2>&1";
+  return std::system(command.c_str());
+}
+
+std::string lastLine(const std::string& text) {
+  std::size_t end = text.find_last_not_of('\n');
+  if (end == std::string::npos) return "";
+  std::size_t start = text.rfind('\n', end);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
+}
+
+TEST(Run, HeadlessRunLogsTheSlowRate) {
+  ScopedTempDir dir;
+  ASSERT_EQ(runVelmora("--headless --frames 120"), 0);
+  std::string log = dir.read("log.txt");
+  EXPECT_EQ(log.rfind(std::string(47, '=') + "\n", 0), 0u) << log;
+  EXPECT_NE(log.find("Project Tazrel Log"), std::string::npos);
+  EXPECT_EQ(lastLine(log), "SlowRate: 1.000000(Total Run Frame: 120, Slow Frame: 0)") << log;
+}
+
+TEST(Run, BadOptionFails) {
+  ScopedTempDir dir;
+  EXPECT_NE(runVelmora("--frames notanumber"), 0);
+}
+
+TEST(SlowRate, IsTheShareOfFramesThatWereNotSlow) {
+  EXPECT_FLOAT_EQ(slowRate(0, 0), 0.0f);
+  EXPECT_FLOAT_EQ(slowRate(120, 0), 1.0f);
+  EXPECT_FLOAT_EQ(slowRate(4, 1), 0.75f);
+  EXPECT_FLOAT_EQ(slowRate(4294967295u, 4294967295u), 0.0f);
+}
+
+}  // namespace

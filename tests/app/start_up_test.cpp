@@ -1,0 +1,171 @@
+// Start-up with the start-up script, the stage set-up's script focus, and the script calls of the frame and render callbacks.
+#include <gtest/gtest.h>
+
+#include "app/game_loop.h"
+#include "base/xLogFile.h"
+#include "core/xSystem.h"
+#include "engine/hge.h"
+#include "engine/options.h"
+#include "engine/platform.h"
+#include "host/globalVariableMap.h"
+#include "script/runtime/xHostAPIManager.h"
+#include "script/manager/xScriptManager.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+constexpr const char* kInitialize = R"(
+host htStoreVariable(value, key);
+func initSoundEffects() { print("step 1 initSoundEffects"); }
+func initSystem() { print("step 2 initSystem"); }
+func initBullet() { print("step 3 initBullet"); }
+func initBackground() { print("step 4 initBackground"); }
+func initDifficulty() { print("step 5 initDifficulty"); }
+func init() { print("step 6 init"); }
+func initScript() { htStoreVariable("yes", "newGame"); }
+)";
+
+// Counts its calls in the variable store; "init" may ask for a faded switch.
+constexpr const char* kStage = R"(
+host htStoreVariable(value, key);
+host htTestChange();
+var updates;
+var renders;
+func init() { updates = 0; renders = 0; htStoreVariable("stage", "init"); htTestChange(); }
+func Update() { updates += 1; htStoreVariable(updates, "updates"); }
+func Render() { renders += 1; htStoreVariable(renders, "renders"); }
+)";
+
+void host_TestChange(script::ThreadIndex, script::GroupId) {
+  xSystem::getInstance()->changeState(STATE_AVG_IN_STG, true, "");
+}
+
+class StartUpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine::options().backend = engine::Backend::Headless;
+    hge = hgeCreate(HGE_VERSION);
+    ASSERT_TRUE(hge->System_Initiate());
+    hge->System_SetState(HGE_INIFILE, "config.ini");
+    reset();
+  }
+  void TearDown() override {
+    reset();
+    hge->System_Shutdown();
+    hge->Release();
+    hge = nullptr;
+  }
+  static void reset() {
+    xSystem::resetForTests();
+    xScriptManager::resetForTests();
+    xHostAPIManager::resetForTests();
+    xLogFile::resetForTests();
+    globalVariableMap.clear();
+    engine::recordedMessageBoxes().clear();
+  }
+  void startUp() {
+    dir_.write("initialize.vkscript", kInitialize);
+    dir_.write("stage.vkscript", kStage);
+    engine::clearPathCache();
+    GameStartUp();
+    xHostAPIManager::getInstance()->addFunc("htTestChange", host_TestChange);
+  }
+  static std::string variable(const char* key) {
+    auto found = globalVariableMap.find(key);
+    return found != globalVariableMap.end() ? found->second : "";
+  }
+
+  ScopedTempDir dir_;
+};
+
+TEST_F(StartUpTest, TheSixSetUpFunctionsRunInOrderBeforeTheLogHeader) {
+  startUp();
+  std::string log = dir_.read("log.txt");
+  EXPECT_EQ(log.rfind(std::string(47, '=') + "\n", 0), 0u) << log;
+  std::size_t at = 0;
+  for (const char* line : {"step 1 initSoundEffects", "step 2 initSystem", "step 3 initBullet",
+                           "step 4 initBackground", "step 5 initDifficulty", "step 6 init",
+                           "Project Tazrel Log"}) {
+    std::size_t found = log.find(std::string("\n") + line + "\n", at);
+    ASSERT_NE(found, std::string::npos) << line << " missing or out of order in\n" << log;
+    at = found + 1;
+  }
+  EXPECT_EQ(xSystem::getInstance()->getState(), STATE_TITLE);
+  EXPECT_NE(activeScriptGroupID, script::kNoGroup);
+  EXPECT_NE(activeScriptGroupID, script::GroupId{xSystem::getInstance()->mainScriptGroup});
+
+  xSystem::getInstance()->startNewGame();
+  EXPECT_EQ(variable("newGame"), "yes");
+}
+
+TEST_F(StartUpTest, InitScriptComesFromTheConfiguration) {
+  dir_.write("config.ini", "[System]\nInitScript=other.vkscript\n");
+  dir_.write("other.vkscript", "func init() { print(\"other init\"); }\n");
+  startUp();
+  std::string log = dir_.read("log.txt");
+  EXPECT_NE(log.find("other init\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("step 6 init"), std::string::npos);
+}
+
+TEST_F(StartUpTest, TheStageSetUpFocusesItsScriptAndKeepsAChangeItRequests) {
+  startUp();
+  xSystem* system = xSystem::getInstance();
+  system->changeState(STATE_STG, true, "stage.vkscript");
+  for (int frame = 1; frame < xSystem::kSwitchFrame; ++frame) system->update();
+  EXPECT_EQ(variable("init"), "");
+  system->update();
+  EXPECT_EQ(system->getState(), STATE_STG);
+  EXPECT_EQ(variable("init"), "stage");
+  EXPECT_EQ(xScriptManager::getInstance()->focusedGroup(), activeScriptGroupID);
+  // The switch asked for by the stage's "init" runs its own 60 frames.
+  EXPECT_EQ(system->transitionCounter, 0);
+  for (int frame = 1; frame < xSystem::kSwitchFrame; ++frame) system->update();
+  EXPECT_EQ(system->getState(), STATE_STG);
+  system->update();
+  EXPECT_EQ(system->getState(), STATE_AVG_IN_STG);
+}
+
+TEST_F(StartUpTest, AShortScriptNameKeepsTheFocus) {
+  startUp();
+  xSystem* system = xSystem::getInstance();
+  system->changeState(STATE_STG, true, "abc");
+  for (int frame = 0; frame < xSystem::kSwitchFrame; ++frame) system->update();
+  EXPECT_EQ(system->getState(), STATE_STG);
+  EXPECT_EQ(xScriptManager::getInstance()->focusedThread(), script::kNoThread);
+}
+
+TEST_F(StartUpTest, TheStageStateCallsUpdateEachFrameAndRenderInTheScene) {
+  startUp();
+  xScriptManager* scripts = xScriptManager::getInstance();
+  script::ThreadIndex stage = scripts->loadScript(activeScriptGroupID, "stage.vkscript");
+  scripts->setCurrFocusScript(activeScriptGroupID, stage);
+  xSystem::getInstance()->setState(STATE_TITLE);
+  FrameFunc();
+  RenderFunc();
+  EXPECT_EQ(variable("updates"), "");
+  EXPECT_EQ(variable("renders"), "");
+  xSystem::getInstance()->setState(STATE_STG);
+  for (int i = 0; i < 3; ++i) FrameFunc();
+  RenderFunc();
+  EXPECT_EQ(variable("updates"), "3");
+  EXPECT_EQ(variable("renders"), "1");
+  xSystem::getInstance()->setState(STATE_GAMEOVER);  // drawn, not updated
+  FrameFunc();
+  RenderFunc();
+  EXPECT_EQ(variable("updates"), "3");
+  EXPECT_EQ(variable("renders"), "2");
+}
+
+TEST_F(StartUpTest, WithoutAFocusedScriptEveryStageFrameLogs) {
+  startUp();
+  xSystem::getInstance()->setState(STATE_STG);
+  FrameFunc();
+  FrameFunc();
+  std::string log = dir_.read("log.txt");
+  std::string line = "xScriptManager::callCurrRenderFunc: invalid focused script manager id\n";
+  std::size_t first = log.find(line);
+  ASSERT_NE(first, std::string::npos) << log;
+  EXPECT_NE(log.find(line, first + line.size()), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// The compiler driver: includes, the comment pass, defines, writing the listing and the game's error policy.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/xLogFile.h"
+#include "engine/platform.h"
+#include "script/compiler/xScriptCompiler.h"
+#include "tests/script/compiler/compiler_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::vector<std::string> messagesOf(const xScriptCompiler& compiler, script::DiagnosticKind kind) {
+  std::vector<std::string> out;
+  for (const script::CompileDiagnostic& d : compiler.diagnostics()) {
+    if (d.kind == kind) out.push_back(d.message);
+  }
+  return out;
+}
+
+TEST(CompilerDriver, IncludesAreReadInPlaceAndOnce) {
+  ScopedTempDir dir;
+  dir.write("lib.vkscript", "var fromLib;\n");
+  dir.write("mid.vkscript", "#include \"lib.vkscript\"\nvar fromMid;\n");
+  dir.write("main.vkscript", "var first;\r\n\n#include \"mid.vkscript\"\n#include \"lib.vkscript\"\nvar last;\n");
+  xScriptCompiler compiler;
+  ASSERT_EQ(compiler.loadSource("main.vkscript"), 1);
+  EXPECT_EQ(compiler.state().lines, (Lines{"var first;", "var fromLib;", "var fromMid;", "var last;"}));
+  EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal),
+            (Lines{"Duplicate include file: lib.vkscript"}));
+}
+
+TEST(CompilerDriver, MissingAndMalformedIncludesAreReportedAndSkipped) {
+  ScopedTempDir dir;
+  dir.write("main.vkscript",
+            "var a;\n#include \"gone.vkscript\"\n#include gone\n#include \"open\n#include\nvar b;\n#includes x\n");
+  xScriptCompiler compiler;
+  ASSERT_EQ(compiler.loadSource("main.vkscript"), 1);
+  EXPECT_EQ(compiler.state().lines, (Lines{"var a;", "var b;", "#includes x"}));
+  EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal),
+            (Lines{"Cannot open file: gone.vkscript", "\" expected\nCodeLine: #include gone",
+                   "\" expected\nCodeLine: #include \"open", "\" expected\nCodeLine: #include"}));
+  EXPECT_EQ(compiler.loadSource("nowhere.vkscript"), 0);
+}
+
+TEST(CompilerDriver, DirectiveOf) {
+  EXPECT_EQ(xScriptCompiler::directiveOf("#include \"a\""), 1);
+  EXPECT_EQ(xScriptCompiler::directiveOf("#define X 1;"), 2);
+  EXPECT_EQ(xScriptCompiler::directiveOf("#Include \"a\""), 0);
+  EXPECT_EQ(xScriptCompiler::directiveOf("#"), 0);
+  EXPECT_EQ(xScriptCompiler::directiveOf("include"), 0);
+}
+
+TEST(CompilerDriver, CommentPass) {
+  Lines lines = {"a = 1; // gone",
+                 "s = \"http://x\"; // gone",
+                 "x = 1; /* note */ y = 2;",
+                 "b = 2; /* starts",
+                 "all of this \"goes",
+                 "  */ not the end",
+                 "*/c = 3;",
+                 "t = \"/* kept */\";",
+                 "q = \"a\\\"; // b\";"};
+  script::removeComments(lines);
+  // The backslash does not escape the quote, so the "//" after it starts a comment.
+  EXPECT_EQ(lines, (Lines{"a = 1; ", "s = \"http://x\"; ", "b = 2; ", "c = 3;", "t = \"/* kept */\";", "q = \"a\\\"; "}));
+}
+
+TEST(CompilerDriver, UnendedBlockCommentErasesTheRest) {
+  Lines lines = {"a;", "/* open", "x */", "b;"};
+  script::removeComments(lines);
+  EXPECT_EQ(lines, (Lines{"a;"}));
+}
+
+TEST(CompilerDriver, DefinesRewriteWholeWordsOnly) {
+  compiler_test::Compiled compiled =
+      compiler_test::compileText("var MAXIMUM; var r;\n#define MAX 10;\nfunc _Main() { r = MAX+1; MAXIMUM = MAX; }");
+  ASSERT_TRUE(compiled.ok) << compiler_test::parserError(compiled);
+  const Lines& lines = compiled.compiler->state().lines;
+  EXPECT_EQ(lines[0], "var MAXIMUM; var r;");
+  EXPECT_EQ(lines[2], "func _Main() { r = 10+1; MAXIMUM = 10; }");
+}
+
+TEST(CompilerDriver, SelfReferringDefineTerminates) {
+  compiler_test::Compiled compiled = compiler_test::compileText("var A;\n#define A A;\nfunc _Main() { A = 1; }");
+  ASSERT_TRUE(compiled.ok) << compiler_test::parserError(compiled);
+  EXPECT_EQ(compiled.compiler->state().lines[2], "func _Main() { A = 1; }");
+}
+
+TEST(CompilerDriver, SameStringLiteralSharesOneEntry) {
+  compiler_test::Compiled compiled =
+      compiler_test::compileText("var s; var t;\nfunc f() { s = \"k\"; t = \"k\"; s = \"K\"; }");
+  ASSERT_TRUE(compiled.ok);
+  const script::CompilerTables& tables = compiled.compiler->state().tables;
+  EXPECT_EQ(tables.stringAt(0), "k");
+  EXPECT_EQ(tables.stringAt(1), "K");
+  EXPECT_EQ(tables.stringAt(2), "");
+}
+
+TEST(CompilerDriver, NamesIgnoreCaseExceptStructsAndDefines) {
+  compiler_test::Compiled compiled = compiler_test::compileText(
+      "var Foo; struct S { var a; }\nfunc Bar() { return 1; }\nfunc _Main() { foo = bar(); }");
+  ASSERT_TRUE(compiled.ok) << compiler_test::parserError(compiled);
+  compiled = compiler_test::compileText("struct S { var a; }\ns v;");
+  EXPECT_EQ(compiler_test::parserError(compiled), "Invalid identifier");
+}
+
+TEST(CompilerDriver, StructOffsets) {
+  compiler_test::Compiled compiled = compiler_test::compileText("struct S { var a; var b[3]; var c; }\nS v;");
+  ASSERT_TRUE(compiled.ok);
+  const script::CompilerTables& tables = compiled.compiler->state().tables;
+  const script::StructRecord* record = tables.findStruct("S");
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->totalSize, 5);
+  EXPECT_EQ(tables.memberOffset(*record, "a"), 0);
+  EXPECT_EQ(tables.memberOffset(*record, "b"), script::kArrayMemberWithoutIndex);
+  EXPECT_EQ(tables.findMember(*record, "b")->offset, 1);
+  EXPECT_EQ(tables.memberOffset(*record, "c"), 4);
+  EXPECT_EQ(tables.memberOffset(*record, "d"), script::kUnknownMember);
+}
+
+TEST(CompilerDriver, EmitAssemblyWritesTheFileAndReportsOpenFailure) {
+  ScopedTempDir dir;
+  dir.write("a.vkscript", "var x;\nfunc _Main() { x = 1; }\n");
+  xScriptCompiler compiler;
+  ASSERT_EQ(compiler.loadSource("a.vkscript"), 1);
+  ASSERT_TRUE(compiler.compile());
+  ASSERT_TRUE(compiler.emitAssembly("a.vkscript.vkasm"));
+  std::string text = dir.read("a.vkscript.vkasm");
+  EXPECT_EQ(text.rfind("; a.vkscript.vkasm\n\n; Source File: a.vkscript\n", 0), 0u);
+  EXPECT_EQ(text.substr(text.size() - 3), "\n\t}");
+  EXPECT_FALSE(compiler.emitAssembly("no/such/dir/a.vkasm"));
+  EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal), (Lines{"Could not open output file for output"}));
+}
+
+class CompilerPolicy : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    xLogFile::resetForTests();
+    engine::recordedMessageBoxes().clear();
+  }
+  void TearDown() override { xLogFile::resetForTests(); }
+  ScopedTempDir dir_;
+};
+
+TEST_F(CompilerPolicy, LexerAndFileErrorsShowABoxAndGoOn) {
+  xScriptCompiler compiler;
+  compiler.setDiagnosticHandler(script::reportCompilerDiagnostic);
+  compiler.loadText("var x;\n#include \"missing.vkscript\"\nfunc _Main() {\n\tx=-1;\n}", "t.vkscript");
+  ASSERT_TRUE(compiler.compile());
+  const std::vector<std::string>& boxes = engine::recordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_NE(boxes[0].find("Compiler Fatal Error: Cannot open file: missing.vkscript.\n"), std::string::npos);
+  EXPECT_NE(boxes[1].find("Lexer Error: '-' unexpected.\nScript Index: 2\nScript Line: x=-1;\n"), std::string::npos);
+  EXPECT_NE(dir_.read("log.txt").find("Lexer Error: '-' unexpected.\nCodeLine: \tx=-1;"), std::string::npos);
+}
+
+TEST_F(CompilerPolicy, ParserErrorEndsTheProcess) {
+  script::CompileDiagnostic d;
+  d.kind = script::DiagnosticKind::Parser;
+  d.message = "; expected";
+  EXPECT_EXIT(script::reportCompilerDiagnostic(d), ::testing::ExitedWithCode(EXIT_FAILURE), "");
+}
+
+}  // namespace
