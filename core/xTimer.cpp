@@ -1,0 +1,64 @@
+// Timers and their manager.
+#include "core/xTimer.h"
+
+#include "script/manager/xScriptManager.h"
+
+namespace {
+xTimerManager* gTimers = nullptr;
+}
+
+bool xTimer::countFrame() {
+  if (++count != period) return false;
+  ++firedCount;
+  count = 0;
+  if (repeatLimit != kEndless && firedCount == repeatLimit) stop();
+  return true;
+}
+
+void xTimer::stop() { count = period = firedCount = repeatLimit = 0; }
+
+bool xTimer::step() {
+  if (!countFrame()) return false;
+  if (callback) callback();
+  return true;
+}
+
+bool xScriptTimer::step() {
+  if (!countFrame()) return false;
+  if (!funcName.empty() && !xScriptManager::getInstance()->callFunc(funcName, scriptGroupId, threadIndex)) {
+    stop();
+  }
+  return true;
+}
+
+xTimerManager* xTimerManager::getInstance() {
+  if (!gTimers) gTimers = new xTimerManager();
+  return gTimers;
+}
+
+void xTimerManager::resetForTests() {
+  delete gTimers;
+  gTimers = nullptr;
+}
+
+void xTimerManager::add(std::unique_ptr<xTimer> timer) {
+  if (timer) timers_.push_back(std::move(timer));
+}
+
+void xTimerManager::update() {
+  updating_ = true;
+  for (auto it = timers_.begin(); it != timers_.end();) {
+    (*it)->step();
+    it = (*it)->isActive() ? std::next(it) : timers_.erase(it);
+  }
+  updating_ = false;
+}
+
+void xTimerManager::clear() {
+  if (!updating_) {
+    timers_.clear();
+    return;
+  }
+  // The timer whose call got here is still running: stop, do not destroy.
+  for (auto& timer : timers_) timer->stop();
+}
