@@ -1,0 +1,242 @@
+// System glyphs for the bitmap font: fontconfig finds the face, FreeType draws the glyph.
+#include "engine/glyph_provider.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+
+#include "engine/platform.h"
+
+namespace engine {
+namespace {
+
+// Larger glyphs are refused rather than allocated: no text the game draws
+// comes near it, and a corrupt font cannot ask for gigabytes.
+constexpr unsigned kMaxGlyphSide = 4096;
+
+std::string toUtf8(const std::wstring& text) {
+  std::string out;
+  for (wchar_t wc : text) {
+    auto c = static_cast<std::uint32_t>(wc);
+    if (c < 0x80) {
+      out += char(c);
+    } else if (c < 0x800) {
+      out += char(0xC0 | (c >> 6));
+      out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000 && (c < 0xD800 || c > 0xDFFF)) {
+      out += char(0xE0 | (c >> 12));
+      out += char(0x80 | ((c >> 6) & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    }  // surrogates and units beyond the BMP name no font
+  }
+  return out;
+}
+
+// fontconfig's configuration, loaded once (matching is slow) and freed at exit.
+struct FontConfig {
+  ~FontConfig() {
+    if (config != nullptr) FcConfigDestroy(config);
+  }
+  std::mutex mutex;
+  FcConfig* config = nullptr;
+  bool tried = false;
+};
+
+FontConfig& fontConfig() {
+  static FontConfig instance;
+  return instance;
+}
+
+struct Match {
+  std::string file;
+  int index = 0;
+};
+
+// The best installed face for [family] ("" for any) with Chinese coverage.
+bool matchFace(const std::string& family, const GlyphFaceRequest& request, Match& out) {
+  FontConfig& fc = fontConfig();
+  std::lock_guard lock(fc.mutex);
+  if (!fc.tried) {
+    fc.tried = true;
+    fc.config = FcInitLoadConfigAndFonts();
+  }
+  if (fc.config == nullptr) return false;
+  FcPattern* query = FcPatternCreate();
+  if (!family.empty()) FcPatternAddString(query, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(query, FC_WEIGHT, request.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(query, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddDouble(query, FC_PIXEL_SIZE, request.pixelSize);
+  FcPatternAddBool(query, FC_SCALABLE, FcTrue);
+  FcLangSet* langs = FcLangSetCreate();
+  FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("zh-cn"));
+  FcPatternAddLangSet(query, FC_LANG, langs);
+  FcLangSetDestroy(langs);
+  FcConfigSubstitute(fc.config, query, FcMatchPattern);
+  FcDefaultSubstitute(query);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(fc.config, query, &result);
+  FcPatternDestroy(query);
+  if (match == nullptr) return false;
+  FcChar8* file = nullptr;
+  bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch;
+  if (found) {
+    out.file = reinterpret_cast<const char*>(file);
+    if (FcPatternGetInteger(match, FC_INDEX, 0, &out.index) != FcResultMatch) out.index = 0;
+  }
+  FcPatternDestroy(match);
+  return found;
+}
+
+// A FreeType face with the styles its file lacks.
+struct StyledFace {
+  FT_Face face = nullptr;
+  bool emboldenMissing = false;
+  bool slantMissing = false;
+};
+
+bool openStyled(FT_Library library, const Match& match, const GlyphFaceRequest& request, StyledFace& out) {
+  FT_Face face = nullptr;
+  if (FT_New_Face(library, match.file.c_str(), match.index, &face) != 0) {
+    logError("FT_New_Face", match.file);
+    return false;
+  }
+  if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(request.pixelSize)) != 0) {
+    logError("FT_Set_Pixel_Sizes", match.file);
+    FT_Done_Face(face);
+    return false;
+  }
+  out.face = face;
+  // Asked of the file itself: fontconfig's own synthetic rules report the
+  // style it would fake as the matched one.
+  out.emboldenMissing = request.bold && (face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
+  out.slantMissing = request.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
+  return true;
+}
+
+// Copies FreeType's rows (any pitch, either flow) into rows padded to 4 bytes.
+void repack(const FT_Bitmap& bitmap, GlyphBits bits, GlyphBitmap& out) {
+  unsigned width = bitmap.width;
+  unsigned rows = bitmap.rows;
+  bool mono = bits == GlyphBits::Mono;
+  out.pitch = mono ? (width + 31) / 32 * 4 : (width + 3) & ~3u;
+  out.bits.assign(std::size_t(out.pitch) * rows, 0);
+  unsigned stride = unsigned(std::abs(bitmap.pitch));
+  for (unsigned y = 0; y < rows; ++y) {
+    // A negative pitch stores the bottom row first.
+    unsigned sourceRow = bitmap.pitch >= 0 ? y : rows - 1 - y;
+    const unsigned char* src = bitmap.buffer + std::size_t(sourceRow) * stride;
+    unsigned char* dst = out.bits.data() + std::size_t(y) * out.pitch;
+    if (mono) {
+      std::copy(src, src + (width + 7) / 8, dst);
+    } else {
+      for (unsigned x = 0; x < width; ++x) dst[x] = static_cast<unsigned char>((src[x] * 64 + 127) / 255);
+    }
+  }
+}
+
+}  // namespace
+
+struct GlyphFace::Impl {
+  ~Impl() {
+    if (fallback.face != nullptr) FT_Done_Face(fallback.face);
+    if (primary.face != nullptr) FT_Done_Face(primary.face);
+    if (library != nullptr) FT_Done_FreeType(library);
+  }
+
+  // The face that has [unit]: the primary one, else the Chinese fallback,
+  // else the primary one's missing-glyph box.
+  StyledFace& faceFor(unsigned unit, FT_UInt& index) {
+    index = FT_Get_Char_Index(primary.face, unit);
+    if (index != 0) return primary;
+    if (!fallbackTried) {
+      fallbackTried = true;
+      Match match;
+      if (matchFace("", request, match) && match.file != file)
+        if (!openStyled(library, match, request, fallback)) fallback = {};
+    }
+    if (fallback.face != nullptr) {
+      FT_UInt other = FT_Get_Char_Index(fallback.face, unit);
+      if (other != 0) {
+        index = other;
+        return fallback;
+      }
+    }
+    return primary;
+  }
+
+  GlyphFaceRequest request;
+  std::string file;
+  FT_Library library = nullptr;
+  StyledFace primary;
+  StyledFace fallback;
+  bool fallbackTried = false;
+};
+
+GlyphFace::GlyphFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+GlyphFace::~GlyphFace() = default;
+
+std::unique_ptr<GlyphFace> GlyphFace::open(const GlyphFaceRequest& request) {
+  if (request.pixelSize < 1 || unsigned(request.pixelSize) > kMaxGlyphSide) return nullptr;
+  Match match;
+  if (!matchFace(toUtf8(request.family), request, match)) {
+    logError("FcFontMatch", "no face for a requested family");
+    return nullptr;
+  }
+  auto impl = std::make_unique<Impl>();
+  impl->request = request;
+  impl->file = match.file;
+  if (FT_Init_FreeType(&impl->library) != 0) {
+    impl->library = nullptr;
+    logError("FT_Init_FreeType", "");
+    return nullptr;
+  }
+  if (!openStyled(impl->library, match, request, impl->primary)) return nullptr;
+  return std::unique_ptr<GlyphFace>(new GlyphFace(std::move(impl)));
+}
+
+int GlyphFace::ascent() const { return int((impl_->primary.face->size->metrics.ascender + 63) >> 6); }
+
+const std::string& GlyphFace::file() const { return impl_->file; }
+
+bool GlyphFace::render(unsigned unit, GlyphBits bits, GlyphBitmap& out) {
+  FT_UInt index = 0;
+  StyledFace& styled = impl_->faceFor(unit, index);
+  bool mono = bits == GlyphBits::Mono;
+  FT_Int32 flags = FT_LOAD_NO_BITMAP | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
+  if (FT_Load_Glyph(styled.face, index, flags) != 0) return false;
+  FT_GlyphSlot slot = styled.face->glyph;
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    if (styled.slantMissing) FT_GlyphSlot_Oblique(slot);
+    if (styled.emboldenMissing) FT_GlyphSlot_Embolden(slot);
+  }
+  if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return false;
+  const FT_Bitmap& bitmap = slot->bitmap;
+  if (bitmap.width > kMaxGlyphSide || bitmap.rows > kMaxGlyphSide) return false;
+  FT_Pixel_Mode expected = mono ? FT_PIXEL_MODE_MONO : FT_PIXEL_MODE_GRAY;
+  bool inked = bitmap.width > 0 && bitmap.rows > 0;
+  if (inked && (bitmap.pixel_mode != expected || bitmap.buffer == nullptr)) return false;
+
+  GlyphBitmap result;
+  result.metrics.cellIncX = int((slot->advance.x + 32) >> 6);
+  result.metrics.cellIncY = 0;
+  result.metrics.originX = slot->bitmap_left;
+  result.metrics.originY = slot->bitmap_top;
+  if (inked) {
+    result.metrics.blackBoxX = bitmap.width;
+    result.metrics.blackBoxY = bitmap.rows;
+    repack(bitmap, bits, result);
+  } else {
+    result.metrics.blackBoxX = result.metrics.blackBoxY = 1;
+    result.pitch = 4;
+  }
+  out = std::move(result);
+  return true;
+}
+
+}  // namespace engine

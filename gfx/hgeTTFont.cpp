@@ -1,0 +1,261 @@
+// TrueType fonts: the game's one user of FreeType.
+#include "gfx/hgeTTFont.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "base/xLogFile.h"
+#include "engine/platform.h"
+#include "gfx/text_format.h"
+
+namespace {
+
+// Larger glyphs are refused rather than allocated: a corrupt file cannot
+// ask for gigabytes of texture.
+constexpr int kMaxGlyphSide = 4096;
+
+// The smallest power of two strictly greater than [n] (1 for 0).
+int powerAbove(int n) {
+  int p = 1;
+  while (p <= n) p <<= 1;
+  return p;
+}
+
+}  // namespace
+
+// ---- hgeTTFace ----
+
+hgeTTFace::~hgeTTFace() {
+  if (face != nullptr) FT_Done_Face(face);
+  if (library != nullptr) FT_Done_FreeType(library);
+}
+
+bool hgeTTFace::open(const std::string& path) {
+  if (FT_Init_FreeType(&library) != 0) {
+    library = nullptr;
+    return false;
+  }
+  if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
+    face = nullptr;
+    return false;
+  }
+  return true;
+}
+
+// ---- hgeTTGlyph ----
+
+hgeTTGlyph::~hgeTTGlyph() {
+  if (texture != 0 && engine != nullptr) engine->Texture_Free(texture);
+}
+
+hgeTTGlyph::hgeTTGlyph(hgeTTGlyph&& other) noexcept { *this = std::move(other); }
+
+hgeTTGlyph& hgeTTGlyph::operator=(hgeTTGlyph&& other) noexcept {
+  if (this == &other) return *this;
+  if (texture != 0 && engine != nullptr) engine->Texture_Free(texture);
+  loaded = other.loaded;
+  engine = other.engine;
+  face = other.face;
+  pixelSize = other.pixelSize;
+  bitmapTop = other.bitmapTop;
+  bitmapLeft = other.bitmapLeft;
+  width = other.width;
+  rows = other.rows;
+  texWidth = other.texWidth;
+  texHeight = other.texHeight;
+  texture = std::exchange(other.texture, 0);
+  bitmap = std::move(other.bitmap);
+  return *this;
+}
+
+void hgeTTGlyph::rasterise(unsigned index) {
+  loaded = true;
+  FT_Face ftFace = *face;
+  if (FT_Set_Pixel_Sizes(ftFace, 0, FT_UInt(pixelSize)) != 0) return;
+  if (FT_Load_Glyph(ftFace, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return;
+  FT_GlyphSlot slot = ftFace->glyph;
+  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return;
+  if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return;
+  const FT_Bitmap& source = slot->bitmap;
+  int w = int(source.width);
+  int h = int(source.rows);
+  if (w > kMaxGlyphSide || h > kMaxGlyphSide) return;
+  if (w > 0 && h > 0 && (source.pixel_mode != FT_PIXEL_MODE_GRAY || source.buffer == nullptr)) return;
+
+  // Row by row at FreeType's pitch, which may pad rows or run bottom-up.
+  bitmap.assign(std::size_t(w) * h, 0);
+  std::size_t stride = std::size_t(std::abs(source.pitch));
+  for (int y = 0; y < h; ++y) {
+    int sourceRow = source.pitch >= 0 ? y : h - 1 - y;
+    std::memcpy(bitmap.data() + std::size_t(y) * w, source.buffer + sourceRow * stride, std::size_t(w));
+  }
+  bitmapTop = slot->bitmap_top;
+  bitmapLeft = slot->bitmap_left;
+  width = w;
+  rows = h;
+  texWidth = texHeight = std::max(powerAbove(w), powerAbove(h));
+
+  // Coverage c becomes c in all four channels.
+  std::vector<DWORD> image(std::size_t(texWidth) * texHeight, 0);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      DWORD c = bitmap[std::size_t(y) * w + x];
+      if (c > 0) image[std::size_t(y) * texWidth + x] = c * 0x01010101u;
+    }
+  makeTexture(image);
+}
+
+void hgeTTGlyph::makeTexture(const std::vector<DWORD>& image) {
+  if (texture != 0) engine->Texture_Free(texture);
+  texture = engine->Texture_Create(texWidth, texHeight);
+  if (texture == 0) return;
+  DWORD* pixels = engine->Texture_Lock(texture, false, 0, 0, 0, 0);
+  if (pixels == nullptr) {
+    engine->Texture_Free(texture);
+    texture = 0;
+    return;
+  }
+  std::copy(image.begin(), image.end(), pixels);
+  engine->Texture_Unlock(texture);
+}
+
+// ---- hgeTTFont ----
+
+hgeTTFont::hgeTTFont(HGE* hge) : engine(hge), sprite(std::make_unique<hgeSprite>(0, 0.0f, 0.0f, 0.0f, 0.0f)) {}
+
+hgeTTFont::~hgeTTFont() = default;
+
+bool hgeTTFont::load(hgeTTFace* ttFace, int size) {
+  if (engine == nullptr || ttFace == nullptr || ttFace->face == nullptr || size < 1) return false;
+  face = ttFace;
+  pixelSize = size;
+  glyphs.clear();
+  glyphs.resize(std::size_t(std::max<FT_Long>(0, face->face->num_glyphs)));
+  for (hgeTTGlyph& glyph : glyphs) {
+    glyph.engine = engine;
+    glyph.face = &face->face;
+    glyph.pixelSize = size;
+  }
+  loaded = true;
+  return true;
+}
+
+unsigned hgeTTFont::getGlyph(unsigned unit) {
+  if (face == nullptr) return 0;
+  unsigned index = FT_Get_Char_Index(face->face, unit);
+  if (index == 0 || index > glyphs.size()) return 0;
+  hgeTTGlyph& glyph = glyphs[index - 1];
+  if (!glyph.loaded) glyph.rasterise(index);
+  return index;
+}
+
+int hgeTTFont::getCharAdvance(unsigned unit) {
+  unsigned index = getGlyph(unit);
+  if (index > 0) {
+    const hgeTTGlyph& glyph = glyphs[index - 1];
+    if (glyph.width + glyph.bitmapLeft > 0) return glyph.width + glyph.bitmapLeft;
+  }
+  return unit >= 0x2000 ? pixelSize : pixelSize / 2;
+}
+
+void hgeTTFont::Render(float x, float y, std::wstring_view text, bool centreX, bool centreY) {
+  gfx::TextSize size = GetTextSize(text);
+  if (centreX) x -= float(size.width >> 1);
+  if (centreY) y -= float(size.height >> 1);
+  Render(x, y, 0, text);
+}
+
+void hgeTTFont::Render(float x, float y, int align, std::wstring_view text) {
+  if (align == 1) x -= float(GetTextSize(text).width);
+  if (align == 2) x -= float(GetTextSize(text).width >> 1);
+  float penX = x;
+  for (wchar_t unit : text) {
+    if (unit == 0) break;
+    unsigned index = getGlyph(unsigned(unit));
+    if (index > 0 && glyphs[index - 1].texture != 0) {
+      const hgeTTGlyph& glyph = glyphs[index - 1];
+      sprite->SetTexture(glyph.texture);
+      sprite->SetTextureRect(0, 0, float(glyph.texWidth - 1), float(glyph.texHeight - 1), true);
+      sprite->SetColor(colour, -1);
+      sprite->RenderEx(penX + float(glyph.bitmapLeft), y + float(pixelSize - glyph.bitmapTop), rotation, scale, scale);
+    }
+    penX += float(getCharAdvance(unsigned(unit)) + kerningWidth);
+  }
+}
+
+void hgeTTFont::Print(float x, float y, int align, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::wstring text = gfx::formatNarrow(kPrintBufferSize, format, args);
+  va_end(args);
+  Render(x, y, align, text);
+}
+
+void hgeTTFont::Print(float x, float y, int align, const wchar_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::wstring text = gfx::formatWide(kPrintBufferSize, format, args);
+  va_end(args);
+  Render(x, y, align, text);
+}
+
+gfx::TextSize hgeTTFont::GetTextSize(std::wstring_view text) {
+  gfx::TextSize size{0, pixelSize};
+  for (wchar_t unit : text) {
+    if (unit == 0) break;
+    size.width += getCharAdvance(unsigned(unit)) + kerningWidth;
+  }
+  return size;
+}
+
+int hgeTTFont::GetCharIndexAtWidth(std::wstring_view text, int width) {
+  int sum = 0;
+  for (std::size_t i = 0; i < text.size() && text[i] != 0; ++i) {
+    sum += getCharAdvance(unsigned(text[i]));
+    if (sum >= width) return int(i);
+  }
+  return -1;
+}
+
+// ---- TTFontManager ----
+
+TTFontManager* TTFontManager::instance_ = nullptr;
+
+TTFontManager::TTFontManager(HGE* engine) : engine_(engine) {
+  if (instance_ == nullptr) instance_ = this;
+}
+
+TTFontManager::~TTFontManager() {
+  fonts_.clear();  // fonts draw with the faces: they go first
+  faces_.clear();
+  if (instance_ == this) instance_ = nullptr;
+}
+
+TTFontManager* TTFontManager::getInstance() { return instance_; }
+
+hgeTTFont* TTFontManager::getFont(const char* path, int pixelSize) {
+  std::string key = path != nullptr ? path : "";
+  auto face = std::find_if(faces_.begin(), faces_.end(), [&](const FaceEntry& e) { return e.path == key; });
+  if (face == faces_.end()) {
+    auto opened = std::make_unique<hgeTTFace>();
+    // A failed open releases its library here, at once; nothing is kept.
+    if (!opened->open(engine::resolvePath(key))) return nullptr;
+    faces_.push_back({key, std::move(opened)});
+    face = faces_.end() - 1;
+  }
+  for (FontEntry& entry : fonts_)
+    if (entry.path == key && entry.pixelSize == pixelSize) return entry.font.get();
+  auto font = std::make_unique<hgeTTFont>(engine_);
+  if (!font->load(face->face.get(), pixelSize)) {
+    WriteLog("TTFontManager::getFont: cannot load %s at %d pixels", key.c_str(), pixelSize);
+    return nullptr;
+  }
+  fonts_.push_back({key, pixelSize, std::move(font)});
+  return fonts_.back().font.get();
+}

@@ -1,0 +1,150 @@
+// TrueType fonts from font files: one FreeType face per file, one font per file and size, glyphs cached as textures.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/hge.h"
+#include "gfx/font_types.h"
+#include "gfx/hgeSprite.h"
+
+// FreeType's own handle types, so users of the fonts need not see its headers.
+struct FT_LibraryRec_;
+struct FT_FaceRec_;
+using FT_Library = FT_LibraryRec_*;
+using FT_Face = FT_FaceRec_*;
+
+// One opened font file with a FreeType library of its own. Whatever was
+// opened is released by the destructor, also after a failed open.
+class hgeTTFace {
+ public:
+  hgeTTFace() = default;
+  virtual ~hgeTTFace();
+  hgeTTFace(const hgeTTFace&) = delete;
+  hgeTTFace& operator=(const hgeTTFace&) = delete;
+
+  // Opens face 0 of the file at the resolved (UTF-8) [path].
+  [[nodiscard]] bool open(const std::string& path);
+
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+};
+
+// One glyph index of a face at one size, rasterised on first use.
+class hgeTTGlyph {
+ public:
+  hgeTTGlyph() = default;
+  virtual ~hgeTTGlyph();
+  hgeTTGlyph(hgeTTGlyph&& other) noexcept;
+  hgeTTGlyph& operator=(hgeTTGlyph&& other) noexcept;
+
+  // Rasterises glyph [index] of the face. A glyph that fails keeps no
+  // texture and is not tried again.
+  void rasterise(unsigned index);
+
+  bool loaded = false;
+  HGE* engine = nullptr;
+  FT_Face* face = nullptr;
+  int pixelSize = 0;
+  int bitmapTop = 0;
+  int bitmapLeft = 0;
+  int width = 0, rows = 0;
+  int texWidth = 0, texHeight = 0;  // a square power of two
+  HTEXTURE texture = 0;
+  std::vector<unsigned char> bitmap;  // rows x width coverage bytes
+
+ private:
+  void makeTexture(const std::vector<DWORD>& image);
+};
+
+// Single-line text of one face at one pixel size. Fonts are shared by
+// every box, menu and floating text that asks for the same file and size,
+// so colour, kerning and scale set by one user stay for the others.
+class hgeTTFont {
+ public:
+  // Bounds Print's formatted text; longer output is cut.
+  static constexpr std::size_t kPrintBufferSize = 1024;
+
+  explicit hgeTTFont(HGE* engine);
+  virtual ~hgeTTFont();
+  hgeTTFont(const hgeTTFont&) = delete;
+  hgeTTFont& operator=(const hgeTTFont&) = delete;
+
+  // Draws from ([x], [y]), the top-left of the line, less half the text's
+  // width and height when [centreX] and [centreY] ask for it.
+  virtual void Render(float x, float y, std::wstring_view text, bool centreX, bool centreY);
+  // [align] 0 left, 1 right, 2 centred on [x]; any other value as 0. "\n"
+  // is drawn like any other unit; a 0 unit ends the text.
+  virtual void Render(float x, float y, int align, std::wstring_view text);
+  virtual void Print(float x, float y, int align, const char* format, ...) __attribute__((format(printf, 5, 6)));
+  virtual void Print(float x, float y, int align, const wchar_t* format, ...);
+  // Width: every unit's advance plus the kerning width; height: the pixel size.
+  virtual gfx::TextSize GetTextSize(std::wstring_view text);
+  // The index of the first unit at which the summed advances (without
+  // kerning) reach [width]; -1 for an empty text or when they never do.
+  virtual int GetCharIndexAtWidth(std::wstring_view text, int width);
+  virtual void SetKerningWidth(int kerning) { kerningWidth = kerning; }
+  virtual void SetKerningHeight(int kerning) { kerningHeight = kerning; }
+  virtual int GetKerningWidth() { return kerningWidth; }
+  virtual int GetKerningHeight() { return kerningHeight; }
+
+  // False without an engine or for a pixel size below 1.
+  [[nodiscard]] bool load(hgeTTFace* face, int pixelSize);
+  // The glyph index of [unit], rasterised on first use; 0 when the face has
+  // none (or names an index past its own glyph count).
+  unsigned getGlyph(unsigned unit);
+  // The glyph's inked width and left bearing when positive; otherwise the
+  // pixel size for U+2000 and above and half of it below.
+  int getCharAdvance(unsigned unit);
+
+  bool loaded = false;
+  int pixelSize = 0;
+  HGE* engine;
+  std::vector<hgeTTGlyph> glyphs;  // entry i holds glyph index i + 1
+  hgeTTFace* face = nullptr;       // owned by the manager
+  int kerningWidth = 0;
+  int kerningHeight = 0;  // kept for callers; layout never reads it
+  float scale = 1.0f;
+  float rotation = 0.0f;
+  std::unique_ptr<hgeSprite> sprite;
+  DWORD colour = 0xFFFFFFFF;  // set by each user before drawing
+};
+
+// Owns every face and every font; made at start-up with the entry point's
+// engine and deleted at exit. The first instance made is the one
+// getInstance returns until it is deleted.
+class TTFontManager {
+ public:
+  explicit TTFontManager(HGE* engine);
+  ~TTFontManager();
+  TTFontManager(const TTFontManager&) = delete;
+  TTFontManager& operator=(const TTFontManager&) = delete;
+
+  // Null when no manager exists.
+  static TTFontManager* getInstance();
+
+  // The font of the file at the game path [path] (resolved as every file
+  // is) and [pixelSize]; null when the file cannot be opened, and then
+  // nothing is kept, so a later request tries again. Null [path] is "".
+  hgeTTFont* getFont(const char* path, int pixelSize);
+
+  std::size_t faceCount() const { return faces_.size(); }
+
+ private:
+  struct FaceEntry {
+    std::string path;
+    std::unique_ptr<hgeTTFace> face;
+  };
+  struct FontEntry {
+    std::string path;
+    int pixelSize;
+    std::unique_ptr<hgeTTFont> font;
+  };
+
+  static TTFontManager* instance_;
+  std::vector<FaceEntry> faces_;
+  std::vector<FontEntry> fonts_;
+  HGE* engine_;
+};
