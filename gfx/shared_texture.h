@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "engine/hge.h"
 
@@ -17,6 +18,11 @@ class SharedTexture {
   SharedTexture() = default;
   // Takes ownership of [tex]; 0 gives an empty handle.
   explicit SharedTexture(HTEXTURE tex);
+  // The texture of the image file [path] (as Texture_Load takes it): a
+  // lookup while any handle to it lives, a load otherwise; empty when the
+  // file cannot be loaded. For images many objects load again and again
+  // (particle sprites of every bomb and enemy).
+  static SharedTexture load(const std::string& path);
 
   HTEXTURE get() const;
   explicit operator bool() const { return owner_ != nullptr; }
