@@ -73,6 +73,54 @@ def logo(x, y):
     return (0, 0, 0, 0)
 
 
+def bullet_cell(kind, color, u, v):
+    """One bullet of [kind] in a cell, u and v from -1 to 1 across it; (r, g, b, a)."""
+    r = math.hypot(u, v)
+    if kind == "orb":
+        body = max(0.0, 1 - r / 0.8)
+    elif kind == "rice":
+        body = max(0.0, 1 - math.hypot(u / 0.45, v / 0.95))
+    elif kind == "star":
+        angle = math.atan2(v, u)
+        body = max(0.0, min(1.0, (0.45 + 0.4 * abs(math.cos(2.5 * angle)) - r) * 4))
+    else:  # "ring": a hollow bubble
+        body = max(0.0, 1 - abs(r - 0.7) / 0.2)
+    core = max(0.0, 1 - r / 0.35)
+    mix = lambda c: c + (255 - c) * core
+    return (mix(color[0]), mix(color[1]), mix(color[2]), 255 * min(1.0, body * 1.4))
+
+
+BULLET_COLORS = [(255, 40, 40), (255, 140, 20), (255, 230, 40), (60, 220, 60),
+                 (40, 220, 230), (50, 90, 255), (190, 60, 255), (235, 235, 235)]
+
+
+def bullets(x, y):
+    """The enemy bullet sheet: rows of one kind, columns of the eight colours above.
+    Rows: orb (0, 0, 16, 16), rice (0, 16, 16, 16), star (0, 32, 16, 16), ring (0, 48, 16, 16),
+    big orb (0, 64, 32, 32), big ring (0, 96, 32, 32); scripts name them with htAddBulletIdent."""
+    if y < 64:
+        size, kinds, top = 16, ["orb", "rice", "star", "ring"], 0
+    else:
+        size, kinds, top = 32, ["orb", "ring"], 64
+    row, column = (y - top) // size, x // size
+    if column >= 8:
+        return (0, 0, 0, 0)
+    u = ((x % size) + 0.5) / size * 2 - 1
+    v = (((y - top) % size) + 0.5) / size * 2 - 1
+    return bullet_cell(kinds[row], BULLET_COLORS[column], u, v)
+
+
+def player_shots(x, y):
+    """The player's sheet "treg.png": the centre shot (0, 120, 24, 24) and the side shot (0, 176, 16, 16)."""
+    if x < 24 and 120 <= y < 144:
+        u, v = (x - 11.5) / 12, (y - 131.5) / 12
+        a = max(0.0, 1 - math.hypot(u / 0.4, v))
+        return (140, 220, 255, 255 * min(1.0, a * 1.5))
+    if x < 16 and 176 <= y < 192:
+        u, v = (x - 7.5) / 8, (y - 183.5) / 8
+        a = max(0.0, 1 - math.hypot(u / 0.5, v))
+        return (255, 200, 120, 255 * min(1.0, a * 1.5))
+    return (0, 0, 0, 0)
 def main():
     write_png("se/loading.png", 800, 600, lambda x, y: (0, 0, 0, 255))
     write_png("se/black.png", 800, 600, lambda x, y: (0, 0, 0, 255))
@@ -82,6 +130,8 @@ def main():
     write_png("scene/天空.png", 800, 600, sky((60, 120, 220), (190, 220, 250), 0, 2))
     write_png("particles.png", 128, 32, particles)
     write_png("UI/logoElmnts.png", 500, 400, logo)
+    write_png("bullets.png", 256, 128, bullets)
+    write_png("treg.png", 256, 256, player_shots)
 
 
 if __name__ == "__main__":
