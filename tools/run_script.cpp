@@ -2,7 +2,9 @@
 //
 // Usage: run_script FILE [FUNCTION]   (FUNCTION defaults to "main")
 // Prints the result, then the load and run times in milliseconds, on
-// stdout. Works headless in the current folder; a config.ini there with
+// stdout; exits with 1 and a message on stderr when the script does not load,
+// has no such function, or an error ended the call (its result is then
+// meaningless). Works headless in the current folder; a config.ini there with
 // [Extra] DeleteAssembledScript=0 keeps the listing for inspection.
 #include <chrono>
 #include <cstdio>
@@ -44,11 +46,17 @@ int main(int argc, char** argv) {
   start = std::chrono::steady_clock::now();
   bool ran = scripts->callFunc(function, group, thread);
   double runMs = millisSince(start);
-  if (!ran) {
+  // The thread is gone when the call unloaded it.
+  const vm_script* script = scripts->getScriptGroup(group)->getThread(thread);
+  if (!ran && script != nullptr && script->findFunc(function) < 0) {
     std::fprintf(stderr, "run_script: no function %s\n", function.c_str());
     return 1;
   }
-  std::printf("result: %s\n", scripts->getScriptGroup(group)->getThread(thread)->retval().asText().c_str());
+  if (!ran || script == nullptr || !script->lastCallCompleted()) {
+    std::fprintf(stderr, "run_script: the call of %s did not complete\n", function.c_str());
+    return 1;
+  }
+  std::printf("result: %s\n", script->retval().asText().c_str());
   std::printf("load_ms: %.3f\nrun_ms: %.3f\n", loadMs, runMs);
   hge->System_Shutdown();
   hge->Release();

@@ -2,10 +2,10 @@
 #include "script/compiler/xScriptCompiler.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 
 #include "base/xLogFile.h"
+#include "engine/platform.h"
+#include "script/runtime/file_write.h"
 #include "script/compiler/listing_writer.h"
 #include "script/compiler/parser.h"
 
@@ -97,26 +97,31 @@ int xScriptCompiler::loadSource(const std::string& fileName) {
 void xScriptCompiler::loadText(std::string_view text, const std::string& name) {
   resetState(name);
   filesRead_.push_back(name);
+  readText(text);
+  sourceName_ = name;
+}
+
+// Files are opened through the engine's path resolver, like every file of
+// the game; a directory cannot be opened.
+int xScriptCompiler::preprocessFile(const std::string& fileName) {
+  std::vector<unsigned char> bytes;
+  if (!engine::readFile(fileName, bytes)) {
+    fatal("Cannot open file: " + fileName);
+    return 1;
+  }
+  filesRead_.push_back(fileName);
+  readText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  return 2;
+}
+
+void xScriptCompiler::readText(std::string_view text) {
   std::size_t start = 0;
-  while (start <= text.size()) {
+  while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     readLine(std::string(text.substr(start, end - start)));
     start = end + 1;
   }
-  sourceName_ = name;
-}
-
-int xScriptCompiler::preprocessFile(const std::string& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) {
-    fatal("Cannot open file: " + fileName);
-    return 1;
-  }
-  filesRead_.push_back(fileName);
-  std::string line;
-  while (std::getline(file, line)) readLine(std::move(line));
-  return 2;
 }
 
 // Lines carry no line-end characters; empty lines are skipped.
@@ -138,7 +143,7 @@ void xScriptCompiler::readInclude(const std::string& line) {
   if (close == std::string::npos) return fatal(malformed);
   std::string name = line.substr(blank + 2, close - blank - 2);
   if (std::find(filesRead_.begin(), filesRead_.end(), name) != filesRead_.end())
-    return fatal("Duplicate include file: " + name);
+    return fatal("Duplicate include file: " + name, false);
   preprocessFile(name);
 }
 
@@ -158,13 +163,13 @@ bool xScriptCompiler::compile() {
   script::removeComments(state_->lines);
   state_->optimise = optimise_;
   std::size_t lexerErrors = 0;
-  state_->lexer.setErrorHandler([this, lexerErrors](char c, int line, const std::string& text) mutable {
+  state_->lexer.setErrorHandler([this, lexerErrors](char c, int line, std::string_view text) mutable {
     if (++lexerErrors > kMaxLexerErrors) return;
     CompileDiagnostic d;
     d.kind = DiagnosticKind::Lexer;
     d.character = c;
     d.line = line;
-    d.lineText = text;
+    d.lineText = text.substr(0, script::kMaxQuotedLine);
     report(std::move(d));
   });
   try {
@@ -183,14 +188,14 @@ std::string xScriptCompiler::listingText(const std::string& outputFileName, cons
 bool xScriptCompiler::emitAssembly(const std::string& outputFileName) {
   outputFileName_ = outputFileName;
   if (!state_->success) return false;
-  std::FILE* file = std::fopen(outputFileName.c_str(), "wb");
-  if (!file) {
-    fatal("Could not open output file for output");
-    return false;
-  }
-  std::string text = listingText(outputFileName, GetCurrentTimeString());
-  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  return std::fclose(file) == 0 && written;
+  std::string reason;
+  script::WriteStatus status =
+      script::writeWholeFile(outputFileName, listingText(outputFileName, GetCurrentTimeString()), reason);
+  if (status == script::WriteStatus::Ok) return true;
+  fatal((status == script::WriteStatus::CannotOpen ? "Could not open output file for output: "
+                                                   : "Could not write output file: ") +
+        script::fileAndReason(outputFileName, reason));
+  return false;
 }
 
 void xScriptCompiler::report(CompileDiagnostic diagnostic) {
@@ -198,9 +203,14 @@ void xScriptCompiler::report(CompileDiagnostic diagnostic) {
   if (handler_) handler_(diagnostics_.back());
 }
 
-void xScriptCompiler::fatal(const std::string& text) {
+void xScriptCompiler::fatal(const std::string& text, bool stopsLoad) {
   CompileDiagnostic d;
   d.kind = DiagnosticKind::Fatal;
   d.message = text;
+  d.stopsLoad = stopsLoad;
   report(std::move(d));
+}
+
+bool xScriptCompiler::hasErrors() const {
+  return std::any_of(diagnostics_.begin(), diagnostics_.end(), [](const CompileDiagnostic& d) { return d.stopsLoad; });
 }

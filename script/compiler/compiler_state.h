@@ -25,8 +25,15 @@ struct CompileDiagnostic {
   int line = 0;            // the lexer's line index (counts the kept lines from 0)
   int column = 0;          // the offending token's start column
   std::string token;       // the offending token's text
-  std::string lineText;    // the current source line as it stands
+  std::string lineText;    // the current source line as it stands, at most kMaxQuotedLine bytes
+  // False for a notice after which nothing is missing (a file included
+  // twice is read once): the script may still be loaded.
+  bool stopsLoad = true;
 };
+
+// The most of a source line a diagnostic keeps: the log and the error box
+// format their messages into 10240 bytes, so nothing shown is lost.
+constexpr std::size_t kMaxQuotedLine = 10240;
 
 // Thrown inside the parser and the optimiser; compile() catches it.
 struct ParseError : std::exception {

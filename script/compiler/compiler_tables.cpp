@@ -2,6 +2,7 @@
 #include "script/compiler/compiler_tables.h"
 
 #include <bit>
+#include <climits>
 
 #include "script/runtime/number_text.h"
 
@@ -175,24 +176,16 @@ std::int32_t CompilerTables::addStruct(std::string_view name) {
   return std::int32_t(structs_.size() - 1);
 }
 
-// A struct-typed member is flattened: it stands for the whole run of cells
-// and each of its members is added as "member.inner" at the shifted offset.
+// A struct-typed member takes the whole run of its struct's cells; its
+// size was computed once, when that struct was defined.
 void CompilerTables::addMember(std::int32_t structIndex, std::string_view name, std::int32_t size,
                                std::string_view typeName) {
   if (structIndex < 0 || std::size_t(structIndex) >= structs_.size()) return;
-  StructRecord& record = structs_[std::size_t(structIndex)];
-  std::int32_t base = record.totalSize;
   const StructRecord* inner = typeName.empty() ? nullptr : findStruct(typeName);
   if (inner) size = inner->totalSize;
-  record.members.push_back({std::string(name), base, size, std::string(typeName)});
-  if (inner) {
-    std::vector<StructMember> innerMembers = inner->members;  // copy: push_back may move it
-    for (const StructMember& member : innerMembers) {
-      record.members.push_back({std::string(name) + "." + member.name, base + member.offset,
-                                member.size, member.typeName});
-    }
-  }
-  record.totalSize = base + size;
+  StructRecord& record = structs_[std::size_t(structIndex)];
+  record.members.push_back({std::string(name), record.totalSize, size, std::string(typeName)});
+  record.totalSize += size;
 }
 
 const StructRecord* CompilerTables::findStruct(std::string_view name) const {
@@ -202,16 +195,41 @@ const StructRecord* CompilerTables::findStruct(std::string_view name) const {
   return nullptr;
 }
 
-const StructMember* CompilerTables::findMember(const StructRecord& record,
-                                               std::string_view path) const {
-  for (const StructMember& member : record.members) {
-    if (member.name == path) return &member;
+// Walks the path one member at a time, through the records of the member
+// structs, adding up the offsets. Only the cells a struct had when a member
+// of its type was declared belong to that member (a struct holding a member
+// of its own type grows afterwards).
+std::optional<StructMember> CompilerTables::findMember(const StructRecord& record,
+                                                       std::string_view path) const {
+  const StructRecord* current = &record;
+  std::int64_t room = INT64_MAX;
+  std::int32_t offset = 0;
+  for (;;) {
+    std::size_t dot = path.find('.');
+    std::string_view name = path.substr(0, dot);
+    const StructMember* member = nullptr;
+    for (const StructMember& candidate : current->members) {
+      if (candidate.name == name && std::int64_t{candidate.offset} + candidate.size <= room) {
+        member = &candidate;
+        break;
+      }
+    }
+    if (!member) return std::nullopt;
+    offset += member->offset;
+    if (dot == std::string_view::npos) {
+      StructMember found = *member;
+      found.offset = offset;
+      return found;
+    }
+    current = member->typeName.empty() ? nullptr : findStruct(member->typeName);
+    if (!current) return std::nullopt;
+    room = member->size;
+    path.remove_prefix(dot + 1);
   }
-  return nullptr;
 }
 
 std::int32_t CompilerTables::memberOffset(const StructRecord& record, std::string_view path) const {
-  const StructMember* member = findMember(record, path);
+  std::optional<StructMember> member = findMember(record, path);
   if (!member) return kUnknownMember;
   if (member->size > 1) return kArrayMemberWithoutIndex;
   return member->offset;
@@ -232,12 +250,12 @@ void CompilerTables::addOperand(std::int32_t function, std::int32_t node, const 
   record->code[std::size_t(node)].operands.push_back(operand);
 }
 
-void CompilerTables::addNote(std::int32_t function, std::string_view line) {
+void CompilerTables::addNote(std::int32_t function, std::shared_ptr<const std::string> line) {
   FunctionRecord* record = functionAt(function);
   if (!record) return;
   ICodeNode node;
   node.kind = NodeKind::Note;
-  node.note = std::string(line);
+  node.note = std::move(line);
   record->code.push_back(std::move(node));
 }
 

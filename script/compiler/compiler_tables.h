@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -108,7 +110,7 @@ struct ICodeNode {
   NodeKind kind = NodeKind::Instruction;
   std::int32_t opcode = -1;  // -1 for notes and labels
   OperandList operands;
-  std::string note;  // a note's copy of its source line
+  std::shared_ptr<const std::string> note;  // a note's source line, shared by the notes of one line
   std::int32_t label = 0;
 
   bool live() const { return kind != NodeKind::Deleted; }
@@ -131,10 +133,12 @@ struct DefineRecord {
   std::string value;
 };
 
+// A struct's own members only: a struct-typed member is one run of cells,
+// and the members inside it are found through its type's record.
 struct StructMember {
-  std::string name;  // nested members are named "outer.inner"
+  std::string name;
   std::int32_t offset = 0;
-  std::int32_t size = 1;
+  std::int32_t size = 1;  // cells: 1, the array size, or the member struct's total size
   std::string typeName;  // empty for plain members
 };
 
@@ -194,12 +198,14 @@ class CompilerTables {
   // The member's cell offset; kUnknownMember or kArrayMemberWithoutIndex.
   // [path] is "m" or "m.n" for members of a nested struct.
   std::int32_t memberOffset(const StructRecord& record, std::string_view path) const;
-  const StructMember* findMember(const StructRecord& record, std::string_view path) const;
+  // The member that [path] names, its offset counted from the start of
+  // [record]; nullopt when there is none.
+  std::optional<StructMember> findMember(const StructRecord& record, std::string_view path) const;
 
   // I-code of [function]; a missing function takes nothing (-1 / no-op).
   std::int32_t addInstruction(std::int32_t function, Op op);
   void addOperand(std::int32_t function, std::int32_t node, const Operand& operand);
-  void addNote(std::int32_t function, std::string_view line);
+  void addNote(std::int32_t function, std::shared_ptr<const std::string> line);
   void addLabel(std::int32_t function, std::int32_t label);
 
  private:

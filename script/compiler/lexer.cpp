@@ -145,7 +145,7 @@ void xScriptLexer::error(char c) {
   if (cur_.line < reportedLine_ || (cur_.line == reportedLine_ && cur_.pos <= reportedPos_)) return;
   reportedLine_ = cur_.line;
   reportedPos_ = cur_.pos;
-  if (onError_) onError_(c, cur_.line, currentLine());
+  if (onError_) onError_(c, cur_.line, currentLineView());
 }
 
 void xScriptLexer::copyState(State& to, const State& from) {
@@ -160,7 +160,7 @@ void xScriptLexer::copyState(State& to, const State& from) {
 
 void xScriptLexer::rewind() { copyState(cur_, saved_); }
 
-std::string xScriptLexer::currentLine() const {
+std::string_view xScriptLexer::currentLineView() const {
   if (!lines_ || std::size_t(cur_.line) >= lines_->size()) return {};
   return (*lines_)[cur_.line];
 }

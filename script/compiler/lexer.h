@@ -69,8 +69,9 @@ constexpr int kTokenBufferSize = 1024;
 // reported through the handler and lexing goes on.
 class xScriptLexer {
  public:
-  // Called with the unexpected character, the line index and the line text.
-  using ErrorHandler = std::function<void(char, int, const std::string&)>;
+  // Called with the unexpected character, the line index and the line text
+  // (valid during the call only).
+  using ErrorHandler = std::function<void(char, int, std::string_view)>;
 
   xScriptLexer() = default;
 
@@ -93,7 +94,8 @@ class xScriptLexer {
   int lineIndex() const { return cur_.line; }
   int startColumn() const { return cur_.startColumn; }
   // The text of the current line; empty past the end.
-  std::string currentLine() const;
+  std::string currentLine() const { return std::string(currentLineView()); }
+  std::string_view currentLineView() const;
 
  private:
   struct State {

@@ -11,6 +11,10 @@ namespace {
 
 constexpr const char* kSectionTail = " -----------------------------------\n";
 constexpr const char* kBanner = "; VKH Compiler By the Velmora team, Win32 Version: 1.1\n";
+// Every statement of a line repeats the line in its note: a note shows at
+// most this much of it, so a long line of many statements cannot make the
+// listing grow with the square of its length.
+constexpr std::size_t kMaxNoteLength = 1024;
 
 class ListingWriter {
  public:
@@ -100,8 +104,9 @@ class ListingWriter {
     switch (node.kind) {
       case NodeKind::Instruction: instruction(node); break;
       case NodeKind::Note: {
-        std::string_view text = node.note;
+        std::string_view text = node.note ? std::string_view(*node.note) : std::string_view();
         if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+        text = text.substr(0, kMaxNoteLength);
         if (!first) out_ += '\n';
         put("\t\t; ", text, "\n\n");
         break;

@@ -197,16 +197,17 @@ class FunctionOptimiser {
     return false;
   }
 
-  // Whether [node] may change what operand [a] reads.
+  // Whether [node] may change what operand [a] reads. A host function may
+  // run script code on this thread (a call by name), so a host call may
+  // write as much as a script call: any variable, temporaries included.
   bool writes(const ICodeNode& node, const Operand& a) const {
     if (node.kind != NodeKind::Instruction) return false;
+    if (node.is(Op::CALL) || node.is(Op::CALLHOST)) return a.kind == OperandKind::Register || a.isMemory();
     if (a.kind == OperandKind::Register) {
-      if (node.is(Op::CALL) || node.is(Op::CALLHOST)) return true;
       return writesFirst(node.opcode) && !node.operands.empty() &&
              node.operands[0].kind == OperandKind::Register;
     }
     if (!a.isMemory()) return false;
-    if (node.is(Op::CALL)) return true;
     if (!writesFirst(node.opcode) || node.operands.empty()) return false;
     const Operand& d = node.operands[0];
     if (!d.isMemory()) return false;
@@ -482,7 +483,7 @@ void FunctionOptimiser::fail(const std::string& message) const {
   d.line = s_.lexer.lineIndex();
   d.column = s_.lexer.startColumn();
   d.token = s_.lexer.textString();
-  d.lineText = s_.lexer.currentLine();
+  d.lineText = s_.lexer.currentLineView().substr(0, kMaxQuotedLine);
   s_.success = false;
   throw ParseError(std::move(d));
 }

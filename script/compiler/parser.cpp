@@ -53,7 +53,7 @@ bool Parser::parse() {
 // statement -> ';' | identifier-statement | var | host | func | struct | '#' define
 //            | if | while | for | break | continue | return | print | prefix-inc | block
 void Parser::parseStatement() {
-  Nesting nesting(*this, "Unexpected input");
+  Nesting nesting(*this);
   if (lex_.peekChar() == ';') {
     next();
     return;
@@ -281,19 +281,18 @@ void Parser::parseFor() {
   s_.blockStack.push_back({start, end, 2});
   loopCondition(end);
   expect(TokenKind::Semicolon, "; expected");
-  ICodeList* code = currentCode();
-  std::size_t stepBegin = code ? code->size() : 0;
+  // The code list is looked up again after the body: a declaration in the
+  // body may grow the function table and move every list.
+  std::size_t stepBegin = currentCode()->size();
   parseForStep(variable);
-  ICodeList step;
-  if (code) {
-    step.assign(std::make_move_iterator(code->begin() + std::ptrdiff_t(stepBegin)),
-                std::make_move_iterator(code->end()));
-    code->resize(stepBegin);
-  }
+  ICodeList* code = currentCode();
+  ICodeList step(std::make_move_iterator(code->begin() + std::ptrdiff_t(stepBegin)),
+                 std::make_move_iterator(code->end()));
+  code->resize(stepBegin);
   expect(TokenKind::CloseParen, ") expected");
   parseStatement();
-  if (code) code->insert(code->end(), std::make_move_iterator(step.begin()),
-                         std::make_move_iterator(step.end()));
+  code = currentCode();
+  code->insert(code->end(), std::make_move_iterator(step.begin()), std::make_move_iterator(step.end()));
   s_.blockStack.pop_back();
   emit(Op::JMP, Operand::jumpTarget(start));
   label(end);
@@ -443,7 +442,14 @@ std::int32_t Parser::emit(Op op, const Operand& a, const Operand& b, const Opera
   return node;
 }
 
-void Parser::note() { t_.addNote(s_.currentFunction, lex_.currentLine()); }
+void Parser::note() {
+  if (s_.currentFunction < 0) return;  // code outside functions is dropped
+  if (lex_.lineIndex() != noteLine_ || !noteText_) {
+    noteLine_ = lex_.lineIndex();
+    noteText_ = std::make_shared<const std::string>(lex_.currentLine());
+  }
+  t_.addNote(s_.currentFunction, noteText_);
+}
 
 void Parser::label(std::int32_t number) { t_.addLabel(s_.currentFunction, number); }
 
@@ -470,7 +476,7 @@ void Parser::error(const std::string& message) {
   d.line = lex_.lineIndex();
   d.column = lex_.startColumn();
   d.token = lex_.textString();
-  d.lineText = lex_.currentLine();
+  d.lineText = lex_.currentLineView().substr(0, kMaxQuotedLine);
   throw ParseError(std::move(d));
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,8 +30,8 @@ class Parser {
   // One level of statement or expression nesting for its scope.
   class Nesting {
    public:
-    Nesting(Parser& parser, const char* message) : parser_(parser) {
-      if (++parser_.nesting_ > kMaxNesting) parser_.error(message);
+    explicit Nesting(Parser& parser) : parser_(parser) {
+      if (++parser_.nesting_ > kMaxNesting) parser_.error("Nesting too deep");
     }
     ~Nesting() { --parser_.nesting_; }
     Nesting(const Nesting&) = delete;
@@ -122,6 +123,11 @@ class Parser {
   CompilerTables& t_;
   xScriptLexer& lex_;
   int nesting_ = 0;
+  // The text of the line of the last note, shared by every note made on that
+  // line until a define rewrites the lines: a long line is held once, not
+  // once per statement.
+  int noteLine_ = -1;
+  std::shared_ptr<const std::string> noteText_;
 };
 
 }  // namespace script

@@ -42,6 +42,7 @@ void Parser::parseDefine() {
 // text, so a value that contains the name cannot loop, and a line stops
 // growing at kMaxSubstitutedLine.
 void Parser::substituteDefine(const std::string& name, const std::string& value) {
+  noteText_.reset();  // the lines change under the notes made so far
   for (std::string& line : s_.lines) {
     if (line.find("#define") != std::string::npos) continue;
     std::size_t pos = 0;
@@ -120,7 +121,7 @@ void Parser::parseMemberPath(const SymbolRecord& symbol) {
     if (!path.empty()) path += '.';
     path += lex_.text();
   }
-  const StructMember* member = t_.findMember(*record, path);
+  std::optional<StructMember> member = t_.findMember(*record, path);
   if (!member) error("Undefined struct element");
   std::int32_t offset = member->offset;
   std::int32_t size = member->size;
@@ -152,6 +153,8 @@ void Parser::parsePrint() {
       emit(Op::PRINT, Operand::floating(textToFloat(lex_.text())));
       break;
     case TokenKind::Identifier:
+      // A name that is no variable is not a value print takes.
+      if (!visibleSymbol(lex_.text())) error("Invalid print value");
       parsePrintVariable();
       break;
     case TokenKind::String:

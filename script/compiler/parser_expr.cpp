@@ -57,7 +57,7 @@ constexpr Op kBuiltInOps[] = {Op::SIN, Op::COS, Op::TAN,  Op::SH,   Op::CH,     
 // No precedence within the level. In a condition, comparisons become jumps
 // and push nothing: the result tells whether a value is left on the stack.
 bool Parser::expression() {
-  Nesting nesting(*this, "Invalid expression");
+  Nesting nesting(*this);
   bool hasValue = additive();
   for (;;) {
     if (next() != TokenKind::Operator) break;

@@ -23,7 +23,8 @@ class xScriptCompiler {
   xScriptCompiler& operator=(const xScriptCompiler&) = delete;
 
   // Reads [fileName] and its includes into a fresh state: 1 on success, 0
-  // when the file cannot be opened.
+  // when the file cannot be opened. Files go through the engine's path
+  // resolver (any case, backslashes, code page 936 names).
   int loadSource(const std::string& fileName);
   // Takes the source from memory instead (tools and tests); includes in it
   // are read from files as usual.
@@ -43,6 +44,9 @@ class xScriptCompiler {
 
   void setDiagnosticHandler(DiagnosticHandler handler) { handler_ = std::move(handler); }
   const std::vector<script::CompileDiagnostic>& diagnostics() const { return diagnostics_; }
+  // Whether a reported problem leaves the script wrong or incomplete: any
+  // diagnostic but the notice of a file included twice.
+  bool hasErrors() const;
   // Tests compile with and without the optimiser; it is on by default.
   void setOptimise(bool on) { optimise_ = on; }
   // The listing text, with [time] in its header.
@@ -51,10 +55,11 @@ class xScriptCompiler {
 
  private:
   void resetState(const std::string& fileName);
+  void readText(std::string_view text);
   void readLine(std::string line);
   void readInclude(const std::string& line);
   void report(script::CompileDiagnostic diagnostic);
-  void fatal(const std::string& text);
+  void fatal(const std::string& text, bool stopsLoad = true);
 
   std::string sourceFileName_;
   std::vector<std::string> filesRead_;

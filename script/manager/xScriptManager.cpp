@@ -104,8 +104,9 @@ bool xScriptManager::buildAssembledFile(const std::string& name, const std::stri
     return false;
   }
   // Every reported error stops the load: a script with a lexer error or a
-  // missing include would otherwise run with pieces missing.
-  if (!compiler.compile() || !compiler.diagnostics().empty()) return false;
+  // missing include would otherwise run with pieces missing. A file included
+  // twice loses nothing.
+  if (!compiler.compile() || compiler.hasErrors()) return false;
   if (!compiler.emitAssembly(listing)) return false;
   if (!assembler.loadSource(listing)) return false;
   return assembler.assemble() && assembler.writeBinary(assembled);

@@ -4,12 +4,12 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <new>
 
 #include "base/xLogFile.h"
 #include "engine/platform.h"
+#include "script/runtime/file_write.h"
 #include "script/runtime/number_text.h"
 #include "script/runtime/opcodes.h"
 
@@ -91,11 +91,10 @@ void requireRecords(ByteReader& in, std::uint64_t count, std::size_t minBytes, c
   if (count * minBytes > in.remaining()) throw ParseError{kLoadTruncated, what};
 }
 
+// A file shorter than the header is truncated, whatever its first bytes are.
 void readHeader(ByteReader& in, AssembledScript& out) {
-  if (in.remaining() >= 4 && std::memcmp(in.text(4).data(), "VEKT", 4) != 0) {
-    throw ParseError{kLoadBadMagic, "bad magic"};
-  }
-  if (!in.has(kHeaderSize - 4)) throw ParseError{kLoadTruncated, "header"};
+  if (!in.has(kHeaderSize)) throw ParseError{kLoadTruncated, "header"};
+  if (std::memcmp(in.text(4).data(), "VEKT", 4) != 0) throw ParseError{kLoadBadMagic, "bad magic"};
   std::uint8_t major = in.u8();
   std::uint8_t minor = in.u8();
   if (major != kMajorVersion || minor != kMinorVersion) throw ParseError{kLoadBadVersion, "version"};
@@ -286,16 +285,18 @@ std::vector<std::uint8_t> serializeAssembledScript(const AssembledScript& s) {
 }
 
 bool writeAssembledFile(const AssembledScript& script, const std::string& path) {
-  std::ofstream file(engine::resolvePath(path), std::ios::binary | std::ios::trunc);
-  if (!file) {
-    ShowErrorBox("Fatal Error: %s.\n", "Could not open executable file for output");
-    return false;
-  }
-  if (gTrace) traceWrite(script);
   std::vector<std::uint8_t> bytes = serializeAssembledScript(script);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  return !file.fail();
+  std::string reason;
+  WriteStatus status = writeWholeFile(
+      path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), reason);
+  if (status == WriteStatus::Ok) {
+    if (gTrace) traceWrite(script);
+    return true;
+  }
+  const char* what = status == WriteStatus::CannotOpen ? "Could not open executable file for output: "
+                                                       : "Could not write executable file: ";
+  ShowErrorBox("Fatal Error: %s.\n", (what + fileAndReason(path, reason)).c_str());
+  return false;
 }
 
 int parseAssembledScript(const std::uint8_t* data, std::size_t size, AssembledScript& out,

@@ -95,9 +95,10 @@ constexpr std::uint32_t kMaxStackSize = 1048576;
 // The file's bytes. Pure; never fails.
 std::vector<std::uint8_t> serializeAssembledScript(const AssembledScript& script);
 
-// Writes [script] to [path]. When the file cannot be opened the error box
-// shows "Fatal Error: %s.\n" with "Could not open executable file for
-// output", nothing is written and the result is false. With trace output on
+// Writes [script] to [path]. When the file cannot be opened or written (up
+// to its close) the error box shows "Fatal Error: %s.\n" with "Could not
+// open executable file for output: " or "Could not write executable file: ",
+// the path and the reason, and the result is false. With trace output on
 // (setTraceOutput) it prints the writer's trace lines to stdout.
 [[nodiscard]] bool writeAssembledFile(const AssembledScript& script, const std::string& path);
 

@@ -163,6 +163,7 @@ void vm_script::unwindTo(std::size_t depth) {
 }
 
 bool vm_script::callFunc(std::string_view name) {
+  lastCallCompleted_ = false;
   int args = pendingArgs_;
   pendingArgs_ = 0;
   std::int32_t entryTop = std::max(0, top_ - args);
@@ -195,6 +196,7 @@ bool vm_script::callFunc(std::string_view name) {
   int argsRead = argsRead_;
   bool hostReturned = hostReturned_;
   RunResult result = run(depth);
+  lastCallCompleted_ = result == RunResult::Returned || result == RunResult::Exited;
   argsRead_ = argsRead;
   hostReturned_ = hostReturned;
   --callDepth_;

@@ -89,6 +89,10 @@ class vm_script {
   // (pushHostArg) since the last call. False when the thread is not loaded,
   // there is no such function, or its frame does not fit the stack.
   bool callFunc(std::string_view name);
+  // Whether the last callFunc on this thread ran to the function's return or
+  // an exit; false when it found nothing to run or an error ended it (a frame
+  // that did not fit the stack, code run past its end).
+  bool lastCallCompleted() const { return lastCallCompleted_; }
 
   // Stack push and pop (the push/pop instructions and the host). Overflow
   // and underflow show the error box and leave the stack unchanged; pop then
@@ -206,6 +210,7 @@ class vm_script {
   std::vector<CallRecord> frames_;
   vm_value scratch_;  // target of dropped out-of-range writes
 
+  bool lastCallCompleted_ = false;
   int pendingArgs_ = 0;        // values the game pushed for the next callFunc
   int callDepth_ = 0;          // nested host-started calls in progress
   bool releasePending_ = false;

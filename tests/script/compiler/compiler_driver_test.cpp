@@ -1,6 +1,7 @@
 // The compiler driver: includes, the comment pass, defines, writing the listing and the game's error policy.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -37,14 +38,18 @@ TEST(CompilerDriver, IncludesAreReadInPlaceAndOnce) {
 TEST(CompilerDriver, MissingAndMalformedIncludesAreReportedAndSkipped) {
   ScopedTempDir dir;
   dir.write("main.vkscript",
-            "var a;\n#include \"gone.vkscript\"\n#include gone\n#include \"open\n#include\nvar b;\n#includes x\n");
+            "var a;\n#include \"gone.vkscript\"\n#include gone\n#include \"open\n#include\nvar b;\n#includes x\n"
+            "#include \"sub\"\n");
+  std::filesystem::create_directory("sub");
   xScriptCompiler compiler;
   ASSERT_EQ(compiler.loadSource("main.vkscript"), 1);
   EXPECT_EQ(compiler.state().lines, (Lines{"var a;", "var b;", "#includes x"}));
   EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal),
             (Lines{"Cannot open file: gone.vkscript", "\" expected\nCodeLine: #include gone",
-                   "\" expected\nCodeLine: #include \"open", "\" expected\nCodeLine: #include"}));
+                   "\" expected\nCodeLine: #include \"open", "\" expected\nCodeLine: #include",
+                   "Cannot open file: sub"}));
   EXPECT_EQ(compiler.loadSource("nowhere.vkscript"), 0);
+  EXPECT_EQ(compiler.loadSource("sub"), 0);
 }
 
 TEST(CompilerDriver, DirectiveOf) {
@@ -134,7 +139,12 @@ TEST(CompilerDriver, EmitAssemblyWritesTheFileAndReportsOpenFailure) {
   EXPECT_EQ(text.rfind("; a.vkscript.vkasm\n\n; Source File: a.vkscript\n", 0), 0u);
   EXPECT_EQ(text.substr(text.size() - 3), "\n\t}");
   EXPECT_FALSE(compiler.emitAssembly("no/such/dir/a.vkasm"));
-  EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal), (Lines{"Could not open output file for output"}));
+  // A full disk fails the write or the close after a good open.
+  std::filesystem::create_symlink("/dev/full", "full.vkasm");
+  EXPECT_FALSE(compiler.emitAssembly("full.vkasm"));
+  EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal),
+            (Lines{"Could not open output file for output: no/such/dir/a.vkasm (No such file or directory)",
+                   "Could not write output file: full.vkasm (No space left on device)"}));
 }
 
 class CompilerPolicy : public ::testing::Test {

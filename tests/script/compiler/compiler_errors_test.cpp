@@ -1,5 +1,9 @@
 // Parser and optimiser errors: every message, the line it reports, and the lexer errors that let compilation go on.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <string>
 
 #include "tests/script/compiler/compiler_fixture.h"
 
@@ -63,6 +67,7 @@ const ErrorCase kErrors[] = {
     {"var x;\nfunc f() {\n  * x;\n}", "Invalid Forward Operator", 2},
     {"var x;\nprint(1);", "Print illegal in global scope", 1},
     {"var x;\nfunc f() {\n  print(;\n}", "Invalid print value", 2},
+    {"var x;\nfunc f() {\n  print(nosuch);\n}", "Invalid print value", 2},
     {"var x;\nfunc f() {\n  print(\"%i\", \"s\");\n}", "Invalid print type", 2},
     {"var x;\nfunc f() {\n  print(\"%d\", 1);\n}", "Invalid escape sequence type", 2},
     {"var x;\nfunc f() {\n  print(\"%i\", zz);\n}", "Undefined variable", 2},
@@ -125,11 +130,48 @@ TEST(CompilerErrorDetails, DeepNestingIsRefused) {
     return text;
   };
   const std::string head = "var r;\nfunc f(p) { return p; }\nfunc _Main() { ";
-  EXPECT_EQ(parserError(compileText(head + "r = " + nested("(", "1", ")", 100000) + "; }")), "Invalid expression");
-  EXPECT_EQ(parserError(compileText(head + nested("{", "", "}", 100000) + " }")), "Unexpected input");
+  EXPECT_EQ(parserError(compileText(head + "r = " + nested("(", "1", ")", 100000) + "; }")), "Nesting too deep");
+  EXPECT_EQ(parserError(compileText(head + nested("{", "", "}", 100000) + " }")), "Nesting too deep");
+  compiler_test::Compiled ifs = compileText(head + "\n" + nested("if (r) ", "r = 1;", "", 600) + "\n}");
+  EXPECT_EQ(parserError(ifs), "Nesting too deep");
+  EXPECT_EQ(ifs.diagnostics.back().line, 3);
   compiler_test::Compiled deep = compileText(head + "r = " + nested("f(", "1", ")", 200) + " + " +
                                              nested("(", "1", ")", 400) + "; " + nested("{", "", "}", 400) + " }");
   EXPECT_TRUE(deep.ok) << parserError(deep);
+}
+
+// The compiler's memory follows the size of its input: a long line is not
+// copied per statement or nesting level, nested structs are not flattened.
+// Each case runs in a child with 1 GiB of address space.
+TEST(CompilerLimits, MemoryFollowsTheInput) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer reserves more address space than the limit";
+#endif
+  auto withinOneGiB = [](const std::string& source) {
+    const rlim_t oneGiB = rlim_t{1} << 30;
+    rlimit limit{oneGiB, oneGiB};
+    setrlimit(RLIMIT_AS, &limit);
+    compiler_test::Compiled compiled = compileText(source);
+    std::_Exit(compiled.ok ? 0 : 1);
+  };
+  std::string nestedLoops = "var x;\nfunc f() {\n";
+  while (nestedLoops.size() < (std::size_t{4} << 20)) nestedLoops += "while (0) ";
+  nestedLoops += "\n}";
+  EXPECT_EXIT(withinOneGiB(nestedLoops), ::testing::ExitedWithCode(1), "");  // too deep, and said so
+
+  std::string oneLine = "var x;\nfunc f() {\n";
+  while (oneLine.size() < 200 * 1024) oneLine += "x = 1; ";
+  oneLine += "\n}";
+  EXPECT_EXIT(withinOneGiB(oneLine), ::testing::ExitedWithCode(0), "");
+
+  std::string structs = "struct S0 { var a; }\n";
+  std::string path = "a";
+  for (int i = 1; i < 2000; ++i) {
+    structs += "struct S" + std::to_string(i) + " { S" + std::to_string(i - 1) + " m; }\n";
+    path = "m." + path;
+  }
+  structs += "S1999 v;\nfunc f() { v." + path + " = 1; }\n";
+  EXPECT_EXIT(withinOneGiB(structs), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(CompilerErrorDetails, ParserErrorWritesNoListing) {

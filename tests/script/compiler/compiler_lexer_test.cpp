@@ -20,7 +20,7 @@ Lexed lex(const std::vector<std::string>& lines) {
   Lexed out;
   xScriptLexer lexer;
   lexer.reset(&lines);
-  lexer.setErrorHandler([&](char c, int, const std::string&) { out.errors.push_back(c); });
+  lexer.setErrorHandler([&](char c, int, std::string_view) { out.errors.push_back(c); });
   for (int guard = 0; guard < 10000; ++guard) {
     TokenKind kind = lexer.nextToken();
     if (kind == TokenKind::End) break;

@@ -38,6 +38,9 @@ void host_Join(ThreadIndex thread, GroupId group) {
   g->returnStringFromHost(thread, 3, s.c_str());
 }
 
+// Runs the calling thread's "bump" by name, nested in the host call.
+void host_Bump(ThreadIndex thread, GroupId group) { xScriptManager::getInstance()->callFunc("bump", group, thread); }
+
 class PipelineTest : public ManagerTest {
  protected:
   void SetUp() override {
@@ -48,6 +51,7 @@ class PipelineTest : public ManagerTest {
     registry->addFunc("htTwice", host_Twice);
     registry->addFunc("htHalf", host_Half);
     registry->addFunc("htJoin", host_Join);
+    registry->addFunc("htBump", host_Bump);
   }
   // Loads [source] and calls [func]; its result.
   vm_value run(const std::string& source, const char* func) {
@@ -170,6 +174,23 @@ func unused() { var r = htRecord(1, 2, 3); return r; }
   // A host function that hands back nothing leaves int 0; numbers read as text.
   EXPECT_EQ(runInt(source, "unused"), 0);
   EXPECT_EQ(gRecorded.s, "3");
+}
+
+// A host call can run script code that writes globals and the compiler's
+// temporaries: what was read or computed before the call stays as it was.
+TEST_F(PipelineTest, AHostCallMayChangeGlobalsThroughANestedCall) {
+  const char* source = R"(
+host htBump();
+var g;
+var t;
+func bump() { g = 10; t = g * 2 + 1; }
+func global() { g = 1; return g + htBump(); }
+func temporary() { g = 2; return g * 3 + htBump(); }
+func after() { g = 1; htBump(); return g; }
+)";
+  EXPECT_EQ(runInt(source, "global"), 1);
+  EXPECT_EQ(runInt(source, "temporary"), 6);
+  EXPECT_EQ(runInt(source, "after"), 10);
 }
 
 TEST_F(PipelineTest, AnUnknownHostFunctionIsLoggedAndReadsZero) {

@@ -102,6 +102,56 @@ TEST_F(ManagerTest, AFailedStepLoadsNothingAndStaleFilesCannotStandIn) {
   EXPECT_FALSE(std::filesystem::exists("s.vkscript.vkasmb"));
 }
 
+// Sources, includes, listings and assembled files are all opened through the
+// engine's path resolver: any case, backslashes, code page 936 names.
+TEST_F(ManagerTest, EveryFileGoesThroughThePathResolver) {
+  GroupId g = manager()->addScriptGroup();
+  dir_.write("scripts/init2.vkscript", "#include \"SCRIPTS\\Lib.vkscript\"\nfunc f() { return lib() + 1; }\n");
+  dir_.write("scripts/lib.vkscript", "func lib() { return 6; }\n");
+  dir_.write("\xe8\x84\x9a\xe6\x9c\xac.vkscript", "func f() { return 9; }\n");  // UTF-8 on disk
+  engine::clearPathCache();
+  ThreadIndex t = manager()->loadScript(g, "Scripts\\Init2.VKSCRIPT");
+  ASSERT_NE(t, script::kNoThread) << (diagnostics_.empty() ? "" : diagnostics_[0]);
+  ASSERT_TRUE(manager()->callFunc("f", g, t));
+  EXPECT_EQ(retval(g, t).intValue, 7);
+  ThreadIndex named = manager()->loadScript(g, "\xbd\xc5\xb1\xbe.vkscript");  // the same name in code page 936
+  ASSERT_NE(named, script::kNoThread) << (diagnostics_.empty() ? "" : diagnostics_[0]);
+  ASSERT_TRUE(manager()->callFunc("f", g, named));
+  EXPECT_EQ(retval(g, named).intValue, 9);
+  EXPECT_TRUE(diagnostics_.empty());
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path())) {
+    EXPECT_NE(entry.path().extension(), ".vkasmb") << entry.path();
+  }
+}
+
+// Reading an include twice loses nothing: the script loads after the message.
+// A missing include still stops the load.
+TEST_F(ManagerTest, ADuplicateIncludeIsReportedAndTheScriptLoads) {
+  GroupId g = manager()->addScriptGroup();
+  dir_.write("lib.vkscript", "func lib() { return 4; }\n");
+  dir_.write("mid.vkscript", "#include \"lib.vkscript\"\n");
+  ThreadIndex t = load(g, "#include \"mid.vkscript\"\n#include \"lib.vkscript\"\nfunc f() { return lib(); }\n");
+  EXPECT_EQ(diagnostics_, std::vector<std::string>{"Duplicate include file: lib.vkscript"});
+  ASSERT_NE(t, script::kNoThread);
+  ASSERT_TRUE(manager()->callFunc("f", g, t));
+  EXPECT_EQ(retval(g, t).intValue, 4);
+  EXPECT_EQ(load(g, "#include \"gone.vkscript\"\nfunc f() { return 1; }\n"), script::kNoThread);
+}
+
+// A listing or assembled file that cannot be written names itself and the
+// reason, and nothing is loaded.
+TEST_F(ManagerTest, AnUnwritableIntermediateFileIsReportedByNameAndLoadsNothing) {
+  GroupId g = manager()->addScriptGroup();
+  std::filesystem::create_directory("a.vkscript.vkasm");
+  EXPECT_EQ(load(g, kCounter, "a.vkscript"), script::kNoThread);
+  EXPECT_EQ(diagnostics_,
+            std::vector<std::string>{"Could not open output file for output: a.vkscript.vkasm (Is a directory)"});
+  std::filesystem::create_directory("b.vkscript.vkasmb");
+  EXPECT_EQ(load(g, kCounter, "b.vkscript"), script::kNoThread);
+  EXPECT_TRUE(boxShown("Error: Fatal Error: Could not open executable file for output: b.vkscript.vkasmb "
+                       "(Is a directory).\n"));
+}
+
 TEST_F(ManagerTest, CallFuncMessages) {
   GroupId g;
   ThreadIndex t = loadNew(kCounter, &g);

@@ -1,6 +1,7 @@
 // Assembled script files: exact layout, round trip, and rejection of damaged files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "base/xLogFile.h"
@@ -102,6 +103,10 @@ TEST(BytecodeFile, ResultCodes) {
   EXPECT_EQ(parseBytes(bytes, out), kLoadOk);
   bytes.push_back(0);
   EXPECT_EQ(parseBytes(bytes, out), kLoadMalformed);  // nothing may follow the host-call table
+  // A file shorter than the header is truncated, whatever its first bytes say.
+  EXPECT_EQ(parseBytes({'V', 'E', 'K'}, out), kLoadTruncated);
+  EXPECT_EQ(parseBytes({'V', 'E', 'K', 'X', 1, 2}, out), kLoadTruncated);
+  EXPECT_EQ(parseBytes({'V', 'E', 'K', 'T', 1, 3}, out), kLoadTruncated);
 }
 
 TEST(BytecodeFile, EveryTruncationFailsCleanly) {
@@ -201,8 +206,13 @@ TEST(BytecodeFile, WriterReportsAnUnwritablePath) {
   std::size_t boxes = engine::recordedMessageBoxes().size();
   EXPECT_FALSE(writeAssembledFile(smallScript(), "no/such/dir/x.vkasmb"));
   ASSERT_EQ(engine::recordedMessageBoxes().size(), boxes + 1);
-  EXPECT_NE(engine::recordedMessageBoxes().back().find("Could not open executable file for output"),
-            std::string::npos);
+  EXPECT_EQ(engine::recordedMessageBoxes().back(),
+            "Error: Fatal Error: Could not open executable file for output: no/such/dir/x.vkasmb "
+            "(No such file or directory).\n");
+  std::filesystem::create_symlink("/dev/full", "full.vkasmb");
+  EXPECT_FALSE(writeAssembledFile(smallScript(), "full.vkasmb"));
+  EXPECT_EQ(engine::recordedMessageBoxes().back(),
+            "Error: Fatal Error: Could not write executable file: full.vkasmb (No space left on device).\n");
 }
 
 TEST(Opcodes, TableLookups) {
