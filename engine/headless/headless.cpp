@@ -36,6 +36,7 @@ struct Recording {
 };
 
 Recording gRecording;
+bool gRecordQuads = true;  // kept across System_Initiate, unlike the recording
 std::multimap<long, InputEvent> gEvents;
 
 void applyEvents(long frame, InputState& input) {
@@ -87,6 +88,7 @@ void HeadlessDevice::drawBatch(HTEXTURE handle, Texture*, int blend, const hgeVe
   if (!continues) ++gRecording.batches;
   gRecording.lastHandle = handle;
   gRecording.lastBlend = blend;
+  if (!gRecordQuads) return;
   for (int q = 0; q < quads; ++q) {
     hgeQuad quad;
     for (int c = 0; c < 4; ++c) quad.v[c] = vertices[q * 4 + c];
@@ -190,6 +192,10 @@ bool loadInputScript(const std::string& path, std::string& error) {
   }
   gEvents.merge(parsed);
   return true;
+}
+
+void setQuadRecording(bool on) {
+  gRecordQuads = on;
 }
 
 void clearInput() {

@@ -26,6 +26,9 @@ void padState(long frame, int pad, bool connected, unsigned buttons);
 [[nodiscard]] bool loadInputScript(const std::string& path, std::string& error);
 void clearInput();
 
+// Benchmarks turn the quad recording off (on by default); batches still count.
+void setQuadRecording(bool on);
+
 // Frames run by System_Start so far.
 long frameCount();
 
