@@ -167,6 +167,11 @@ void xSystem::GameStart() {
   std::string name = getIniString("System", "InitScript", "initialize.vkscript");
   script::ThreadIndex thread = scripts->loadScript(group, name);
   initScriptSlot = script::toInt(thread);
+  if (thread == script::kNoThread) {  // the load has shown why
+    hge->System_Log("xSystem::GameStart(): Error Loading Script %s", name.c_str());
+    hge->System_Shutdown();
+    std::exit(EXIT_FAILURE);
+  }
   for (const char* function :
        {"initSoundEffects", "initSystem", "initBullet", "initBackground", "initDifficulty", "init"}) {
     scripts->callFunc(function, group, thread);

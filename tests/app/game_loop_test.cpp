@@ -23,6 +23,7 @@ std::string lastLine(const std::string& text) {
 
 TEST(Run, HeadlessRunLogsTheSlowRate) {
   ScopedTempDir dir;
+  dir.write("initialize.vkscript", "func init() { }\n");  // the game does not start without it
   ASSERT_EQ(runVelmora("--headless --frames 120"), 0);
   std::string log = dir.read("log.txt");
   EXPECT_EQ(log.rfind(std::string(47, '=') + "\n", 0), 0u) << log;

@@ -107,6 +107,12 @@ TEST_F(StartUpTest, InitScriptComesFromTheConfiguration) {
   EXPECT_EQ(log.find("step 6 init"), std::string::npos);
 }
 
+// Like any other start-up failure, a start-up script that does not load ends the process.
+TEST_F(StartUpTest, AStartUpScriptThatDoesNotLoadEndsTheProcess) {
+  dir_.write("config.ini", "[System]\nInitScript=missing.vkscript\n");
+  EXPECT_EXIT(GameStartUp(), ::testing::ExitedWithCode(EXIT_FAILURE), "missing.vkscript");
+}
+
 TEST_F(StartUpTest, TheStageSetUpFocusesItsScriptAndKeepsAChangeItRequests) {
   startUp();
   xSystem* system = xSystem::getInstance();
