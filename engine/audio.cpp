@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -119,9 +118,8 @@ class AudioMixer final : public Audio {
 bool AudioMixer::readSound(const char* call, const char* filename, std::vector<unsigned char>& bytes,
                            double& length) {
   if (closed_ || filename == nullptr) return false;
-  int error = 0;
-  if (!readFile(filename, bytes, &error)) {
-    logError(call, "cannot read " + displayPath(filename) + ": " + std::strerror(error));
+  if (!readFile(filename, bytes)) {
+    logError(call, std::string("cannot read ") + filename);
     return false;
   }
   const auto measured = soundFileLength(bytes);
@@ -129,7 +127,7 @@ bool AudioMixer::readSound(const char* call, const char* filename, std::vector<u
   // The silent mode has nothing but the headers to go by; the device may
   // still play formats whose length they do not tell.
   if (!measured && !device_) {
-    logError(call, "not a WAV or MP3 file: " + displayPath(filename));
+    logError(call, std::string("not a WAV or MP3 file: ") + filename);
     return false;
   }
   return true;
@@ -142,7 +140,7 @@ HEFFECT AudioMixer::effectLoad(const char* filename) {
   if (device_) {
     effect.sample = device_->loadSample(bytes);
     if (effect.sample == nullptr) {
-      logError("Effect_Load", "cannot decode " + displayPath(filename));
+      logError("Effect_Load", std::string("cannot decode ") + filename);
       return 0;
     }
   }
@@ -169,7 +167,7 @@ HSTREAM AudioMixer::streamLoad(const char* filename) {
     // The bytes were read only to measure: the device streams from the file.
     stream.music = device_->openMusic(resolvePath(filename));
     if (stream.music == nullptr) {
-      logError("Stream_Load", "cannot open " + displayPath(filename));
+      logError("Stream_Load", std::string("cannot open ") + filename);
       return 0;
     }
   }

@@ -1,0 +1,74 @@
+// The font registry.
+#include "gfx/xFontManager.h"
+
+#include "base/resource_path.h"
+#include "base/xLogFile.h"
+#include "engine/platform.h"
+#include "gfx/hgeTTFont.h"
+
+namespace {
+
+std::unique_ptr<xFontManager>& instance() {
+  static std::unique_ptr<xFontManager> manager;
+  return manager;
+}
+
+// The Windows fonts folder the names were once joined to ("C:\Windows\fonts\").
+constexpr std::size_t kSystemFolderLength = 17;
+
+hgeTTFont* fontAt(const std::string& path, int pixelSize) {
+  TTFontManager* manager = TTFontManager::getInstance();
+  if (manager == nullptr) {
+    WriteLog("xFontManager: no TrueType font manager for %s", path.c_str());
+    return nullptr;
+  }
+  return manager->getFont(path.c_str(), pixelSize);
+}
+
+}  // namespace
+
+xFontManager* xFontManager::getInstance() {
+  if (!instance()) instance().reset(new xFontManager());
+  return instance().get();
+}
+
+void xFontManager::resetForTests() { instance().reset(); }
+
+int xFontManager::createFont(const std::wstring& faceName, int pixelSize, DWORD colour, gfx::FontStyle style) {
+  auto font = std::make_unique<GfxFont>(faceName, pixelSize, style);
+  font->SetColor(colour, -1);
+  int index = static_cast<int>(fontNames.size());
+  fonts[index] = std::move(font);
+  fontNames.push_back({faceName, index});
+  return index;
+}
+
+int xFontManager::findFont(const std::wstring& faceName) const {
+  for (const FontName& entry : fontNames)
+    if (entry.name == faceName) return entry.index;
+  return -1;
+}
+
+GfxFont* xFontManager::getFont(int index) const {
+  auto found = fonts.find(index);
+  return found != fonts.end() ? found->second.get() : nullptr;
+}
+
+hgeTTFont* xFontManager::getTTFont(const std::string& fileName, int pixelSize) {
+  std::string path = WStringToString(GetResourcePath(fileName, RES_FONT));
+  if (!path.empty() && path.size() < kMaxFontPath) {
+    if (hgeTTFont* font = fontAt(path, pixelSize)) return font;
+  }
+  return getSystemTTFont(fileName, pixelSize);
+}
+
+hgeTTFont* xFontManager::getSystemTTFont(const std::string& fileName, int pixelSize) {
+  if (fileName.empty() || kSystemFolderLength + fileName.size() >= kMaxFontPath) return nullptr;
+  std::string file = engine::findSystemFont(fileName);
+  if (file.empty()) return nullptr;
+  // The lookup answers in UTF-8; font paths are game paths, like every other.
+  bool ok = true;
+  std::string path = engine::utf8ToCp936(file, &ok);
+  if (!ok) return nullptr;
+  return fontAt(path, pixelSize);
+}

@@ -1,0 +1,87 @@
+// The font registry: bitmap font indices and names, the font folder before the system fonts, the alias table, long names.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "gfx/xFontManager.h"
+#include "tests/gfx/font_fixture.h"
+
+namespace {
+
+using gfx::test::FontTest;
+
+constexpr const char* kMono = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+
+class xFontManagerTest : public FontTest {
+ protected:
+  void SetUp() override {
+    FontTest::SetUp();
+    xFontManager::resetForTests();
+  }
+  void TearDown() override {
+    xFontManager::resetForTests();
+    FontTest::TearDown();
+  }
+  // Tells DejaVu Sans (a narrow "i") from DejaVu Sans Mono.
+  static int advanceOfI(hgeTTFont* font) { return font != nullptr ? font->getCharAdvance(L'i') : -1; }
+};
+
+TEST_F(xFontManagerTest, BitmapFontsAreNumberedInCreationOrder) {
+  xFontManager* fonts = xFontManager::getInstance();
+  EXPECT_EQ(fonts->createFont(L"DejaVu Sans", 12, 0xFF102030, {}), 0);
+  EXPECT_EQ(fonts->createFont(L"DejaVu Sans", 20, 0x80FFFFFF, {.bold = true}), 1);
+  EXPECT_EQ(fonts->createFont(L"Other", 20, 0xFFFFFFFF, {}), 2);
+  EXPECT_EQ(fonts->findFont(L"DejaVu Sans"), 0);
+  EXPECT_EQ(fonts->findFont(L"Other"), 2);
+  EXPECT_EQ(fonts->findFont(L"dejavu sans"), -1);
+  ASSERT_NE(fonts->getFont(1), nullptr);
+  EXPECT_EQ(fonts->getFont(1)->GetColor(3), 0x80FFFFFFu);
+  EXPECT_EQ(fonts->getFont(1)->GetFontSize(), 20);
+  EXPECT_EQ(fonts->getFont(3), nullptr);
+  EXPECT_EQ(fonts->getFont(-1), nullptr);
+}
+
+TEST_F(xFontManagerTest, TheFontFolderComesBeforeTheSystemFonts) {
+  installFont("data/font/Girl.ttf");
+  std::vector<std::string> asked;
+  engine::setSystemFontOverride([&](std::string_view name) {
+    asked.emplace_back(name);
+    return name == "none.ttf" ? std::string() : std::string(kMono);
+  });
+  xFontManager* fonts = xFontManager::getInstance();
+  int sans = advanceOfI(dejaVu(20));
+  int mono = advanceOfI(fonts_->getFont(kMono, 20));
+  ASSERT_NE(sans, mono);
+
+  EXPECT_EQ(advanceOfI(fonts->getTTFont("GIRL.ttf", 20)), sans);  // any case
+  EXPECT_TRUE(asked.empty());
+  EXPECT_EQ(advanceOfI(fonts->getTTFont("Consolab.ttf", 20)), mono);
+  EXPECT_EQ(fonts->getTTFont("none.ttf", 20), nullptr);
+  EXPECT_EQ(asked, (std::vector<std::string>{"Consolab.ttf", "none.ttf"}));
+}
+
+TEST_F(xFontManagerTest, WindowsNamesFindInstalledFontsThroughTheAliasTable) {
+  hgeTTFont* kai = xFontManager::getInstance()->getTTFont("simkai.ttf", 24);
+  ASSERT_NE(kai, nullptr);
+  EXPECT_GT(kai->getGlyph(0x4E2D), 0u);  // a Chinese face
+  EXPECT_NE(xFontManager::getInstance()->getTTFont("Consolab.ttf", 18), nullptr);
+}
+
+// A name one byte too long must not be cut back into the name of the file
+// that fits exactly.
+TEST_F(xFontManagerTest, OverlongPathsAreRefusedNotTruncated) {
+  std::string fits(xFontManager::kMaxFontPath - 1 - std::string("data/font/").size(), 'f');
+  installFont("data/font/" + fits);
+  engine::setSystemFontOverride([](std::string_view) { return std::string(kMono); });
+  xFontManager* fonts = xFontManager::getInstance();
+  EXPECT_NE(fonts->getTTFont(fits, 16), nullptr);
+  EXPECT_EQ(fonts->getTTFont(fits + "x", 16), nullptr);
+  EXPECT_EQ(fonts->getSystemTTFont(std::string(300, 'a'), 16), nullptr);
+}
+
+TEST_F(xFontManagerTest, NoTrueTypeManagerMeansNoFont) {
+  fonts_.reset();
+  EXPECT_EQ(xFontManager::getInstance()->getTTFont("DejaVuSans.ttf", 16), nullptr);
+}
+
+}  // namespace
