@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -118,8 +119,9 @@ class AudioMixer final : public Audio {
 bool AudioMixer::readSound(const char* call, const char* filename, std::vector<unsigned char>& bytes,
                            double& length) {
   if (closed_ || filename == nullptr) return false;
-  if (!readFile(filename, bytes)) {
-    logError(call, std::string("cannot read ") + filename);
+  int error = 0;
+  if (!readFile(filename, bytes, &error)) {
+    logError(call, "cannot read " + displayPath(filename) + ": " + std::strerror(error));
     return false;
   }
   const auto measured = soundFileLength(bytes);
@@ -127,7 +129,7 @@ bool AudioMixer::readSound(const char* call, const char* filename, std::vector<u
   // The silent mode has nothing but the headers to go by; the device may
   // still play formats whose length they do not tell.
   if (!measured && !device_) {
-    logError(call, std::string("not a WAV or MP3 file: ") + filename);
+    logError(call, "not a WAV or MP3 file: " + displayPath(filename));
     return false;
   }
   return true;
@@ -140,7 +142,7 @@ HEFFECT AudioMixer::effectLoad(const char* filename) {
   if (device_) {
     effect.sample = device_->loadSample(bytes);
     if (effect.sample == nullptr) {
-      logError("Effect_Load", std::string("cannot decode ") + filename);
+      logError("Effect_Load", "cannot decode " + displayPath(filename));
       return 0;
     }
   }
@@ -167,7 +169,7 @@ HSTREAM AudioMixer::streamLoad(const char* filename) {
     // The bytes were read only to measure: the device streams from the file.
     stream.music = device_->openMusic(resolvePath(filename));
     if (stream.music == nullptr) {
-      logError("Stream_Load", std::string("cannot open ") + filename);
+      logError("Stream_Load", "cannot open " + displayPath(filename));
       return 0;
     }
   }

@@ -15,8 +15,11 @@
 
 using DWORD = std::uint32_t;
 
-// Opaque handles. Never reused within a process, so a stale handle is
-// detected and ignored instead of touching a newer object.
+// Opaque handles; a stale one is detected and ignored instead of touching a
+// newer object. Texture handles come from one process-wide counter and do
+// not repeat before 2^32 textures. Effect, stream and channel handles carry a
+// 20-bit generation of their slot (engine/audio_handles.h), so a handle
+// repeats only after its slot has been reused about a million times.
 using HTEXTURE = DWORD;
 using HEFFECT = DWORD;
 using HSTREAM = DWORD;
@@ -47,21 +50,21 @@ struct hgeQuad {
 
 using hgeCallback = bool (*)();
 
+// Only states with an effect are offered (and HGE_SCREENBPP, which the game
+// sets: the window is always 32-bit).
 enum hgeBoolState {
   HGE_WINDOWED = 1,
-  HGE_ZBUFFER,
   HGE_TEXTUREFILTER,
   HGE_USESOUND,
   HGE_DONTSUSPEND,
   HGE_HIDEMOUSE,
-  HGE_SHOWSPLASH,
 };
 
 enum hgeFuncState {
   HGE_FRAMEFUNC = 16,
   HGE_RENDERFUNC,
-  HGE_FOCUSLOSTFUNC,
-  HGE_FOCUSGAINFUNC,
+  // Asked when the window is closed or SIGINT or SIGTERM arrives; returning
+  // false keeps the loop running.
   HGE_EXITFUNC,
 };
 
@@ -69,16 +72,12 @@ enum hgeIntState {
   HGE_SCREENWIDTH = 32,
   HGE_SCREENHEIGHT,
   HGE_SCREENBPP,
-  HGE_SAMPLERATE,
-  HGE_FXVOLUME,
-  HGE_MUSVOLUME,
   HGE_FPS,
 };
 
 enum hgeStringState {
   HGE_TITLE = 48,
   HGE_INIFILE,
-  HGE_LOGFILE,
 };
 
 // Window handle state. The window backend answers with its SDL_Window*;
@@ -164,10 +163,12 @@ class HGE {
   virtual ~HGE() = default;
   virtual void Release() = 0;
 
-  // System. System_Initiate opens the window (or the headless backend);
-  // System_Start runs the loop until the frame function returns true, the
-  // window closes or --frames is reached. System_Shutdown is safe at any
-  // time, twice, and from inside a callback.
+  // System. System_Initiate opens the window (or the headless backend); it
+  // fails when no display shows the window, unless SDL_VIDEODRIVER chose the
+  // video driver. System_Start runs the loop until the frame function returns
+  // true, --frames is reached, or the window closes or SIGINT or SIGTERM
+  // arrives (checked at the start of each frame). System_Shutdown is safe at
+  // any time, twice, and from inside a callback. System_Log writes to stderr.
   virtual bool System_Initiate() = 0;
   virtual void System_Shutdown() = 0;
   virtual bool System_Start() = 0;

@@ -2,6 +2,9 @@
 #include "engine/hge_impl.h"
 
 #include <cmath>
+#include <cstring>
+#include <new>
+#include <string>
 #include <vector>
 
 #include "engine/platform.h"
@@ -84,7 +87,12 @@ HTEXTURE HgeImpl::Texture_Create(int width, int height) {
   Texture texture;
   texture.width = width;
   texture.height = height;
-  texture.pixels.assign(static_cast<size_t>(width) * height, 0);
+  try {
+    texture.pixels.assign(static_cast<size_t>(width) * height, 0);
+  } catch (const std::bad_alloc&) {
+    logError("Texture_Create", std::to_string(width) + " x " + std::to_string(height) + ": out of memory");
+    return 0;
+  }
   return textures_.add(std::move(texture));
 }
 
@@ -92,9 +100,12 @@ HTEXTURE HgeImpl::Texture_Load(const char* filename, DWORD size, bool) {
   if (filename == nullptr) return 0;
   std::vector<unsigned char> file;
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(filename);
-  if (size == 0) {  // else [filename] points at [size] bytes of image in memory
-    if (!readFile(filename, file)) {
-      logError("Texture_Load", std::string("cannot read ") + filename);
+  // Else [filename] points at [size] bytes of image in memory.
+  const bool fromFile = size == 0;
+  if (fromFile) {
+    int error = 0;
+    if (!readFile(filename, file, &error)) {
+      logError("Texture_Load", "cannot read " + displayPath(filename) + ": " + std::strerror(error));
       return 0;
     }
     bytes = file.data();
@@ -103,7 +114,7 @@ HTEXTURE HgeImpl::Texture_Load(const char* filename, DWORD size, bool) {
   Texture texture;
   std::string detail;
   if (!decodePng(bytes, size, texture, detail)) {
-    logError("Texture_Load", (file.empty() ? std::string("<memory>") : std::string(filename)) + ": " + detail);
+    logError("Texture_Load", (fromFile ? displayPath(filename) : std::string("<memory>")) + ": " + detail);
     return 0;
   }
   return textures_.add(std::move(texture));

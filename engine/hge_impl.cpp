@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "engine/headless/headless.h"
+#include "engine/stop_signal.h"
 
 namespace engine {
 namespace {
@@ -117,6 +118,7 @@ bool HgeImpl::System_Start() {
   stopRequested_ = false;
   loopStart_ = lastFrame_ = secondStart_ = nextFrame_ = Clock::now();
   framesThisSecond_ = 0;
+  StopSignals signals;
   // --frames 0 runs no frame at all.
   while ((options_.frames < 0 || frame_ < options_.frames) && runFrame()) {
   }
@@ -126,7 +128,9 @@ bool HgeImpl::System_Start() {
 
 bool HgeImpl::runFrame() {
   input_.beginFrame();
-  if (!device_->poll(frame_, input_)) {
+  bool open = device_->poll(frame_, input_);
+  if (takeStopSignal()) open = false;
+  if (!open) {
     if (exitFunc_ == nullptr || exitFunc_()) return false;
     if (stopRequested_) return false;  // the exit function shut the engine down
   }
@@ -187,12 +191,10 @@ void HgeImpl::System_Log(const char* format, ...) {
 void HgeImpl::System_SetState(hgeBoolState state, bool value) {
   switch (state) {
     case HGE_WINDOWED: windowed_ = value; break;
-    case HGE_ZBUFFER: zbuffer_ = value; break;
     case HGE_TEXTUREFILTER: textureFilter_ = value; break;
     case HGE_USESOUND: useSound_ = value; break;
     case HGE_DONTSUSPEND: dontSuspend_ = value; break;
     case HGE_HIDEMOUSE: hideMouse_ = value; break;
-    case HGE_SHOWSPLASH: showSplash_ = value; break;
   }
 }
 
@@ -200,21 +202,16 @@ void HgeImpl::System_SetState(hgeFuncState state, hgeCallback value) {
   switch (state) {
     case HGE_FRAMEFUNC: frameFunc_ = value; break;
     case HGE_RENDERFUNC: renderFunc_ = value; break;
-    case HGE_FOCUSLOSTFUNC: focusLostFunc_ = value; break;
-    case HGE_FOCUSGAINFUNC: focusGainFunc_ = value; break;
     case HGE_EXITFUNC: exitFunc_ = value; break;
   }
 }
 
 void HgeImpl::System_SetState(hgeIntState state, int value) {
-  // Window size and depth take effect at System_Initiate.
+  // The size takes effect at System_Initiate; the depth is only kept.
   switch (state) {
     case HGE_SCREENWIDTH: if (!initiated_) screenWidth_ = value; break;
     case HGE_SCREENHEIGHT: if (!initiated_) screenHeight_ = value; break;
     case HGE_SCREENBPP: if (!initiated_) screenBpp_ = value; break;
-    case HGE_SAMPLERATE: sampleRate_ = value; break;
-    case HGE_FXVOLUME: fxVolume_ = value; break;
-    case HGE_MUSVOLUME: musVolume_ = value; break;
     case HGE_FPS: targetFps_ = value; break;
   }
 }
@@ -227,19 +224,16 @@ void HgeImpl::System_SetState(hgeStringState state, const char* value) {
       if (device_) device_->setTitle(title_);
       break;
     case HGE_INIFILE: ini_.setPath(text); break;
-    case HGE_LOGFILE: logFile_ = text; break;  // System_Log always writes to stderr
   }
 }
 
 bool HgeImpl::System_GetState(hgeBoolState state) {
   switch (state) {
     case HGE_WINDOWED: return windowed_;
-    case HGE_ZBUFFER: return zbuffer_;
     case HGE_TEXTUREFILTER: return textureFilter_;
     case HGE_USESOUND: return useSound_;
     case HGE_DONTSUSPEND: return dontSuspend_;
     case HGE_HIDEMOUSE: return hideMouse_;
-    case HGE_SHOWSPLASH: return showSplash_;
   }
   return false;
 }
@@ -248,8 +242,6 @@ hgeCallback HgeImpl::System_GetState(hgeFuncState state) {
   switch (state) {
     case HGE_FRAMEFUNC: return frameFunc_;
     case HGE_RENDERFUNC: return renderFunc_;
-    case HGE_FOCUSLOSTFUNC: return focusLostFunc_;
-    case HGE_FOCUSGAINFUNC: return focusGainFunc_;
     case HGE_EXITFUNC: return exitFunc_;
   }
   return nullptr;
@@ -260,9 +252,6 @@ int HgeImpl::System_GetState(hgeIntState state) {
     case HGE_SCREENWIDTH: return screenWidth_;
     case HGE_SCREENHEIGHT: return screenHeight_;
     case HGE_SCREENBPP: return screenBpp_;
-    case HGE_SAMPLERATE: return sampleRate_;
-    case HGE_FXVOLUME: return fxVolume_;
-    case HGE_MUSVOLUME: return musVolume_;
     case HGE_FPS: return targetFps_;
   }
   return 0;
@@ -272,7 +261,6 @@ const char* HgeImpl::System_GetState(hgeStringState state) {
   switch (state) {
     case HGE_TITLE: return title_.c_str();
     case HGE_INIFILE: return ini_.path().c_str();
-    case HGE_LOGFILE: return logFile_.c_str();
   }
   return "";
 }

@@ -138,25 +138,17 @@ class HgeImpl final : public HGE {
   // States.
   hgeCallback frameFunc_ = nullptr;
   hgeCallback renderFunc_ = nullptr;
-  hgeCallback focusLostFunc_ = nullptr;
-  hgeCallback focusGainFunc_ = nullptr;
   hgeCallback exitFunc_ = nullptr;
   std::string title_ = "HGE";
-  std::string logFile_;
   int screenWidth_ = 800;
   int screenHeight_ = 600;
   int screenBpp_ = 32;
-  int sampleRate_ = 44100;
-  int fxVolume_ = 100;
-  int musVolume_ = 100;
   int targetFps_ = 0;
   bool windowed_ = false;
-  bool zbuffer_ = false;
   bool textureFilter_ = true;
   bool useSound_ = true;
   bool dontSuspend_ = false;
   bool hideMouse_ = true;
-  bool showSplash_ = false;
 
   IniFile ini_;
   std::string iniValue_;  // backs the pointer Ini_GetString returns

@@ -1,6 +1,7 @@
 // The engine object's service calls, forwarded: resources, INI, random numbers and sound.
 #include "engine/hge_impl.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -12,11 +13,19 @@ namespace engine {
 
 void* HgeImpl::Resource_Load(const char* filename, DWORD* size) {
   if (size) *size = 0;
+  if (filename == nullptr) return nullptr;
   std::vector<unsigned char> bytes;
-  if (filename == nullptr || !readFile(filename, bytes)) return nullptr;
+  int error = 0;
+  if (!readFile(filename, bytes, &error)) {
+    logError("Resource_Load", "cannot read " + displayPath(filename) + ": " + std::strerror(error));
+    return nullptr;
+  }
   // One spare zero byte so text files can be read as C strings.
   auto* copy = static_cast<unsigned char*>(std::malloc(bytes.size() + 1));
-  if (copy == nullptr) return nullptr;
+  if (copy == nullptr) {
+    logError("Resource_Load", "cannot read " + displayPath(filename) + ": " + std::strerror(ENOMEM));
+    return nullptr;
+  }
   if (!bytes.empty()) std::memcpy(copy, bytes.data(), bytes.size());
   copy[bytes.size()] = 0;
   if (size) *size = static_cast<DWORD>(bytes.size());

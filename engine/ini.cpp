@@ -11,6 +11,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "engine/platform.h"
@@ -61,11 +62,18 @@ LineView classify(std::string_view line) {
 struct Document {
   std::vector<std::string> lines;
   std::string eol = "\n";
+  // Why the file could not be read: 0 when it was, or is simply missing.
+  int error = 0;
 
   static Document load(const std::string& gamePath) {
     Document doc;
     std::vector<unsigned char> bytes;
-    if (gamePath.empty() || !readFile(gamePath, bytes)) return doc;
+    int error = 0;
+    if (gamePath.empty()) return doc;
+    if (!readFile(gamePath, bytes, &error)) {
+      if (error != ENOENT && error != ENOTDIR) doc.error = error;
+      return doc;
+    }
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     while (!text.empty()) {
       std::size_t nl = text.find('\n');
@@ -126,10 +134,8 @@ struct Document {
   }
 };
 
-// The value of [section]/[key], or nothing when missing or empty.
-std::optional<std::string> lookup(const std::string& path, std::string_view section, std::string_view key) {
-  if (path.empty()) return std::nullopt;
-  Document doc = Document::load(path);
+// The value of [section]/[key] in [doc], or nothing when missing or empty.
+std::optional<std::string> lookup(const Document& doc, std::string_view section, std::string_view key) {
   auto at = doc.findEntry(trim(section), trim(key));
   if (!at) return std::nullopt;
   std::string_view value = classify(doc.lines[*at]).value;
@@ -189,9 +195,10 @@ bool writeAll(int fd, const std::string& text) {
   return true;
 }
 
-// Replaces [path] with [text] through a temporary file in the same folder and
-// a rename, so a crash leaves either the old file or the new one.
-void replaceFile(std::string path, const std::string& text) {
+// Replaces [path] (the game path [gamePath]) with [text] through a temporary
+// file in the same folder and a rename, so a crash leaves either the old file
+// or the new one.
+void replaceFile(const std::string& gamePath, std::string path, const std::string& text) {
   std::error_code ec;
   if (std::filesystem::is_symlink(path, ec)) path = std::filesystem::canonical(path, ec).string();
   std::string temp = path + ".tmp";
@@ -199,31 +206,46 @@ void replaceFile(std::string path, const std::string& text) {
   mode_t mode = ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 0777) : 0644;
   ::unlink(temp.c_str());
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-  if (fd < 0) return logError("open", temp + ": " + std::strerror(errno));
+  if (fd < 0) {
+    return logError("write", displayPath(gamePath) + ": cannot create " + temp + ": " + std::strerror(errno));
+  }
   bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
   std::string why = std::strerror(errno);
   ok = (::close(fd) == 0) && ok;
   if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return;
-  logError("write", path + ": " + (ok ? std::strerror(errno) : why.c_str()));
+  logError("write", displayPath(gamePath) + ": " + (ok ? std::strerror(errno) : why.c_str()));
   ::unlink(temp.c_str());
 }
 
 }  // namespace
 
-void IniFile::setPath(std::string_view path) { path_ = std::string(path); }
+void IniFile::setPath(std::string_view path) {
+  path_ = std::string(path);
+  readWarned_ = false;
+}
+
+std::optional<std::string> IniFile::find(std::string_view section, std::string_view key) const {
+  if (path_.empty()) return std::nullopt;
+  Document doc = Document::load(path_);
+  if (doc.error != 0 && !std::exchange(readWarned_, true)) {
+    logError("read", displayPath(path_) + ": " + std::strerror(doc.error) + " (settings read as their defaults)");
+  }
+  if (doc.error == 0) readWarned_ = false;
+  return lookup(doc, section, key);
+}
 
 int IniFile::getInt(std::string_view section, std::string_view key, int def) const {
-  auto value = lookup(path_, section, key);
+  auto value = find(section, key);
   return value ? leadingInt(*value) : def;
 }
 
 float IniFile::getFloat(std::string_view section, std::string_view key, float def) const {
-  auto value = lookup(path_, section, key);
+  auto value = find(section, key);
   return value ? leadingFloat(*value) : def;
 }
 
 std::string IniFile::getString(std::string_view section, std::string_view key, std::string_view def) const {
-  auto value = lookup(path_, section, key);
+  auto value = find(section, key);
   return value ? *value : std::string(def);
 }
 
@@ -240,11 +262,16 @@ void IniFile::setString(std::string_view section, std::string_view key, std::str
   section = trim(section);
   key = trim(key);
   if (!writable(section, key, value)) {
-    return logError("IniFile::setString", "refused [" + std::string(section) + "] " + std::string(key));
+    return logError("IniFile::setString", "refused [" + displayPath(section) + "] " + displayPath(key));
   }
   Document doc = Document::load(path_);
+  // Writing over a file that could not be read would drop every other setting.
+  if (doc.error != 0) {
+    return logError("read", displayPath(path_) + ": " + std::strerror(doc.error) + " (left as it is: [" +
+                                displayPath(section) + "] " + displayPath(key) + " not written)");
+  }
   doc.set(section, key, trim(value));
-  replaceFile(resolvePath(path_), doc.text());
+  replaceFile(path_, resolvePath(path_), doc.text());
 }
 
 }  // namespace engine

@@ -1,10 +1,14 @@
 // Game paths to file-system paths: code page, separators and case-insensitive lookup.
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
+#include <new>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 
 #include "engine/platform.h"
@@ -115,23 +119,56 @@ void clearPathCache() {
   c.listings.clear();
 }
 
-bool readFile(std::string_view gamePath, std::vector<unsigned char>& out) {
+bool readFileAt(const std::string& path, std::vector<unsigned char>& out, int* error) {
   out.clear();
-  std::string path = resolvePath(gamePath);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return false;
-  in.seekg(0, std::ios::end);
-  std::streamoff size = in.tellg();
-  if (size < 0) return false;
-  in.seekg(0, std::ios::beg);
-  out.resize(std::size_t(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size)) {
-    out.clear();
+  auto fail = [&](int code) {
+    if (error) *error = code;
+    std::vector<unsigned char>().swap(out);
     return false;
+  };
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return fail(errno);
+  struct stat info;
+  int code = ::fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
+  // A regular file is read to its size; anything else (a pipe) to its end.
+  try {
+    std::size_t used = 0;
+    if (code == 0) out.resize(S_ISREG(info.st_mode) ? std::size_t(info.st_size) + 1 : 65536);
+    while (code == 0) {
+      if (used == out.size()) out.resize(out.size() * 2);
+      ssize_t n = ::read(fd, out.data() + used, out.size() - used);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) code = errno;
+      if (n <= 0) break;
+      used += std::size_t(n);
+    }
+    out.resize(used);
+  } catch (const std::bad_alloc&) {
+    code = ENOMEM;
   }
-  return true;
+  ::close(fd);
+  return code == 0 ? true : fail(code);
+}
+
+bool readFile(std::string_view gamePath, std::vector<unsigned char>& out, int* error) {
+  return readFileAt(resolvePath(gamePath), out, error);
+}
+
+std::string displayPath(std::string_view gamePath) {
+  bool ok = false;
+  std::string text = cp936ToUtf8(gamePath, &ok);
+  if (ok) return text;
+  text.clear();
+  for (unsigned char c : gamePath) {
+    if (c >= 0x20 && c < 0x7F) {
+      text += char(c);
+    } else {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      text += escaped;
+    }
+  }
+  return text;
 }
 
 bool deleteFile(std::string_view gamePath) {

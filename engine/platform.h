@@ -26,8 +26,12 @@ std::string resolvePath(std::string_view gamePath);
 // Forgets cached directory listings (tests that create files call it).
 void clearPathCache();
 
-// Reads a whole file through the resolver. False if it cannot be read.
-[[nodiscard]] bool readFile(std::string_view gamePath, std::vector<unsigned char>& out);
+// Reads a whole file through the resolver. False if it cannot be read; then
+// [error], when given, holds the errno value: ENOENT for a missing file,
+// EISDIR for a folder, ENOMEM when the bytes cannot be held in memory.
+[[nodiscard]] bool readFile(std::string_view gamePath, std::vector<unsigned char>& out, int* error = nullptr);
+// The same for a file-system path taken as it is (command-line arguments).
+[[nodiscard]] bool readFileAt(const std::string& path, std::vector<unsigned char>& out, int* error = nullptr);
 // Removes a file through the resolver. False if nothing was removed.
 bool deleteFile(std::string_view gamePath);
 
@@ -56,5 +60,8 @@ void setSystemFontOverride(std::function<std::string(std::string_view)> lookup);
 
 // Engine-layer diagnostics to stderr, naming the failing call.
 void logError(const char* call, const std::string& detail);
+// A game path fit for a message: code page 936 turned into UTF-8, bytes that
+// are not code page 936 written as \xNN.
+std::string displayPath(std::string_view gamePath);
 
 }  // namespace engine

@@ -1,11 +1,14 @@
-// Texture handles and PNG decoding and encoding through libpng's simplified API.
+// Texture handles, PNG decoding through libpng and screenshot encoding through its simplified API.
 #include "engine/textures.h"
 
 #include <png.h>
 
 #include <atomic>
 #include <bit>
+#include <csetjmp>
+#include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace engine {
 namespace {
@@ -38,30 +41,110 @@ bool TextureStore::remove(HTEXTURE handle, Texture& removed) {
   return true;
 }
 
+namespace {
+
+// The bytes being decoded and libpng's last error text.
+struct PngSource {
+  const unsigned char* data;
+  std::size_t size;
+  std::size_t pos;
+  char error[160];
+};
+
+void readPngBytes(png_structp png, png_bytep out, png_size_t length) {
+  auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+  if (length > source->size - source->pos) png_error(png, "file is truncated");
+  std::memcpy(out, source->data + source->pos, length);
+  source->pos += length;
+}
+
+void onPngError(png_structp png, png_const_charp message) {
+  auto* source = static_cast<PngSource*>(png_get_error_ptr(png));
+  std::snprintf(source->error, sizeof source->error, "%s", message);
+  png_longjmp(png, 1);
+}
+
+void onPngWarning(png_structp, png_const_charp) {}
+
+// The two steps below run libpng, which reports errors by longjmp to the
+// setjmp in the same step; they hold nothing that needs a destructor, so
+// the jump skips none. Every allocation of ours happens between them.
+
+// Reads the header and asks for 8-bit B G R A samples exactly as stored:
+// 16-bit samples are stripped to their high byte and no gamma, colour
+// profile or background is applied.
+bool readPngHeader(png_structp png, png_infop info, png_uint_32& width, png_uint_32& height) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_read_info(png, info);
+  int depth = 0, colour = 0;
+  png_get_IHDR(png, info, &width, &height, &depth, &colour, nullptr, nullptr, nullptr);
+  if (colour == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colour == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+  if (depth == 16) png_set_strip_16(png);
+  if (colour == PNG_COLOR_TYPE_GRAY || colour == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+  png_set_bgr(png);
+  png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  if (png_get_rowbytes(png, info) != std::size_t(width) * 4) png_error(png, "unexpected pixel layout");
+  return true;
+}
+
+bool readPngPixels(png_structp png, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_read_image(png, rows);
+  png_read_end(png, nullptr);
+  return true;
+}
+
+}  // namespace
+
 bool decodePng(const unsigned char* data, size_t size, Texture& out, std::string& error) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, data, size)) {
-    error = image.message;
+  if (size < 8 || png_sig_cmp(data, 0, 8) != 0) {
+    error = "not a PNG file";
     return false;
   }
-  if (image.width > kMaxTextureSide || image.height > kMaxTextureSide) {
-    png_image_free(&image);
+  PngSource source{data, size, 0, "out of memory"};
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, onPngError, onPngWarning);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  struct Cleanup {
+    png_structp& png;
+    png_infop& info;
+    ~Cleanup() {
+      if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    }
+  } cleanup{png, info};
+  if (info == nullptr) {
+    error = source.error;
+    return false;
+  }
+  png_set_read_fn(png, &source, readPngBytes);
+  png_uint_32 width = 0, height = 0;
+  if (!readPngHeader(png, info, width, height)) {
+    error = source.error;
+    return false;
+  }
+  if (width > kMaxTextureSide || height > kMaxTextureSide) {
     error = "image too large";
     return false;
   }
-  // BGRA bytes in memory are little-endian 0xAARRGGBB words; the 8-bit sRGB
-  // formats keep alpha straight (only linear formats premultiply).
-  image.format = PNG_FORMAT_BGRA;
-  std::vector<DWORD> pixels(static_cast<size_t>(image.width) * image.height);
-  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-    error = image.message;
-    png_image_free(&image);
+  std::vector<DWORD> pixels;
+  std::vector<png_bytep> rows;
+  try {
+    pixels.resize(std::size_t(width) * height);
+    rows.resize(height);
+  } catch (const std::bad_alloc&) {
+    error = "out of memory for " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
     return false;
   }
-  out.width = static_cast<int>(image.width);
-  out.height = static_cast<int>(image.height);
+  for (png_uint_32 y = 0; y < height; ++y) rows[y] = reinterpret_cast<png_bytep>(pixels.data() + std::size_t(y) * width);
+  if (!readPngPixels(png, rows.data())) {
+    error = source.error;
+    return false;
+  }
+  out.width = static_cast<int>(width);
+  out.height = static_cast<int>(height);
   out.pixels = std::move(pixels);
   out.dirty = true;
   return true;

@@ -15,7 +15,7 @@ float cellSize(float length, int nodes) { return nodes >= 2 ? length / static_ca
 
 hgeDistortionMesh::hgeDistortionMesh(int cols, int rows) {
   hge_ = hgeCreate(HGE_VERSION);
-  if (cols >= 1 && rows >= 1) {
+  if (cols >= 1 && rows >= 1 && static_cast<long long>(cols) * rows <= gfx::kMaxMeshNodes) {
     nCols = cols;
     nRows = rows;
   }

@@ -12,12 +12,17 @@ constexpr int kDispNode = 0;     // the node's own place in the regular grid
 constexpr int kDispTopLeft = 1;  // the mesh origin
 constexpr int kDispCenter = 2;   // the centre of the grid
 
+// The most nodes a mesh may have (those of a 2048 x 2048 grid, about 100 MB):
+// sprites ask for one node per texel of any rectangle a script sets.
+constexpr long long kMaxMeshNodes = 2048LL * 2048LL;
+
 }  // namespace gfx
 
 // Node (col, row) is disp_array[row * nCols + col]; its x, y are its offset
 // from the mesh origin. Indices outside the grid, negative ones included,
-// are ignored: scripts choose them. A grid of fewer than 1 column or row is
-// empty, and one of fewer than 2 has no cells and draws nothing. Every live
+// are ignored: scripts choose them. A grid of fewer than 1 column or row, or
+// of more than gfx::kMaxMeshNodes nodes, is empty, and one of fewer than 2
+// columns or rows has no cells and draws nothing. Every live
 // mesh holds one reference to the engine interface the class shares.
 class hgeDistortionMesh {
  public:

@@ -173,7 +173,15 @@ void xSprite::setTextureRect(float rx, float ry, float w, float h) {
 
 void xSprite::enableDistort() {
   if (!sprite) return;
-  distortMesh = std::make_unique<hgeDistortionMesh>(meshNodes(sprite->GetWidth()), meshNodes(sprite->GetHeight()));
+  int cols = meshNodes(sprite->GetWidth());
+  int rows = meshNodes(sprite->GetHeight());
+  if (static_cast<long long>(cols) * rows > gfx::kMaxMeshNodes) {
+    WriteLog("xSprite::enableDistort: a mesh of %d x %d nodes is too large (at most %lld), the sprite stays "
+             "undistorted\n", cols, rows, gfx::kMaxMeshNodes);
+    distortMesh.reset();
+    return;
+  }
+  distortMesh = std::make_unique<hgeDistortionMesh>(cols, rows);
   distortMesh->SetTexture(sprite->GetTexture());
 }
 

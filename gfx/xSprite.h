@@ -64,7 +64,8 @@ class xSprite {
     setTextureRect(rect.x, rect.y, rect.w, rect.h);
   }
   // Makes a new mesh of (int) width x (int) height nodes over the sprite's
-  // texture, replacing an old one. Neither render draws it.
+  // texture, replacing an old one. Neither render draws it. A rectangle
+  // needing more than gfx::kMaxMeshNodes nodes gets no mesh and a log line.
   void enableDistort();
 
   // Rotation modes.

@@ -2,11 +2,12 @@
 #include "engine/headless/headless.h"
 
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <map>
 #include <sstream>
 
 #include "engine/device.h"
+#include "engine/platform.h"
 
 namespace engine {
 
@@ -172,11 +173,13 @@ void padState(long frame, int pad, bool connected, unsigned buttons) {
 // Adds the script's events to those already queued; nothing is added when
 // a line is malformed.
 bool loadInputScript(const std::string& path, std::string& error) {
-  std::ifstream file(path);
-  if (!file) {
-    error = path + ": cannot open";
+  std::vector<unsigned char> bytes;
+  int code = 0;
+  if (!readFileAt(path, bytes, &code)) {
+    error = path + ": cannot open: " + std::strerror(code);
     return false;
   }
+  std::istringstream file(std::string(bytes.begin(), bytes.end()));
   std::multimap<long, InputEvent> parsed;
   std::string line;
   for (int number = 1; std::getline(file, line); ++number) {

@@ -22,7 +22,9 @@ void keyDown(long frame, int key);
 void keyUp(long frame, int key);
 void padState(long frame, int pad, bool connected, unsigned buttons);
 // Loads a script of lines "FRAME down KEY", "FRAME up KEY",
-// "FRAME pad N CONNECTED BUTTONS"; '#' starts a comment. False on a bad line.
+// "FRAME pad N CONNECTED BUTTONS"; '#' starts a comment. False, with
+// [error] naming the file and the reason, when it cannot be read (a folder
+// included) or has a bad line.
 [[nodiscard]] bool loadInputScript(const std::string& path, std::string& error);
 void clearInput();
 

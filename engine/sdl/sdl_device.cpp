@@ -7,11 +7,15 @@
 #include "engine/platform.h"
 #include "engine/sdl/gl_renderer.h"
 #include "engine/sdl/keymap.h"
+#include "engine/stop_signal.h"
 
 namespace engine {
 namespace {
 
 constexpr Uint32 kSubsystems = SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER;
+constexpr int kSuspendedPollMs = 100;
+// Video drivers that show nothing on any screen.
+constexpr const char* kInvisibleDrivers[] = {"offscreen", "dummy"};
 
 class SdlDevice final : public Device {
  public:
@@ -33,6 +37,7 @@ class SdlDevice final : public Device {
   void textureFreed(Texture& texture) override { renderer_.release(texture); }
 
  private:
+  bool driverShowsAnything(std::string& error);
   bool createWindow(std::string& error);
   void handleEvent(const SDL_Event& event, InputState& input);
   void keyEvent(SDL_Scancode scancode, bool down, InputState& input);
@@ -61,16 +66,36 @@ SdlDevice::~SdlDevice() {
 bool SdlDevice::open(const DeviceConfig& config, std::string& error) {
   config_ = config;
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // The engine loop catches SIGINT and SIGTERM itself, the same in both backends.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (config.dontSuspend) SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   if (SDL_InitSubSystem(kSubsystems) != 0) {
     error = std::string("SDL_InitSubSystem() failed: ") + SDL_GetError();
     return false;
   }
   sdlStarted_ = true;
-  if (!createWindow(error)) {
+  if (!driverShowsAnything(error) || !createWindow(error)) {
     TextureStore none;
     close(none);
     return false;
+  }
+  return true;
+}
+
+// Without a display SDL falls back to a video driver that draws where nobody
+// sees it, and the game would run invisibly. That is right only when the
+// user chose the driver.
+bool SdlDevice::driverShowsAnything(std::string& error) {
+  const char* chosen = SDL_getenv("SDL_VIDEODRIVER");
+  if (chosen != nullptr && *chosen != '\0') return true;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  for (const char* invisible : kInvisibleDrivers) {
+    if (driver != nullptr && SDL_strcasecmp(driver, invisible) == 0) {
+      error = std::string("no display to show the window on (SDL fell back to its \"") + driver +
+              "\" video driver, which shows nothing); run under X11 or Wayland, use --headless, or set "
+              "SDL_VIDEODRIVER to choose a video driver";
+      return false;
+    }
   }
   return true;
 }
@@ -131,8 +156,11 @@ void SdlDevice::setTitle(const std::string& title) {
 bool SdlDevice::poll(long, InputState& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event)) handleEvent(event, input);
-  // Suspended while unfocused unless told otherwise: wait, don't spin.
-  while (!config_.dontSuspend && !focused_ && !quit_ && SDL_WaitEvent(&event)) handleEvent(event, input);
+  // Suspended while unfocused unless told otherwise: wait, don't spin, but
+  // look for a stop signal now and then.
+  while (!config_.dontSuspend && !focused_ && !quit_ && !stopSignalPending()) {
+    if (SDL_WaitEventTimeout(&event, kSuspendedPollMs)) handleEvent(event, input);
+  }
   for (int slot = 0; slot < kPadCount; ++slot) {
     SDL_GameController* pad = pads_[slot];
     input.setPad(slot, pad != nullptr, pad ? sdl::padButtons(pad) : 0);

@@ -1,4 +1,5 @@
 // Headless drawing and textures: recorded quads, batching, the transform, PNG loading, locks, handles.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -6,8 +7,12 @@
 #include <iterator>
 #include <vector>
 
-#include "tests/support/temp_dir.h"
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "tests/engine/child_fixture.h"
 #include "tests/engine/hge_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -47,6 +52,50 @@ std::vector<unsigned char> pngHeaderOnly(std::uint32_t width, std::uint32_t heig
   header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, no interlace
   putChunk(png, header);
   putChunk(png, {'I', 'D', 'A', 'T', 0x78, 0x9C, 0x03, 0x00});
+  putChunk(png, {'I', 'E', 'N', 'D'});
+  return png;
+}
+
+// A zlib stream holding [raw] in stored (uncompressed) blocks.
+std::vector<unsigned char> zlibStored(const std::vector<unsigned char>& raw) {
+  std::vector<unsigned char> out = {0x78, 0x01};
+  std::size_t pos = 0;
+  do {
+    std::size_t n = std::min<std::size_t>(raw.size() - pos, 65535);
+    out.push_back(pos + n == raw.size() ? 1 : 0);
+    for (std::size_t v : {n, ~n}) {
+      out.push_back(static_cast<unsigned char>(v));
+      out.push_back(static_cast<unsigned char>(v >> 8));
+    }
+    out.insert(out.end(), raw.begin() + std::ptrdiff_t(pos), raw.begin() + std::ptrdiff_t(pos + n));
+    pos += n;
+  } while (pos < raw.size());
+  std::uint32_t a = 1, b = 0;
+  for (unsigned char c : raw) {
+    a = (a + c) % 65521;
+    b = (b + a) % 65521;
+  }
+  putBe32(out, (b << 16) | a);
+  return out;
+}
+
+// A PNG of [width] x [height] samples of [depth] bits in colour [type] with
+// the filtered rows [raw]; [chunks] (type and data) go before the data.
+std::vector<unsigned char> makePng(std::uint32_t width, std::uint32_t height, int depth, int type,
+                                   const std::vector<unsigned char>& raw,
+                                   const std::vector<std::vector<unsigned char>>& chunks = {}, int interlace = 0) {
+  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<unsigned char> header = {'I', 'H', 'D', 'R'};
+  putBe32(header, width);
+  putBe32(header, height);
+  header.insert(header.end(), {static_cast<unsigned char>(depth), static_cast<unsigned char>(type), 0, 0,
+                               static_cast<unsigned char>(interlace)});
+  putChunk(png, header);
+  for (const auto& chunk : chunks) putChunk(png, chunk);
+  std::vector<unsigned char> data = {'I', 'D', 'A', 'T'};
+  std::vector<unsigned char> z = zlibStored(raw);
+  data.insert(data.end(), z.begin(), z.end());
+  putChunk(png, data);
   putChunk(png, {'I', 'E', 'N', 'D'});
   return png;
 }
@@ -198,6 +247,57 @@ TEST_F(HgeTest, BrokenOrMissingImagesGiveNoTexture) {
   EXPECT_EQ(hge_->Texture_Load(reinterpret_cast<const char*>(huge.data()), static_cast<DWORD>(huge.size())), 0u);
 }
 
+// Every PNG gives the sample values stored in it: 16-bit samples keep their
+// high byte, and no gamma chunk (or its absence) converts anything.
+TEST_F(HgeTest, PngSamplesLoadAsStoredWhateverTheirDepthOrGamma) {
+  auto pixels = [&](const std::vector<unsigned char>& png) {
+    std::vector<DWORD> out;
+    HTEXTURE tex = hge_->Texture_Load(reinterpret_cast<const char*>(png.data()), static_cast<DWORD>(png.size()));
+    if (tex == 0) return out;
+    int count = hge_->Texture_GetWidth(tex) * hge_->Texture_GetHeight(tex);
+    DWORD* p = hge_->Texture_Lock(tex, true);
+    if (p) out.assign(p, p + count);
+    hge_->Texture_Unlock(tex);
+    hge_->Texture_Free(tex);
+    return out;
+  };
+  // 16-bit RGBA, no gAMA or sRGB chunk.
+  EXPECT_EQ(pixels(makePng(2, 1, 16, 6, {0, 0x80, 0x80, 0x40, 0x40, 0xFF, 0xFF, 0x80, 0x80,  //
+                                         0x00, 0x00, 0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF})),
+            (std::vector<DWORD>{0x808040FF, 0xFF0012AB}));
+  // 16-bit grey, and 16-bit grey with a tRNS colour.
+  EXPECT_EQ(pixels(makePng(1, 1, 16, 0, {0, 0x80, 0x00})), std::vector<DWORD>{0xFF808080});
+  EXPECT_EQ(pixels(makePng(2, 1, 16, 0, {0, 0x80, 0x00, 0x12, 0x34}, {{'t', 'R', 'N', 'S', 0x12, 0x34}})),
+            (std::vector<DWORD>{0xFF808080, 0x00121212}));
+  // 8-bit RGB declaring linear samples (gAMA 1.0): still as stored.
+  EXPECT_EQ(pixels(makePng(1, 1, 8, 2, {0, 0x80, 0x40, 0x20}, {{'g', 'A', 'M', 'A', 0, 0x01, 0x86, 0xA0}})),
+            std::vector<DWORD>{0xFF804020});
+  // A palette with one translucent entry; 2-bit grey; interlaced grey with alpha.
+  EXPECT_EQ(pixels(makePng(2, 1, 8, 3, {0, 0, 1}, {{'P', 'L', 'T', 'E', 10, 20, 30, 40, 50, 60}, {'t', 'R', 'N', 'S', 0x40}})),
+            (std::vector<DWORD>{0x400A141E, 0xFF28323C}));
+  EXPECT_EQ(pixels(makePng(4, 1, 2, 0, {0, 0x1B})), (std::vector<DWORD>{0xFF000000, 0xFF555555, 0xFFAAAAAA, 0xFFFFFFFF}));
+  EXPECT_EQ(pixels(makePng(1, 1, 8, 4, {0, 0x30, 0x90}, {}, 1)), std::vector<DWORD>{0x90303030});
+}
+
+// The messages name the file, in UTF-8 when the game gave a code page 936
+// name, and say why it could not be read.
+TEST_F(HgeTest, ImageErrorsNameTheFile) {
+  ScopedTempDir dir;
+  dir.write("empty.png", "");
+  dir.write("\xE5\xA4\x9C.png", "not a png");  // the name on disk is UTF-8
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(hge_->Texture_Load("empty.png"), 0u);
+  EXPECT_EQ(hge_->Texture_Load("\xD2\xB9.png"), 0u);   // the same name in code page 936
+  EXPECT_EQ(hge_->Texture_Load("\xBF\xD5.png"), 0u);   // missing
+  EXPECT_EQ(hge_->Texture_Load("\xFF\xFF.png"), 0u);   // not code page 936 at all
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("empty.png: not a PNG file"), std::string::npos) << err;
+  EXPECT_EQ(err.find("<memory>"), std::string::npos) << err;
+  EXPECT_NE(err.find("\xE5\xA4\x9C.png: not a PNG file"), std::string::npos) << err;
+  EXPECT_NE(err.find("cannot read \xE7\xA9\xBA.png: No such file or directory"), std::string::npos) << err;
+  EXPECT_NE(err.find("cannot read \\xFF\\xFF.png"), std::string::npos) << err;
+}
+
 TEST_F(HgeTest, CreatedTextureIsZeroFilledAndLockUnlockRoundTrips) {
   HTEXTURE tex = hge_->Texture_Create(4, 3);
   ASSERT_NE(tex, 0u);
@@ -235,6 +335,48 @@ TEST_F(HgeTest, FreedHandlesAreHarmlessAndNeverReused) {
   EXPECT_NE(third, first);
   EXPECT_NE(third, second);
   EXPECT_EQ(hge_->Texture_GetWidth(second), 0);
+}
+
+// A texture, sound or file that cannot get its memory fails like a bad file,
+// with a message, and the process goes on.
+TEST_F(HgeTest, LoadsThatCannotGetTheirMemoryFailLikeBadFiles) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer's allocator cannot run under an address-space limit";
+#endif
+  ScopedTempDir dir;
+  constexpr off_t kBigFile = off_t(768) << 20;  // sparse: takes no disk space
+  for (const char* name : {"big.png", "big.wav", "big.dat"}) {
+    std::ofstream(name).close();
+    ASSERT_EQ(::truncate(name, kBigFile), 0);
+  }
+  const std::vector<unsigned char> huge = pngHeaderOnly(16384, 16384);  // 1 GiB of pixels
+  initiate();
+  ChildResult child = runChild([&] {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t(256) << 20);
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) return 100;
+    int failures = 0;
+    failures += hge_->Texture_Load(reinterpret_cast<const char*>(huge.data()), DWORD(huge.size())) != 0;
+    failures += hge_->Texture_Create(16384, 16384) != 0;
+    failures += hge_->Texture_Load("big.png") != 0;
+    failures += hge_->Effect_Load("big.wav") != 0;
+    failures += hge_->Stream_Load("big.wav") != 0;
+    failures += hge_->Resource_Load("big.dat") != nullptr;
+    failures += hge_->Texture_Create(4, 4) == 0;  // small things still work
+    return failures;
+  });
+  ASSERT_TRUE(child.exited) << "ended by signal " << child.status << "\n" << child.err;
+  EXPECT_EQ(child.status, 0) << child.err;
+  for (const char* line : {"Texture_Load() failed: <memory>: out of memory for 16384 x 16384 pixels",
+                           "Texture_Create() failed: 16384 x 16384: out of memory",
+                           "Texture_Load() failed: cannot read big.png: Cannot allocate memory",
+                           "Effect_Load() failed: cannot read big.wav: Cannot allocate memory",
+                           "Stream_Load() failed: cannot read big.wav: Cannot allocate memory",
+                           "Resource_Load() failed: cannot read big.dat: Cannot allocate memory"}) {
+    EXPECT_NE(child.err.find(line), std::string::npos) << line << "\n" << child.err;
+  }
 }
 
 }  // namespace

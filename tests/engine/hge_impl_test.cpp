@@ -1,9 +1,12 @@
-// Headless loop, clock, shutdown, reference counting and scripted input.
+// Headless loop, clock, shutdown, stop signals, reference counting, scripted input; the window without a display.
+#include <csignal>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_dir.h"
+#include "tests/engine/child_fixture.h"
 #include "tests/engine/hge_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -23,6 +26,10 @@ struct LoopLog {
   std::vector<bool> releasedA;  // Input_KeyUp('A')
   std::vector<hgePadState> pad1;
   bool outOfRangeKeySeen = false;
+  std::vector<int> signalAtFrame;  // the frame function raises [signal] on these frames
+  int signal = 0;
+  int exitCalls = 0;
+  int acceptExitAtCall = 1;  // the exit function refuses the calls before this one
 };
 LoopLog gLog;
 
@@ -48,8 +55,17 @@ bool frameFunc() {
     EXPECT_EQ(h->Effect_Load("nothing.wav"), 0u);
     EXPECT_EQ(h->Effect_Play(1), 0u);
   }
+  for (int at : gLog.signalAtFrame) {
+    if (frame == at) std::raise(gLog.signal);
+  }
   return frame == gLog.stopAtFrame;
 }
+
+bool countingExitFunc() {
+  return ++gLog.exitCalls >= gLog.acceptExitAtCall;
+}
+
+void markingHandler(int) {}
 
 bool renderFunc() {
   ++gLog.renders;
@@ -103,6 +119,42 @@ TEST_F(HgeLoopTest, FramesOptionEndsTheLoopAndTheClockIsFixed) {
   initiate();
   EXPECT_TRUE(hge_->System_Start());
   EXPECT_EQ(gLog.frames, 0) << "--frames 0 runs no frame";
+}
+
+// A signal raised during a frame ends the loop at the start of the next one,
+// through the exit function as a window close does; the handlers in place
+// before the loop are back after it.
+TEST_F(HgeLoopTest, SigintAndSigtermEndTheLoopAtTheNextFrame) {
+  struct sigaction marking = {}, saved[2] = {}, now = {};
+  marking.sa_handler = markingHandler;
+  sigaction(SIGTERM, &marking, &saved[0]);
+  sigaction(SIGINT, &marking, &saved[1]);
+
+  gLog.signal = SIGTERM;
+  gLog.signalAtFrame = {2};
+  gLog.stopAtFrame = 20;  // a safety stop if the signals are ignored
+  initiate();
+  EXPECT_TRUE(hge_->System_Start());
+  EXPECT_EQ(gLog.frames, 3);
+  EXPECT_EQ(gLog.renders, 3) << "the frame that caught the signal is drawn";
+
+  gLog = LoopLog{};
+  gLog.hge = hge_;
+  gLog.signal = SIGINT;
+  gLog.signalAtFrame = {1, 4};
+  gLog.stopAtFrame = 20;
+  gLog.acceptExitAtCall = 2;
+  hge_->System_SetState(HGE_EXITFUNC, countingExitFunc);
+  EXPECT_TRUE(hge_->System_Start());
+  EXPECT_EQ(gLog.exitCalls, 2);
+  EXPECT_EQ(gLog.frames, 5) << "the first signal was refused by the exit function";
+
+  sigaction(SIGTERM, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, markingHandler);
+  sigaction(SIGINT, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, markingHandler);
+  sigaction(SIGTERM, &saved[0], nullptr);
+  sigaction(SIGINT, &saved[1], nullptr);
 }
 
 TEST_F(HgeLoopTest, StartNeedsInitiateAndAFrameFunction) {
@@ -200,6 +252,8 @@ TEST_F(HgeLoopTest, InputScriptFileFeedsTheLoop) {
   std::string error;
   EXPECT_FALSE(engine::headless::loadInputScript("bad.txt", error));
   EXPECT_NE(error.find("bad.txt:2"), std::string::npos) << error;
+  EXPECT_FALSE(engine::headless::loadInputScript(dir.path().string(), error)) << "a folder is no input script";
+  EXPECT_NE(error.find("cannot open: Is a directory"), std::string::npos) << error;
   engine::options().inputFile = "input.txt";
   withFrames(2);
   initiate();
@@ -208,6 +262,29 @@ TEST_F(HgeLoopTest, InputScriptFileFeedsTheLoop) {
   EXPECT_EQ(gLog.keys[2], 0);
   EXPECT_EQ(gLog.pad1.size(), 2u);
   EXPECT_EQ(hge_->Input_GetPadState(0).buttons, 0x2000u);
+}
+
+// SDL falls back to an invisible video driver when there is no display; the
+// window backend must then fail to start, unless that driver was chosen.
+TEST(WindowBackend, RefusesToRunUnseenUnlessTheVideoDriverWasChosen) {
+  auto attempt = [](const char* driver) {
+    return runChild([driver] {
+      for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "VELMORA_BACKEND", "SDL_VIDEODRIVER"}) ::unsetenv(name);
+      if (driver) ::setenv("SDL_VIDEODRIVER", driver, 1);
+      engine::options() = engine::Options{};
+      HGE* hge = hgeCreate(HGE_VERSION);
+      hge->System_SetState(HGE_USESOUND, false);
+      bool started = hge->System_Initiate();
+      std::fprintf(stderr, "[%s]", hge->System_GetErrorMessage());
+      hge->System_Shutdown();
+      return started ? 0 : 1;
+    });
+  };
+  ChildResult unseen = attempt(nullptr);
+  EXPECT_EQ(unseen.status, 1) << unseen.err;
+  EXPECT_NE(unseen.err.find("[System_Initiate: no display to show the window on"), std::string::npos) << unseen.err;
+  ChildResult chosen = attempt("offscreen");
+  EXPECT_EQ(chosen.err.find("no display"), std::string::npos) << chosen.err;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The INI file: case, defaults, lenient numbers, line-preserving atomic writes.
+// The INI file: case, defaults, lenient numbers, line-preserving atomic writes, unreadable files.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,6 +7,7 @@
 
 #include "engine/ini.h"
 #include "engine/platform.h"
+#include "tests/engine/child_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -108,12 +109,65 @@ TEST_F(Ini, WritesReplaceTheFileAtomically) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
-TEST_F(Ini, AFailedWriteLeavesTheFileAlone) {
+TEST_F(Ini, AFailedWriteLeavesTheFileAloneAndSaysWhichFile) {
   dir_.write("config.ini", "[A]\nx=1\n");
   dir_.write("config.ini.tmp/blocker", "");  // the temporary file cannot be made
+  testing::internal::CaptureStderr();
   ini_.setInt("A", "x", 2);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("write() failed: config.ini: cannot create config.ini.tmp: "), std::string::npos) << err;
   EXPECT_EQ(dir_.read("config.ini"), "[A]\nx=1\n");
   EXPECT_EQ(ini_.getInt("A", "x", 0), 1);
+}
+
+int count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// A file that exists but cannot be read is never replaced (its other settings
+// would be lost): the write is refused naming the file and the reason, and
+// reads say once that they give the defaults.
+TEST_F(Ini, AnUnreadableFileIsNeitherReplacedNorReadSilently) {
+  const std::string kept = "[System]\nBGMVolume=55\nSEVolume=30\n";
+  dir_.write("config.ini", kept);
+  ::chmod(dir_.path().c_str(), 0777);  // the temporary file could be made beside it
+  ::chmod("config.ini", 0);
+  ChildResult child = runChild([] {
+    // Root reads any file: become nobody, as a run by another user would be.
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 100;
+    engine::IniFile ini;
+    ini.setPath("config.ini");
+    int wrong = (ini.getInt("System", "BGMVolume", 100) != 100) + (ini.getInt("System", "SEVolume", 20) != 20);
+    ini.setInt("System", "BGMVolume", 70);
+    return wrong;
+  });
+  ::chmod("config.ini", 0644);
+  EXPECT_EQ(child.status, 0) << child.err;
+  EXPECT_EQ(dir_.read("config.ini"), kept);
+  EXPECT_EQ(count(child.err, "read() failed: config.ini: Permission denied (settings read as their defaults)"), 1)
+      << child.err;
+  EXPECT_EQ(count(child.err, "read() failed: config.ini: Permission denied (left as it is: [System] BGMVolume not "
+                             "written)"), 1) << child.err;
+
+  // A folder in its place, and the file readable again afterwards.
+  std::filesystem::remove("config.ini");
+  std::filesystem::create_directory("config.ini");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ini_.getInt("System", "BGMVolume", 100), 100);
+  EXPECT_EQ(ini_.getInt("System", "BGMVolume", 100), 100);
+  ini_.setInt("System", "BGMVolume", 70);
+  std::filesystem::remove("config.ini");
+  dir_.write("config.ini", kept);
+  EXPECT_EQ(ini_.getInt("System", "BGMVolume", 100), 55);
+  std::filesystem::remove("config.ini");
+  std::filesystem::create_directory("config.ini");
+  EXPECT_EQ(ini_.getInt("System", "BGMVolume", 100), 100);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(count(err, "config.ini: Is a directory (settings read as their defaults)"), 2) << err;
+  EXPECT_EQ(count(err, "config.ini: Is a directory (left as it is"), 1) << err;
+  EXPECT_FALSE(std::filesystem::exists("config.ini.tmp"));
 }
 
 TEST_F(Ini, WritesThatWouldBreakTheFileAreRefused) {

@@ -1,6 +1,7 @@
 // Path resolution: separators, case-insensitive components, GBK names, file reads and deletes.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "engine/platform.h"
@@ -64,8 +65,11 @@ TEST_F(Paths, ReadFileAndDeleteFileGoThroughTheResolver) {
   dir_.write("empty.txt", "");
   EXPECT_TRUE(engine::readFile("EMPTY.txt", bytes));
   EXPECT_TRUE(bytes.empty());
-  EXPECT_FALSE(engine::readFile("missing.txt", bytes));
-  EXPECT_FALSE(engine::readFile("scripts", bytes));  // a folder is not a file
+  int error = 0;
+  EXPECT_FALSE(engine::readFile("missing.txt", bytes, &error));
+  EXPECT_EQ(error, ENOENT);
+  EXPECT_FALSE(engine::readFile("scripts", bytes, &error));  // a folder is not a file
+  EXPECT_EQ(error, EISDIR);
 
   EXPECT_TRUE(engine::deleteFile("SCRIPTS/stage1.vkasm"));
   EXPECT_FALSE(std::filesystem::exists("Scripts/Stage1.vkasm"));

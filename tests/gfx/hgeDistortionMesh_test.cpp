@@ -82,7 +82,8 @@ TEST_F(hgeDistortionMeshTest, ColoursAndIndicesOutsideTheGrid) {
 }
 
 TEST_F(hgeDistortionMeshTest, DegenerateGridsDrawNothingAndDoNotDivideByZero) {
-  for (auto [cols, rows] : {std::pair{1, 5}, {5, 1}, {0, 3}, {-2, -2}, {1, 1}}) {
+  // 65535 x 40000 would ask for about 60 GB.
+  for (auto [cols, rows] : {std::pair{1, 5}, {5, 1}, {0, 3}, {-2, -2}, {1, 1}, {65535, 40000}, {2049, 2048}}) {
     hgeDistortionMesh mesh(cols, rows);
     mesh.SetTextureRect(0, 0, 30, 30);
     mesh.SetDisplacement(0, 0, 1, 1, gfx::kDispCenter);
@@ -94,6 +95,8 @@ TEST_F(hgeDistortionMeshTest, DegenerateGridsDrawNothingAndDoNotDivideByZero) {
   hgeDistortionMesh empty(0, 4);
   EXPECT_EQ(empty.GetCols(), 0);
   EXPECT_EQ(empty.GetRows(), 0);
+  hgeDistortionMesh largest(2048, 2048);
+  EXPECT_EQ(largest.GetCols(), 2048);
 }
 
 }  // namespace

@@ -257,6 +257,27 @@ TEST_F(xSpriteTest, DistortMeshOverABadTextureRectIsEmpty) {
   EXPECT_EQ(sprite.distortMesh->GetRows(), 0);
 }
 
+// Scripts set any texture rectangle; a mesh of one node per texel must not
+// ask for unbounded memory.
+TEST_F(xSpriteTest, DistortMeshBeyondTheNodeBoundIsRefusedWithALogLine) {
+  xSprite sprite("ui/box.png");
+  sprite.enableDistort();
+  ASSERT_TRUE(sprite.distortMesh);
+  sprite.setTextureRect(0, 0, 65535, 65535);
+  sprite.enableDistort();
+  EXPECT_FALSE(sprite.distortMesh) << "the old mesh goes too: the sprite stays undistorted";
+  sprite.setTextureRect(0, 0, 2048, 2049);
+  sprite.enableDistort();
+  EXPECT_FALSE(sprite.distortMesh);
+  std::string log = dir_.read("log.txt");
+  EXPECT_EQ(count(log, "xSprite::enableDistort: a mesh of 65535 x 65535 nodes is too large"), 1) << log;
+  EXPECT_EQ(count(log, "a mesh of 2048 x 2049 nodes is too large"), 1) << log;
+  sprite.setTextureRect(0, 0, 2048, 2048);
+  sprite.enableDistort();
+  ASSERT_TRUE(sprite.distortMesh);
+  EXPECT_EQ(sprite.distortMesh->GetRows(), 2048);
+}
+
 TEST_F(xSpriteTest, LastOwnerFreesTheTexture) {
   HTEXTURE tex = 0;
   {
