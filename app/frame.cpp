@@ -4,6 +4,7 @@
 #include "core/xSystem.h"
 #include "engine/hge.h"
 #include "script/manager/xScriptManager.h"
+#include "stg/xBackgroundManager.h"
 
 std::uint32_t totalFrames = 0;
 std::uint32_t slowFrames = 0;
@@ -23,12 +24,16 @@ float slowRate(std::uint32_t total, std::uint32_t slow) {
 }
 
 bool FrameFunc() {
-  // TODO(managers): input, text boxes, sound, menus, sprites, background and
-  // floating texts step here, and each state's managers below, as they join.
+  // TODO(managers): input, text boxes, sound, menus and sprites step here,
+  // floating texts after the background, and each state's managers below.
+  xBackgroundManager* background = xBackgroundManager::getInstance();
+  background->update();
   countFrame();
   xSystem* system = xSystem::getInstance();
   if (system->getState() == STATE_STG) {
     xScriptManager::getInstance()->callCurrUpdateFunc();
+    // A second step: fades, turning and the sea run twice as fast in a stage.
+    background->update();
   }
   // TODO(timers): the timer manager steps here.
   return system->update();
@@ -37,6 +42,7 @@ bool FrameFunc() {
 bool RenderFunc() {
   hge->Gfx_Clear(0);
   hge->Gfx_BeginScene(0);
+  xBackgroundManager::getInstance()->render();
   xSystem* system = xSystem::getInstance();
   switch (system->getState()) {
     case STATE_STG:
@@ -69,6 +75,9 @@ bool RenderFunc() {
 void renderSTGScene() {
   // TODO(text boxes, menus): drawn before the script's "Render".
   xScriptManager::getInstance()->callCurrRenderFunc();
+  // TODO(shooting objects, floating texts): drawn here, before the frame.
+  xBackgroundManager::getInstance()->renderUIFrame();
+  // TODO(fonts, score, player): the status numbers over the frame.
 }
 void renderAVGScene() {}
 
@@ -76,4 +85,6 @@ void renderAVGInSTGScene() {
   // TODO(subsystems): the shooting scene's order, with the scene player
   // drawn after the floating texts.
   xScriptManager::getInstance()->callCurrRenderFunc();
+  // TODO(scene player): drawn here, over the floating texts.
+  xBackgroundManager::getInstance()->renderUIFrame();
 }

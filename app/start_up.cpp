@@ -5,6 +5,8 @@
 #include "core/xSystem.h"
 #include "host/host_registration.h"
 #include "script/runtime/xHostAPIManager.h"
+#include "stg/mBulletManager.h"
+#include "stg/xBackgroundManager.h"
 
 // DO NOT REORDER: a name that two groups register ends up with the later one.
 void RegisterHostAPIs() {
@@ -12,19 +14,72 @@ void RegisterHostAPIs() {
   // TODO(host groups): sprites first, then bullets, keys, fonts, geometry,
   // sound, boss and player join at their places as they are built.
   RegisterHostSystemAPIs();
+  // TODO(bullet host functions): RegisterHostBulletAPIs takes this place and
+  // makes the enemy bullet manager first, as this line does until then.
+  mBulletManager::getInstance();
   RegisterHostScriptAPIs();
   // TODO(menus): "bindScriptToMenuItem" is registered here last.
 }
+
+namespace {
+
+// The stage set-up's resets, in the state machine's order.
+void resetStage() {
+  // TODO(player, boss, enemies): reset here first.
+  mBulletManager* bullets = mBulletManager::getInstance();
+  bullets->killAllBullets();
+  bullets->active = true;
+  xBackgroundManager* background = xBackgroundManager::getInstance();
+  background->clearBackgroundCover();
+  background->deleteSCBackground();
+  // TODO(sound, timers, items): the background sound, timers and items next.
+}
+
+void clearSceneBackground() {
+  xBackgroundManager* background = xBackgroundManager::getInstance();
+  background->seaEnabled = false;
+  background->fogEnabled = false;
+  background->fogSpeed = 0;
+  background->clearBackgroundCover();
+  background->deleteSCBackground();
+}
+
+void installStateHooks(core::StateHooks& hooks) {
+  hooks.resetStage = resetStage;
+  hooks.enemyBulletsActive = [](bool active) { mBulletManager::getInstance()->active = active; };
+  hooks.resetTitle = [] {
+    // TODO(boss, player, enemies): reset here first, and the player's power.
+    mBulletManager::getInstance()->killAllBullets();
+  };
+  hooks.newGame = [] {
+    mBulletManager::getInstance()->active = true;
+    xBackgroundManager::getInstance()->deleteSCBackground();
+    // TODO(score): the score's per-game values reset here.
+  };
+  hooks.titleBackground = [](const std::string& name) {
+    xBackgroundManager::getInstance()->set2DBackground(name.c_str(), 0, stg::kModeScroll);
+  };
+  hooks.sceneBackground = clearSceneBackground;
+  hooks.fogOff = [] {
+    xBackgroundManager* background = xBackgroundManager::getInstance();
+    background->fogEnabled = false;
+    background->fogSpeed = 0;
+  };
+}
+
+}  // namespace
 
 void GameStartUp() {
   RegisterHostAPIs();
   // TODO(fonts): the font manager is made here.
   xSystem::getInstance();
+  installStateHooks(xSystem::getInstance()->hooks);
   xSystem::getInstance()->GameStart();
   // TODO(managers): sound, menus, score, sound effects, status fonts and the
   // visual-novel player are made here, in that order.
   xSystem::getInstance()->setupTitleBackground();
-  // TODO(background, items): the interface frame image and the item manager.
+  xBackgroundManager::getInstance()->setUIFrame("ui.png");
+  // TODO(items): the item manager.
   xLogFile::getInstance();
   WriteLog("Project Tazrel Log\n");
   WriteLog("Current Time: %s\n", GetCurrentTimeString().c_str());

@@ -17,6 +17,19 @@ struct StateHooks {
   std::function<void()> newGame;
   // Scene set-up: read the scene file [name] and start the scene player.
   std::function<void(const std::string& name)> startScene;
+  // Enemy bullets stand still (false) or move again (true): faded switches,
+  // the pause and its menus.
+  std::function<void(bool active)> enemyBulletsActive;
+  // Title set-up, and the failed scene's way back: reset the boss, the
+  // player, the enemy manager and the player's power; kill the enemy bullets.
+  std::function<void()> resetTitle;
+  // Title set-up and start-up: the still title picture [name] as the 2D background.
+  std::function<void(const std::string& name)> titleBackground;
+  // Scene set-up, whether the file reads or not: the background's sea, fog
+  // and covers off, the spell-card background gone.
+  std::function<void()> sceneBackground;
+  // A switch to the scene state without fade: the background's fog off.
+  std::function<void()> fogOff;
 };
 
 }  // namespace core

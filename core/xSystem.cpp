@@ -59,7 +59,7 @@ xSystem::xSystem() : hge(hgeCreate(HGE_VERSION)) {
 
   menuCursor = std::make_unique<xSprite>("UI/mainMenuBG.png");
   menuCursor->setPos(0, kCursorTitleY);
-  titlePicture = std::make_unique<xSprite>(getIniInt("STG", "StageCleared", 0) == 0 ? kNightSky : kSky);
+  titlePicture = std::make_unique<xSprite>(titleBackgroundName());
   darkCover = std::make_unique<xSprite>("/se/black.png");
   darkCover->setColor(0x00FFFFFF);
 
@@ -88,6 +88,7 @@ xSystem::~xSystem() {
 
 void xSystem::changeState(GameState newState, bool fade, const std::string& name) {
   if (!fade) {
+    if (newState == STATE_AVG) call(hooks.fogOff);
     state = newState;
     if (newState == STATE_GAMEOVER) {
       darkCover->fade(30, 0.6f, true, false);
@@ -144,7 +145,10 @@ void xSystem::setUpState(GameState newState) {
   // this set-up as they are built.
   if (newState == STATE_TITLE) setUpTitle();
   if (newState == STATE_STG) setUpStage();
-  if (newState == STATE_AVG) call(hooks.startScene, scriptName);
+  if (newState == STATE_AVG) {
+    call(hooks.sceneBackground);
+    call(hooks.startScene, scriptName);
+  }
 }
 
 void xSystem::setUpStage() {
@@ -188,12 +192,18 @@ void xSystem::startNewGame() {
 void xSystem::setUpTitle() {
   titlePage = 0;
   menuCursor->setPos(0, kCursorTitleY);
+  call(hooks.titleBackground, titleBackgroundName());
 }
 
 void xSystem::setupTitleBackground() {
   state = STATE_TITLE;
+  call(hooks.titleBackground, titleBackgroundName());
   titleSelection = 0;
   logoFrame = 0;
+}
+
+std::string xSystem::titleBackgroundName() const {
+  return getIniInt("STG", "StageCleared", 0) == 0 ? kNightSky : kSky;
 }
 
 void xSystem::render() {

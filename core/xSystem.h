@@ -99,6 +99,8 @@ class xSystem {
   void setUpState(GameState state);
   void setUpTitle();
   void setUpStage();
+  // The night sky until the game has been cleared, then the day sky.
+  std::string titleBackgroundName() const;
   // Counts faded requests, so one made during a set-up is not lost.
   std::uint32_t fadeRequests_ = 0;
 };

@@ -10,6 +10,7 @@
 #include "host/globalVariableMap.h"
 #include "script/runtime/xHostAPIManager.h"
 #include "script/manager/xScriptManager.h"
+#include "stg/xBackgroundManager.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -56,6 +57,7 @@ class StartUpTest : public ::testing::Test {
     hge = nullptr;
   }
   static void reset() {
+    xBackgroundManager::resetForTests();
     xSystem::resetForTests();
     xScriptManager::resetForTests();
     xHostAPIManager::resetForTests();
