@@ -1,4 +1,4 @@
-// Headless drawing and textures: recorded quads, batching, the transform, PNG loading, locks, handles.
+// Headless drawing and textures: recorded quads, batching, the transform, PNG loading, locks, handles, no memory.
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -342,6 +342,10 @@ TEST_F(HgeTest, FreedHandlesAreHarmlessAndNeverReused) {
 TEST_F(HgeTest, LoadsThatCannotGetTheirMemoryFailLikeBadFiles) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "a sanitizer's allocator cannot run under an address-space limit";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  GTEST_SKIP() << "a sanitizer's allocator cannot run under an address-space limit";
+#endif
 #endif
   ScopedTempDir dir;
   constexpr off_t kBigFile = off_t(768) << 20;  // sparse: takes no disk space
