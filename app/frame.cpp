@@ -4,6 +4,7 @@
 #include "core/xSystem.h"
 #include "engine/hge.h"
 #include "script/manager/xScriptManager.h"
+#include "stg/mBulletManager.h"
 #include "stg/xBackgroundManager.h"
 
 std::uint32_t totalFrames = 0;
@@ -34,6 +35,9 @@ bool FrameFunc() {
     xScriptManager::getInstance()->callCurrUpdateFunc();
     // A second step: fades, turning and the sea run twice as fast in a stage.
     background->update();
+    // TODO(items, enemies, player): updated here, in that order.
+    mBulletManager::getInstance()->update();
+    // TODO(boss, score): the boss, then the score board's step.
   }
   // TODO(timers): the timer manager steps here.
   return system->update();
@@ -75,7 +79,9 @@ bool RenderFunc() {
 void renderSTGScene() {
   // TODO(text boxes, menus): drawn before the script's "Render".
   xScriptManager::getInstance()->callCurrRenderFunc();
-  // TODO(shooting objects, floating texts): drawn here, before the frame.
+  // TODO(items, enemies, player, boss, the player's shots, score): drawn here.
+  mBulletManager::getInstance()->render();
+  // TODO(boss overlay, floating texts): drawn here, before the frame.
   xBackgroundManager::getInstance()->renderUIFrame();
   // TODO(fonts, score, player): the status numbers over the frame.
 }
@@ -85,6 +91,9 @@ void renderAVGInSTGScene() {
   // TODO(subsystems): the shooting scene's order, with the scene player
   // drawn after the floating texts.
   xScriptManager::getInstance()->callCurrRenderFunc();
+  // TODO(items, enemies, player, boss, the player's shots, score): drawn here.
+  mBulletManager::getInstance()->render();
+  // TODO(boss overlay, floating texts): drawn here.
   // TODO(scene player): drawn here, over the floating texts.
   xBackgroundManager::getInstance()->renderUIFrame();
 }

@@ -98,6 +98,7 @@ void xSystem::changeState(GameState newState, bool fade, const std::string& name
     ++fadeRequests_;
     pendingState = newState;
     transitionCounter = 0;
+    call(hooks.enemyBulletsActive, false);
     blackCover->fade(60, 1.0f, true, false);
     loadingEmblem->rotationSpeed = kEmblemTurn;
     loadingEmblem->rotationMode = xSprite::kRotateForever;
@@ -192,6 +193,7 @@ void xSystem::startNewGame() {
 void xSystem::setUpTitle() {
   titlePage = 0;
   menuCursor->setPos(0, kCursorTitleY);
+  call(hooks.resetTitle);
   call(hooks.titleBackground, titleBackgroundName());
 }
 
