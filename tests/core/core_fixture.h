@@ -5,12 +5,16 @@
 
 #include "base/xLogFile.h"
 #include "core/xInputManager.h"
+#include "core/xMenu.h"
+#include "core/xSoundManager.h"
 #include "core/xSystem.h"
 #include "core/xTimer.h"
 #include "engine/headless/headless.h"
 #include "engine/hge.h"
 #include "engine/options.h"
 #include "engine/platform.h"
+#include "gfx/xFontManager.h"
+#include "gfx/xTextBox.h"
 #include "script/manager/xScriptManager.h"
 #include "tests/support/temp_dir.h"
 
@@ -65,6 +69,10 @@ class CoreTest : public ::testing::Test {
   }
 };
 inline void CoreTest::resetManagers() {
+  xSoundManager::destroy();
+  xMenuManager::resetForTests();
+  xTextBoxManager::resetForTests();
+  xFontManager::resetForTests();
   xInputManager::resetForTests();
   xTimerManager::resetForTests();
   xSystem::resetForTests();
