@@ -10,7 +10,8 @@ namespace core {
 // An empty member does nothing.
 struct StateHooks {
   // Stage set-up, before the stage script loads: reset the player and the
-  // boss, clear enemies, sources, bullets, background covers, timers, items.
+  // boss, clear enemies, sources, bullets, background covers, items (the
+  // state machine stops the background sound and clears the timers itself).
   std::function<void()> resetStage;
   // New game, after "initScript": wake the enemy bullets, drop the
   // spell-card background, reset the score's per-game values.

@@ -6,6 +6,8 @@
 
 #include "base/resource_path.h"
 #include "base/xLogFile.h"
+#include "core/xSoundManager.h"
+#include "core/xTimer.h"
 #include "script/manager/xScriptManager.h"
 
 namespace {
@@ -93,6 +95,10 @@ void xSystem::changeState(GameState newState, bool fade, const std::string& name
     if (newState == STATE_GAMEOVER) {
       darkCover->fade(30, 0.6f, true, false);
       menuCursor->moveTo(10, 0, kCursorGameOverY);
+      // The music sinks under the game-over menu; its volume comes back on leaving.
+      xSoundManager* sound = xSoundManager::getInstance();
+      savedMusicVolume = sound->bgmVolume;
+      sound->slideBackgroundMusicVolume(1.0f, 3);
     }
   } else {
     ++fadeRequests_;
@@ -147,6 +153,8 @@ void xSystem::setUpState(GameState newState) {
   if (newState == STATE_TITLE) setUpTitle();
   if (newState == STATE_STG) setUpStage();
   if (newState == STATE_AVG) {
+    // Whether the scene file reads or not, the music fades out.
+    xSoundManager::getInstance()->slideBackgroundMusicVolume(1.0f, 0);
     call(hooks.sceneBackground);
     call(hooks.startScene, scriptName);
   }
@@ -154,6 +162,8 @@ void xSystem::setUpState(GameState newState) {
 
 void xSystem::setUpStage() {
   call(hooks.resetStage);
+  xSoundManager::getInstance()->stopBGSound();
+  xTimerManager::getInstance()->clear();
   if (scriptName.size() <= 3) return;
   xScriptManager* scripts = xScriptManager::getInstance();
   script::ThreadIndex thread = scripts->loadScript(activeScriptGroupID, scriptName);
@@ -184,7 +194,7 @@ void xSystem::GameStart() {
 }
 
 void xSystem::startNewGame() {
-  // TODO(sound manager): slide the music to volume 0 over 1 second first.
+  xSoundManager::getInstance()->slideBackgroundMusicVolume(1.0f, 0);
   xScriptManager::getInstance()->callFunc("initScript", script::GroupId{mainScriptGroup},
                                           script::ThreadIndex{initScriptSlot});
   call(hooks.newGame);
@@ -194,6 +204,9 @@ void xSystem::setUpTitle() {
   titlePage = 0;
   menuCursor->setPos(0, kCursorTitleY);
   call(hooks.resetTitle);
+  xSoundManager* sound = xSoundManager::getInstance();
+  sound->setBackgroundMusic("Ka1-d.mp3", true);
+  sound->stopBGSound();
   call(hooks.titleBackground, titleBackgroundName());
 }
 

@@ -1,10 +1,15 @@
 // The state machine's faded switches, the error box's return to the title, and the configuration items.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/xLogFile.h"
+#include "core/xSoundManager.h"
 #include "core/xSystem.h"
+#include "core/xTimer.h"
 #include "engine/options.h"
 #include "engine/platform.h"
+#include "tests/core/sound_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -143,6 +148,64 @@ TEST_F(SystemTest, ConfigReadsEveryTimeAndWritesKeepOtherLines) {
   EXPECT_EQ(system->getConfigInt(CFG_KEY_BOMB), 67);
   dir_.write("config.ini", "[Key]\nBomb=70\n");
   EXPECT_EQ(system->getConfigInt(CFG_KEY_BOMB), 70);
+}
+
+// The sound manager's calls recorded while the state machine sets states up.
+class SystemSoundTest : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    sound_ = xSoundManager::getInstance();
+    real_ = sound_->engine;
+    recorder_ = std::make_unique<RecordingHge>(real_);
+    sound_->engine = recorder_.get();
+  }
+  void TearDown() override {
+    sound_->engine = real_;
+    xSoundManager::destroy();
+    xTimerManager::resetForTests();
+    SystemTest::TearDown();
+  }
+  xSoundManager* sound_ = nullptr;
+  HGE* real_ = nullptr;
+  std::unique_ptr<RecordingHge> recorder_;
+};
+
+TEST_F(SystemSoundTest, SetUpsMoveTheMusicStopTheBackgroundSoundAndClearTimers) {
+  RecordingHge& rec = *recorder_;
+  xSystem* system = makeSystem();
+  sound_->bgmVolume = 70;
+  system->changeState(STATE_GAMEOVER, false, "");
+  EXPECT_EQ(system->savedMusicVolume, 70);
+  ASSERT_EQ(rec.ops(), std::vector<std::string>{"Channel_SlideTo"});
+  EXPECT_EQ(rec.calls[0].volume, 3);
+  EXPECT_FLOAT_EQ(rec.calls[0].seconds, 1.0f);
+
+  rec.calls.clear();
+  xTimerManager::getInstance()->add(std::make_unique<xTimer>());
+  system->changeState(STATE_STG, true, "");
+  finishSwitch(system);
+  EXPECT_EQ(xTimerManager::getInstance()->size(), 0u);
+  EXPECT_EQ(rec.ops(), std::vector<std::string>{"Channel_Stop"}) << "the background sound";
+
+  rec.calls.clear();
+  system->startNewGame();
+  ASSERT_FALSE(rec.calls.empty());
+  EXPECT_EQ(rec.ops()[0], "Channel_SlideTo");
+  EXPECT_EQ(rec.calls[0].volume, 0);
+
+  rec.calls.clear();
+  system->changeState(STATE_TITLE, true, "");
+  finishSwitch(system);
+  std::vector<std::string> ops = rec.ops();
+  EXPECT_NE(std::find(ops.begin(), ops.end(), "Stream_Load data/music/Ka1-d.mp3"), ops.end());
+  EXPECT_EQ(ops.back(), "Channel_Stop");
+
+  rec.calls.clear();
+  system->changeState(STATE_AVG, true, "scene.txt");
+  finishSwitch(system);
+  ASSERT_EQ(rec.named("Channel_SlideTo").size(), 1u);
+  EXPECT_EQ(rec.named("Channel_SlideTo")[0].volume, 0);
 }
 
 }  // namespace
