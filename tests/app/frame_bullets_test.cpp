@@ -19,95 +19,81 @@
 
 namespace {
 
-class BulletWiringTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    engine::options().backend = engine::Backend::Headless;
-    hge_ = hgeCreate(HGE_VERSION);
-    hge = hge_;  // the entry point's, which the frame callback reads
-    ASSERT_TRUE(hge_->System_Initiate());
-    hge_->System_SetState(HGE_INIFILE, "config.ini");
-    reset();
-    std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data", "data");
-    std::filesystem::copy_file(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
-    engine::clearPathCache();
-    GameStartUp();
-    system_ = xSystem::getInstance();
-  }
-  void TearDown() override {
-    reset();
-    hge_->System_Shutdown();
-    hge_->Release();
-    hge = nullptr;
-  }
-  static void reset() {
-    mBulletManager::resetForTests();
-    xBackgroundManager::resetForTests();
-    xSystem::resetForTests();
-    xScriptManager::resetForTests();
-    xHostAPIManager::resetForTests();
-    xLogFile::resetForTests();
-    engine::recordedMessageBoxes().clear();
-  }
-  // A bullet of the demo sheet falling one pixel a frame from (400, 100).
-  static mBullet* shoot() {
-    mBulletManager::setTexture("bullets.png");
-    gBulletManager->setScreenRect(175, 0, 625, 600);
-    auto b = std::make_unique<mBullet>();
-    b->texRect = {0, 0, 16, 16};
-    b->x = 400;
-    b->y = 100;
-    b->movement.vy = 1;
-    return gBulletManager->addBullet(std::move(b));
-  }
-  bool drawsBullet(const mBullet* b) {
-    RenderFunc();
-    HTEXTURE sheet = b->sprite->sprite->GetTexture();
-    const auto& quads = engine::headless::recordedQuads();
-    return std::any_of(quads.begin(), quads.end(), [&](const hgeQuad& q) { return q.tex == sheet; });
-  }
-
-  ScopedTempDir dir_;
-  HGE* hge_ = nullptr;
-  xSystem* system_ = nullptr;
-};
-
-TEST_F(BulletWiringTest, EnemyBulletsMoveOnlyInAStageButAreDrawnUnderThePauseAndGameOver) {
-  ASSERT_NE(gBulletManager, nullptr);  // made by host registration
-  mBullet* b = shoot();
-  system_->setState(STATE_STG);
-  FrameFunc();
-  EXPECT_FLOAT_EQ(b->y, 101);
-  EXPECT_TRUE(drawsBullet(b));
-  for (GameState still : {STATE_PAUSE, STATE_GAMEOVER, STATE_AVG_IN_STG}) {
-    system_->setState(still);
-    system_->previousState = STATE_STG;
-    FrameFunc();
-    EXPECT_FLOAT_EQ(b->y, 101) << still;
-    EXPECT_TRUE(drawsBullet(b)) << still;
-  }
-  system_->setState(STATE_TITLE);
-  EXPECT_FALSE(drawsBullet(b));
+void reset() {
+  mBulletManager::resetForTests();
+  xBackgroundManager::resetForTests();
+  xSystem::resetForTests();
+  xScriptManager::resetForTests();
+  xHostAPIManager::resetForTests();
+  xLogFile::resetForTests();
 }
 
-TEST_F(BulletWiringTest, FadedSwitchesHoldTheBulletsAndTheSetUpsKillThem) {
+// A bullet of the demo sheet falling one pixel a frame from (400, 100).
+mBullet* shoot() {
+  mBulletManager::setTexture("bullets.png");
+  gBulletManager->setScreenRect(175, 0, 625, 600);
+  auto b = std::make_unique<mBullet>();
+  b->texRect = {0, 0, 16, 16};
+  b->x = 400;
+  b->y = 100;
+  b->movement.vy = 1;
+  return gBulletManager->addBullet(std::move(b));
+}
+
+bool drawn(const mBullet* b) {
+  RenderFunc();
+  const auto& quads = engine::headless::recordedQuads();
+  HTEXTURE sheet = b->sprite->sprite->GetTexture();
+  return std::any_of(quads.begin(), quads.end(), [&](const hgeQuad& q) { return q.tex == sheet; });
+}
+
+TEST(BulletWiringTest, BulletsMoveOnlyInAStageAreDrawnUnderPausesAndGoWithTheSetUps) {
+  ScopedTempDir dir;
+  engine::options().backend = engine::Backend::Headless;
+  hge = hgeCreate(HGE_VERSION);  // the entry point's, which the callbacks read
+  ASSERT_TRUE(hge->System_Initiate());
+  reset();
+  std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data", "data");
+  std::filesystem::copy_file(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
+  engine::clearPathCache();
+  GameStartUp();
+  ASSERT_NE(gBulletManager, nullptr);  // made by host registration
+  xSystem* system = xSystem::getInstance();
+
   mBullet* b = shoot();
-  system_->setState(STATE_STG);
-  system_->changeState(STATE_STG, true, "");
+  system->setState(STATE_STG);
+  FrameFunc();
+  EXPECT_FLOAT_EQ(b->y, 101);
+  EXPECT_TRUE(drawn(b));
+  system->previousState = STATE_STG;
+  for (GameState still : {STATE_PAUSE, STATE_GAMEOVER, STATE_AVG_IN_STG}) {
+    system->setState(still);
+    FrameFunc();
+    EXPECT_FLOAT_EQ(b->y, 101) << still;
+    EXPECT_TRUE(drawn(b)) << still;
+  }
+
+  // A faded switch holds the bullets under the cover; the stage set-up kills them and wakes the manager.
+  system->setState(STATE_STG);
+  system->changeState(STATE_STG, true, "");
   EXPECT_FALSE(gBulletManager->active);
   FrameFunc();
-  EXPECT_FLOAT_EQ(b->y, 100);  // the old stage runs on under the cover, its bullets still
+  EXPECT_FLOAT_EQ(b->y, 101);
   for (int i = 1; i < xSystem::kSwitchFrame; ++i) FrameFunc();
-  EXPECT_EQ(gBulletManager->bulletCount(), 0u);  // the stage set-up killed them...
-  EXPECT_TRUE(gBulletManager->active);           // ...and woke the manager
+  EXPECT_EQ(gBulletManager->bulletCount(), 0u);
+  EXPECT_TRUE(gBulletManager->active);
 
   shoot();
-  system_->changeState(STATE_TITLE, true, "");
-  for (int i = 0; i < xSystem::kSwitchFrame; ++i) system_->update();
+  system->changeState(STATE_TITLE, true, "");
+  for (int i = 0; i < xSystem::kSwitchFrame; ++i) system->update();
   EXPECT_EQ(gBulletManager->bulletCount(), 0u);
-  EXPECT_FALSE(gBulletManager->active);
-  system_->startNewGame();
+  system->startNewGame();
   EXPECT_TRUE(gBulletManager->active);
+
+  reset();
+  hge->System_Shutdown();
+  hge->Release();
+  hge = nullptr;
 }
 
 }  // namespace
