@@ -8,7 +8,8 @@
 namespace stg {
 
 // The player (xPlayer), the boss (xBoss), the enemy manager (xSourceManager)
-// and the score manager (xScoreManager) fill these in when they are made;
+// and the score manager (xScoreManager) fill these in when they are made
+// (enemies meet the player through them too);
 // tests install fakes. An empty member means "not there": no player sprite,
 // no boss, no enemy hit, no score.
 struct BulletTargets {
@@ -16,6 +17,11 @@ struct BulletTargets {
   std::function<bool(float& x, float& y)> playerPosition;
   // xPlayer::hit: the player ignores it while invincible.
   std::function<void()> hitPlayer;
+  // The player is dying (enemy bodies do not hit it again).
+  std::function<bool()> playerDying;
+  // The chance of a critical hit, 0..1, already doubled while the player's
+  // critical-doubling item runs.
+  std::function<float()> criticalChance;
   // The boss sprite's position while the boss character is visible (alpha not 0).
   std::function<bool(float& x, float& y)> visibleBossPosition;
   // The boss is active and not dying.
