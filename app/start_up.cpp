@@ -11,12 +11,10 @@
 // DO NOT REORDER: a name that two groups register ends up with the later one.
 void RegisterHostAPIs() {
   xHostAPIManager::getInstance();
-  // TODO(host groups): sprites first, then bullets, keys, fonts, geometry,
+  // TODO(host groups): sprites first, then keys, fonts, geometry,
   // sound, boss and player join at their places as they are built.
   RegisterHostSystemAPIs();
-  // TODO(bullet host functions): RegisterHostBulletAPIs takes this place and
-  // makes the enemy bullet manager first, as this line does until then.
-  mBulletManager::getInstance();
+  RegisterHostBulletAPIs();
   RegisterHostScriptAPIs();
   // TODO(menus): "bindScriptToMenuItem" is registered here last.
 }

@@ -7,6 +7,8 @@
 // The system group. TODO(system host functions): holds only the variable
 // store's four names until the rest of the group is built.
 void RegisterHostSystemAPIs();
+// The bullet and enemy functions; makes the enemy bullet manager first.
+void RegisterHostBulletAPIs();
 // The script-group functions; makes the scripts' own group
 // (activeScriptGroupID). TODO(script host functions): the nine names join
 // with their group; the group creation is already in place.

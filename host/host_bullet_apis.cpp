@@ -1,0 +1,416 @@
+// Registration of the bullet and enemy host functions: shooting, shaping the current bullet, enemies.
+//
+// A script shoots, then sets: every shot becomes the enemy bullet manager's
+// current bullet, and the setters change the current bullet. While the
+// manager walks its bullets each one is current in turn, so a function bound
+// to a bullet changes its own bullet.
+#include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+
+#include "base/xLogFile.h"
+#include "host/host_call.h"
+#include "host/host_registration.h"
+#include "stg/bullet_targets.h"
+#include "stg/mBulletManager.h"
+#include "stg/xMovement.h"
+
+namespace {
+
+using host::BadGroup;
+using host::HostCall;
+using script::GroupId;
+using script::ThreadIndex;
+
+constexpr float kPi = 3.1415927f;
+
+// Most setters share one log name and one "no bullet" line.
+constexpr const char* kInfoLog = "host_SetBulletInfo";
+constexpr const char* kNoBulletInfo = "HostSetBulletInfo: no bullet available";
+
+float radiansToDegrees(float radians) { return radians * 180.0f / kPi; }
+
+// A window of frames (delayed change, deceleration, deflection, pause) from
+// [s] to [e]; an end below the start counts as a length. Both 0 switch the
+// feature off.
+void setWindow(std::int32_t& start, std::int32_t& end, bool& active, bool& held, std::int32_t s, std::int32_t e) {
+  start = s;
+  end = e < s ? e + s : e;
+  held = true;
+  if (s == 0 && e == 0) {
+    held = active = false;
+    start = 0;
+  }
+}
+
+// The bullet the setters change; logs [noBullet] when there is none.
+mBullet* currentBullet(const char* noBullet) {
+  mBullet* b = mBulletManager::getInstance()->getCurrent();
+  if (b == nullptr) WriteLog("%s", noBullet);
+  return b;
+}
+
+// The frame of every current-bullet setter: the group, then the bullet,
+// before any argument is read.
+mBullet* setterTarget(const HostCall& call, const char* logName, const char* noBullet) {
+  if (!call.checkGroup(BadGroup::ErrorLoading, logName)) return nullptr;
+  return currentBullet(noBullet);
+}
+
+// Shows the bullet's new texture rectangle: its sprite was cut when it was shot.
+void applyTexRect(mBullet& b) {
+  if (!b.sprite) return;
+  b.sprite->setTextureRect(b.texRect.x, b.texRect.y, b.texRect.w, b.texRect.h);
+  b.sprite->setHotSpot(b.texRect.w * 0.5f, b.texRect.h * 0.5f);
+}
+
+// Every shot goes through here; the new bullet becomes the current one (or,
+// without a bullet sheet, is discarded and nothing is current).
+void insertBullet(std::int32_t ident, std::int32_t colour, float x, float y, float vx, float vy, float heading) {
+  auto b = std::make_unique<mBullet>();
+  b->texRect = mBulletManager::getBulletIdentRect(ident, colour, b->hitRadiusSq);
+  b->movement.vx = vx;
+  b->movement.vy = vy;
+  b->movement.heading = heading;
+  b->x = x;
+  b->y = y;
+  mBulletManager::getInstance()->addBullet(std::move(b));
+}
+
+// A shot of [speed] along [degrees].
+void insertBulletVec(std::int32_t ident, std::int32_t colour, float x, float y, float speed, float degrees) {
+  float a = degreesToRadians(degrees);
+  insertBullet(ident, colour, x, y, speed * std::cos(a), speed * std::sin(a), a);
+}
+
+// A shot of [speed] from (x, y) towards (tx, ty).
+void shootAt(std::int32_t ident, std::int32_t colour, float x, float y, float tx, float ty, float speed) {
+  float a = std::atan2(ty - y, tx - x);
+  insertBullet(ident, colour, x, y, speed * std::cos(a), speed * std::sin(a), a);
+}
+
+// ---- shooting and the bullet sheet ----
+
+// "htInsertBulletXY"(ident, colour, x, y, vx, vy)
+void host_InsertBulletXY(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 6);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  float vx = call.floatArg(4), vy = call.floatArg(5);
+  insertBullet(call.intArg(0), call.intArg(1), call.floatArg(2), call.floatArg(3), vx, vy, std::atan2(vy, vx));
+}
+
+// "htInsertBulletVec"(ident, colour, x, y, speed, degrees)
+void host_InsertBulletVec(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 6);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_InsertBulletVec")) return;
+  insertBulletVec(call.intArg(0), call.intArg(1), call.floatArg(2), call.floatArg(3), call.floatArg(4),
+                  call.floatArg(5));
+}
+
+// "htShootBullet"(ident, colour, x, y, tx, ty, speed)
+void host_ShootBullet(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 7);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  shootAt(call.intArg(0), call.intArg(1), call.floatArg(2), call.floatArg(3), call.floatArg(4), call.floatArg(5),
+          call.floatArg(6));
+}
+
+// "htShootBulletToPlayer"(ident, colour, x, y, speed)
+void host_ShootBulletToPlayer(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 5);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  float px = 400, py = 300;  // where a player without a sprite is
+  const stg::BulletTargets& targets = stg::bulletTargets();
+  if (targets.playerPosition && !targets.playerPosition(px, py)) {
+    px = 400;
+    py = 300;
+  }
+  shootAt(call.intArg(0), call.intArg(1), call.floatArg(2), call.floatArg(3), px, py, call.floatArg(4));
+}
+
+// "htAddBulletIdent"(ident, x, y, w, h, n, radius): n has no effect on bullets.
+void host_AddBulletIdent(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 7);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_AddBulletIdent")) return;
+  mBulletManager::addBulletIdent(call.intArg(0), call.floatArg(1), call.floatArg(2), call.floatArg(3),
+                                 call.floatArg(4), call.floatArg(6));
+}
+
+// "htSetBulletManagerTexture"(file): also forgets every identifier.
+void host_SetBulletManagerTexture(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 1);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetBulletManagerTexture")) return;
+  mBulletManager::setTexture(call.stringArg(0));
+}
+
+// "htSetBulletScreenRect"(x1, y1, x2, y2)
+void host_SetBulletScreenRect(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 4);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  mBulletManager::getInstance()->setScreenRect(call.floatArg(0), call.floatArg(1), call.floatArg(2),
+                                               call.floatArg(3));
+}
+
+// "htClearBullet"(): every bullet that is not immortal fades out. No group check.
+void host_ClearBullet(ThreadIndex, GroupId) { mBulletManager::getInstance()->clearBullets(false); }
+
+// ---- the current bullet's motion ----
+
+// "htSetBulletAcceleration"(ax, ay, rotate)
+void host_SetBulletAcceleration(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 3);
+  mBullet* b = setterTarget(call, kInfoLog, kNoBulletInfo);
+  if (b == nullptr) return;
+  b->movement.accelX = call.floatArg(0);
+  b->movement.accelY = call.floatArg(1);
+  b->movement.accelRotated = call.intArg(2) > 0;
+}
+
+// "htSetBulletAccelerationEx"(value, start, end): the deceleration along the heading.
+void host_SetBulletAccelerationEx(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 3);
+  mBullet* b = setterTarget(call, "host_SetBulletAcceleration", "HostSetBulletAcceleration: no bullet available");
+  if (b == nullptr) return;
+  xMovement& m = b->movement;
+  m.deceleration = call.floatArg(0);
+  setWindow(m.decelStart, m.decelEnd, m.decelActive, m.decelHeld, call.intArg(1), call.intArg(2));
+}
+
+// "htSetBulletSpeed"(vx, vy)
+void host_SetBulletSpeed(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  mBullet* b = setterTarget(call, kInfoLog, kNoBulletInfo);
+  if (b == nullptr) return;
+  xMovement& m = b->movement;
+  m.vx = call.floatArg(0);
+  m.vy = call.floatArg(1);
+  m.heading = std::atan2(m.vy, m.vx);
+}
+
+// "htSetBulletSpeedEx"(vx, vy, frames): the heading turns now, the velocity after [frames].
+void host_SetBulletSpeedEx(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 3);
+  mBullet* b = setterTarget(call, kInfoLog, kNoBulletInfo);
+  if (b == nullptr) return;
+  xMovement& m = b->movement;
+  float vx = call.floatArg(0), vy = call.floatArg(1);
+  std::int32_t frames = call.intArg(2);
+  float a = std::atan2(vy, vx);
+  m.delaySpeed = std::sqrt(vx * vx + vy * vy);
+  m.delayDegree = radiansToDegrees(a);
+  m.heading = a;
+  setWindow(m.delayStart, m.delayEnd, m.delayActive, m.delayHeld, frames, frames);
+}
+
+// "htSetBulletSpeedDgr"(speed, degrees)
+void host_SetBulletSpeedDgr(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  mBullet* b = setterTarget(call, kInfoLog, kNoBulletInfo);
+  if (b == nullptr) return;
+  float speed = call.floatArg(0);
+  float a = degreesToRadians(call.floatArg(1));
+  b->movement.vx = speed * std::cos(a);
+  b->movement.vy = speed * std::sin(a);
+  b->movement.heading = a;
+}
+
+// "htSetBulletSpeedDgrEx"(speed, degrees, frames)
+void host_SetBulletSpeedDgrEx(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 3);
+  mBullet* b = setterTarget(call, kInfoLog, kNoBulletInfo);
+  if (b == nullptr) return;
+  xMovement& m = b->movement;
+  std::int32_t frames = call.intArg(2);
+  m.delaySpeed = call.floatArg(0);
+  m.delayDegree = call.floatArg(1);
+  m.heading = degreesToRadians(m.delayDegree);
+  setWindow(m.delayStart, m.delayEnd, m.delayActive, m.delayHeld, frames, frames);
+}
+
+// "htSetBulletDeflection"(step, change): turns from now on, without a window.
+void host_SetBulletDeflection(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  mBullet* b = setterTarget(call, "host_SetBulletDeflection", kNoBulletInfo);
+  if (b == nullptr) return;
+  xMovement& m = b->movement;
+  m.deflection = call.floatArg(0);
+  m.deflectionChange = call.floatArg(1);
+  m.deflectStart = m.deflectEnd = m.deflectCount = 0;
+  m.deflectActive = false;
+  // Held, not cleared: with the window gone a cleared flag would leave the
+  // bullet never turning, whatever the script asked for.
+  m.deflectHeld = true;
+}
+
+// "htSetBulletDeflectionEx"(step, change, start, length)
+void host_SetBulletDeflectionEx(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 4);
+  mBullet* b = setterTarget(call, "host_SetBulletDeflection", kNoBulletInfo);
+  if (b == nullptr) return;
+  xMovement& m = b->movement;
+  m.deflection = call.floatArg(0);
+  m.deflectionChange = call.floatArg(1);
+  std::int32_t start = call.intArg(2);
+  setWindow(m.deflectStart, m.deflectEnd, m.deflectActive, m.deflectHeld, start, start + call.intArg(3));
+}
+
+// "htSetBulletForce"(magnitude, degrees, relative)
+void host_SetBulletForce(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 3);
+  mBullet* b = setterTarget(call, "host_SetBulletForce", kNoBulletInfo);
+  if (b == nullptr) return;
+  b->movement.force = call.floatArg(0);
+  b->movement.forceDegree = call.floatArg(1);
+  b->movement.forceRelative = call.intArg(2) > 0;
+}
+
+// "htSetBulletGravitation"(g)
+void host_SetBulletGravitation(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 1);
+  mBullet* b = setterTarget(call, "host_SetBulletGravitation", kNoBulletInfo);
+  if (b == nullptr) return;
+  b->movement.gravitation = call.floatArg(0);
+  b->movement.gravitationOn = true;
+}
+
+// "htSetBulletMaxSpeed"(speed)
+void host_SetBulletMaxSpeed(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 1);
+  mBullet* b = setterTarget(call, "host_SetBulletMaxSpeed", "HostSetBulletMaxSpeed: no bullet available");
+  if (b == nullptr) return;
+  b->movement.maxSpeed = call.floatArg(0);
+}
+
+// ---- the current bullet's look and life ----
+
+// "htSetBulletTextureRect"(ident, colour)
+void host_SetBulletTextureRect(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  mBullet* b = setterTarget(call, "host_SetBulletTextureRect", kNoBulletInfo);
+  if (b == nullptr) return;
+  b->texRect = mBulletManager::getBulletIdentRect(call.intArg(0), call.intArg(1), b->hitRadiusSq);
+  applyTexRect(*b);
+}
+
+// "htSetBulletRotation"(radians per frame): a fixed tilt, as the drawing
+// sets the rotation from the heading every frame before the sprite turns.
+void host_SetBulletRotation(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 1);
+  mBullet* b = setterTarget(call, "host_SetBulletRotation", "HostSetBulletRotation: no bullet available");
+  if (b == nullptr || !b->sprite) return;
+  b->sprite->rotationSpeed = call.floatArg(0);
+  b->sprite->rotationMode = xSprite::kRotateForever;
+}
+
+// "htSetBulletColor"(colour): [colour] cells to the right of the current rectangle.
+void host_SetBulletColor(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 1);
+  mBullet* b = setterTarget(call, "host_SetBulletColor", "HostSetBulletColor: no bullet available");
+  if (b == nullptr) return;
+  b->texRect.x += static_cast<float>(call.intArg(0)) * b->texRect.w;
+  applyTexRect(*b);
+}
+
+// "htSetBulletReflectTime"(count, bottom)
+void host_SetBulletReflectTime(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  mBullet* b = setterTarget(call, "host_SetBulletReflectTime", "HostSetBulletReflectTime: no bullet available");
+  if (b == nullptr) return;
+  b->reflectCount = call.intArg(0);
+  b->reflectBottom = call.intArg(1) > 0;
+}
+
+// "htSetBulletPause"(start, length)
+void host_SetBulletPause(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  mBullet* b = setterTarget(call, "host_SetBulletPause", "HostSetBulletPause: no bullet available");
+  if (b == nullptr) return;
+  std::int32_t start = call.intArg(0);
+  setWindow(b->pauseStart, b->pauseEnd, b->pauseActive, b->pauseHeld, start, start + call.intArg(1));
+}
+
+// "htSetBulletLifeTime"(frames): 0 lives for ever.
+void host_SetBulletLifeTime(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 1);
+  mBullet* b = setterTarget(call, "host_SetBulletLifeTime", "HostSetBulletLifeTime: no bullet available");
+  if (b == nullptr) return;
+  b->lifeTime = static_cast<std::uint32_t>(call.intArg(0));
+}
+
+// "htBindScriptFuncToBullet"(function, interval, count): called with x, y
+// and the heading in degrees every interval + 1 frames, count times.
+void host_BindScriptFuncToBullet(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 3);
+  mBullet* b =
+      setterTarget(call, "host_BindScriptFuncToBullet", "HostBindScriptFuncToBullet: no bullet available");
+  if (b == nullptr) return;
+  std::string name = call.stringArg(0);
+  b->bindFunction(name, static_cast<std::uint32_t>(call.intArg(1)), static_cast<std::uint32_t>(call.intArg(2)));
+}
+
+// "htRemoveCurrBullet"(): gone at the manager's next update.
+void host_RemoveCurrBullet(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 0);
+  mBullet* b = setterTarget(call, "host_RemoveCurrBullet", "HostRemoveCurrBullet: no bullet available");
+  if (b == nullptr) return;
+  b->exists = b->hittable = false;
+}
+
+// "htSetBulletRenderDegree"(degrees, on): drawn at a fixed angle, 90 upright.
+void host_SetBulletRenderDegree(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  mBullet* b = setterTarget(call, "host_SetBulletRenderingDegree", kNoBulletInfo);
+  if (b == nullptr) return;
+  b->renderAngle = degreesToRadians(call.floatArg(0) - 90.0f);
+  b->fixedRender = call.intArg(1) > 0;
+}
+
+// "htSetBulletImmortal"(on): survives "htClearBullet".
+void host_SetBulletImmortal(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 1);
+  mBullet* b = setterTarget(call, "host_SetBulletImmortal", kNoBulletInfo);
+  if (b == nullptr) return;
+  b->immortal = call.intArg(0) > 0;
+}
+
+// DO NOT REORDER: registration order; a later group registering one of
+// these names would replace it.
+constexpr host::HostEntry kBulletAPIs[] = {
+    {"htInsertBulletXY", host_InsertBulletXY},
+    {"htInsertBulletVec", host_InsertBulletVec},
+    {"htShootBullet", host_ShootBullet},
+    {"htShootBulletToPlayer", host_ShootBulletToPlayer},
+    {"htAddBulletIdent", host_AddBulletIdent},
+    {"htSetBulletManagerTexture", host_SetBulletManagerTexture},
+    {"htSetBulletScreenRect", host_SetBulletScreenRect},
+    {"htClearBullet", host_ClearBullet},
+    {"htSetBulletAcceleration", host_SetBulletAcceleration},
+    {"htSetBulletAccelerationEx", host_SetBulletAccelerationEx},
+    {"htSetBulletSpeed", host_SetBulletSpeed},
+    {"htSetBulletSpeedEx", host_SetBulletSpeedEx},
+    {"htSetBulletSpeedDgr", host_SetBulletSpeedDgr},
+    {"htSetBulletSpeedDgrEx", host_SetBulletSpeedDgrEx},
+    {"htSetBulletDeflection", host_SetBulletDeflection},
+    {"htSetBulletDeflectionEx", host_SetBulletDeflectionEx},
+    {"htSetBulletForce", host_SetBulletForce},
+    {"htSetBulletTextureRect", host_SetBulletTextureRect},
+    {"htSetBulletGravitation", host_SetBulletGravitation},
+    {"htSetBulletRotation", host_SetBulletRotation},
+    {"htSetBulletColor", host_SetBulletColor},
+    {"htSetBulletReflectTime", host_SetBulletReflectTime},
+    {"htSetBulletPause", host_SetBulletPause},
+    {"htSetBulletLifeTime", host_SetBulletLifeTime},
+    {"htSetBulletMaxSpeed", host_SetBulletMaxSpeed},
+    {"htBindScriptFuncToBullet", host_BindScriptFuncToBullet},
+    {"htRemoveCurrBullet", host_RemoveCurrBullet},
+    {"htSetBulletRenderDegree", host_SetBulletRenderDegree},
+    {"htSetBulletImmortal", host_SetBulletImmortal},
+};
+
+}  // namespace
+
+void RegisterHostBulletAPIs() {
+  mBulletManager::getInstance();
+  host::registerHostTable(kBulletAPIs);
+}
