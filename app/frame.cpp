@@ -1,8 +1,11 @@
 // The engine's frame and render callbacks: the one place the per-frame order is written.
 #include "app/game_loop.h"
 
+#include "app/status_numbers.h"
 #include "core/xSystem.h"
 #include "engine/hge.h"
+#include "gfx/xSpriteManager.h"
+#include "gfx/xTextBox.h"
 #include "script/manager/xScriptManager.h"
 #include "stg/mBulletManager.h"
 #include "stg/xBackgroundManager.h"
@@ -25,8 +28,12 @@ float slowRate(std::uint32_t total, std::uint32_t slow) {
 }
 
 bool FrameFunc() {
-  // TODO(managers): input, text boxes, sound, menus and sprites step here,
-  // floating texts after the background, and each state's managers below.
+  // TODO(input): the input manager steps here.
+  xTextBoxManager::getInstance()->update();
+  // TODO(sound, menus): the pending music change, then the menus.
+  xSpriteManager::getInstance()->update();
+  // TODO(floating texts): after the background, and each state's managers
+  // below, as they join.
   xBackgroundManager* background = xBackgroundManager::getInstance();
   background->update();
   countFrame();
@@ -77,23 +84,33 @@ bool RenderFunc() {
 
 // TODO(subsystems): each scene draws its objects here as they are built.
 void renderSTGScene() {
-  // TODO(text boxes, menus): drawn before the script's "Render".
+  xTextBoxManager::getInstance()->render();
+  // TODO(menus): drawn before the script's "Render".
   xScriptManager::getInstance()->callCurrRenderFunc();
   // TODO(items, enemies, player, boss, the player's shots, score): drawn here.
   mBulletManager::getInstance()->render();
   // TODO(boss overlay, floating texts): drawn here, before the frame.
   xBackgroundManager::getInstance()->renderUIFrame();
-  // TODO(fonts, score, player): the status numbers over the frame.
+  renderStatusNumbers(currentStatusNumbers());
+  // TODO(player): the bomb's cover, picture and shock, last.
 }
-void renderAVGScene() {}
+
+void renderAVGScene() {
+  xTextBoxManager::getInstance()->render();
+  // TODO(floating texts, scene player, menus): drawn here, in that order.
+}
 
 void renderAVGInSTGScene() {
-  // TODO(subsystems): the shooting scene's order, with the scene player
-  // drawn after the floating texts.
+  // The shooting scene's order, with the scene player drawn after the
+  // floating texts.
+  xTextBoxManager::getInstance()->render();
+  // TODO(menus): drawn before the script's "Render".
   xScriptManager::getInstance()->callCurrRenderFunc();
   // TODO(items, enemies, player, boss, the player's shots, score): drawn here.
   mBulletManager::getInstance()->render();
   // TODO(boss overlay, floating texts): drawn here.
   // TODO(scene player): drawn here, over the floating texts.
   xBackgroundManager::getInstance()->renderUIFrame();
+  renderStatusNumbers(currentStatusNumbers());
+  // TODO(player): the bomb's cover, picture and shock, last.
 }

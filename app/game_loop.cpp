@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <string>
 
+#include "app/status_numbers.h"
 #include "base/xLogFile.h"
 #include "engine/hge.h"
 #include "engine/options.h"
 #include "engine/platform.h"
+#include "gfx/hgeTTFont.h"
 
 HGE* hge = nullptr;
 
@@ -55,6 +57,9 @@ int runGame(int argc, char** argv) {
   WriteLog("SlowRate: %f(Total Run Frame: %u, Slow Frame: %u)", double(slowRate(totalFrames, slowFrames)),
            totalFrames, slowFrames);
   hge->System_Shutdown();
+  // TODO(sound): the sound manager is deleted first, writing the volumes.
+  delete TTFontManager::getInstance();
+  scoreFont = statusFont = nullptr;
   hge->Release();
   hge = nullptr;
   return status;

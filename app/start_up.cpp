@@ -1,8 +1,11 @@
 // Start-up: host registration in its fixed order, then the managers and the title.
 #include "app/game_loop.h"
 
+#include "app/status_numbers.h"
 #include "base/xLogFile.h"
 #include "core/xSystem.h"
+#include "gfx/hgeTTFont.h"
+#include "gfx/xFontManager.h"
 #include "host/host_registration.h"
 #include "script/runtime/xHostAPIManager.h"
 #include "stg/mBulletManager.h"
@@ -69,12 +72,18 @@ void installStateHooks(core::StateHooks& hooks) {
 
 void GameStartUp() {
   RegisterHostAPIs();
-  // TODO(fonts): the font manager is made here.
+  // Shares the entry point's engine; deleted by the shutdown tail. One left
+  // by an earlier start-up in the same process (tests) stays: boxes and
+  // menus may still hold its fonts.
+  if (TTFontManager::getInstance() == nullptr) new TTFontManager(hge);
   xSystem::getInstance();
   installStateHooks(xSystem::getInstance()->hooks);
   xSystem::getInstance()->GameStart();
-  // TODO(managers): sound, menus, score, sound effects, status fonts and the
-  // visual-novel player are made here, in that order.
+  // TODO(managers): sound, menus, score and sound effects are made here.
+  statusFont = xFontManager::getInstance()->getTTFont("DFGirl.ttf", 35);
+  scoreFont = xFontManager::getInstance()->getTTFont("Consolab.ttf", 18);
+  if (scoreFont != nullptr) scoreFont->colour = 0xFFFF9000;
+  // TODO(scene player): made here.
   xSystem::getInstance()->setupTitleBackground();
   xBackgroundManager::getInstance()->setUIFrame("ui.png");
   // TODO(items): the item manager.

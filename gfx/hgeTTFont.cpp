@@ -227,7 +227,7 @@ int hgeTTFont::GetCharIndexAtWidth(std::wstring_view text, int width) {
 
 TTFontManager* TTFontManager::instance_ = nullptr;
 
-TTFontManager::TTFontManager(HGE* engine) : engine_(engine) {
+TTFontManager::TTFontManager(HGE* engine) : engine_(engine), reference_(hgeCreate(HGE_VERSION)) {
   if (instance_ == nullptr) instance_ = this;
 }
 
@@ -235,6 +235,7 @@ TTFontManager::~TTFontManager() {
   fonts_.clear();  // fonts draw with the faces: they go first
   faces_.clear();
   if (instance_ == this) instance_ = nullptr;
+  reference_->Release();
 }
 
 TTFontManager* TTFontManager::getInstance() { return instance_; }

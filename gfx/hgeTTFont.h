@@ -114,7 +114,8 @@ class hgeTTFont {
 
 // Owns every face and every font; made at start-up with the entry point's
 // engine and deleted at exit. The first instance made is the one
-// getInstance returns until it is deleted.
+// getInstance returns until it is deleted. It holds a reference to the
+// engine while it lives, so its glyph textures can always be freed.
 class TTFontManager {
  public:
   explicit TTFontManager(HGE* engine);
@@ -147,4 +148,5 @@ class TTFontManager {
   std::vector<FaceEntry> faces_;
   std::vector<FontEntry> fonts_;
   HGE* engine_;
+  HGE* reference_;  // keeps the engine alive for the glyph textures
 };

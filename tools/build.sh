@@ -3,5 +3,6 @@
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
+sh tools/make_demo_fonts.sh
 cmake -S . -B build "$@" >/dev/null
 cmake --build build -j"$(nproc)"

@@ -1,0 +1,45 @@
+// The status numbers over the shooting scene's interface frame.
+#include "app/status_numbers.h"
+
+#include "gfx/hgeTTFont.h"
+
+hgeTTFont* scoreFont = nullptr;
+hgeTTFont* statusFont = nullptr;
+
+namespace {
+
+constexpr int kLeft = 0;
+constexpr int kCentred = 2;
+
+// Percent, truncated toward zero; a value no int holds shows 0.
+int percentOf(float chance) {
+  float percent = chance * 100;
+  return percent > -2e9f && percent < 2e9f ? static_cast<int>(percent) : 0;
+}
+
+}  // namespace
+
+StatusNumbers currentStatusNumbers() {
+  // TODO(score, player): the high score and score come from the score
+  // manager, lives, bombs, power and the critical chance from the player.
+  return {};
+}
+
+void renderStatusNumbers(const StatusNumbers& numbers) {
+  if (scoreFont != nullptr) {
+    scoreFont->SetKerningWidth(0);
+    scoreFont->colour = 0xFFFFFFFF;
+    scoreFont->Print(661, 38, kLeft, L"%.9d", numbers.highScore);
+    scoreFont->Print(640, 120, kLeft, L"%.9d", numbers.score);
+  }
+  if (statusFont == nullptr) return;
+  statusFont->colour = 0xFFFF0000;
+  statusFont->Print(40, 255, kCentred, L"%d", numbers.lives);
+  statusFont->colour = 0xFF0050DD;
+  statusFont->Print(56, 495, kCentred, L"%d", numbers.bombs);
+  statusFont->colour = 0xFF10AADD;
+  statusFont->Print(88, 358, kCentred, "%.2f", numbers.power);
+  float chance = numbers.criticalDouble ? numbers.criticalChance * 2 : numbers.criticalChance;
+  statusFont->colour = 0xFFFF8000;
+  statusFont->Print(690, 545, kCentred, "%d%%", percentOf(chance));
+}
