@@ -24,6 +24,11 @@ void mBullet::bindFunction(const std::string& name, std::uint32_t interval, std:
 }
 
 void mBullet::update() {
+  startAppear();
+  if (cleared && ++clearCount > kClearFrames) exists = false;
+}
+
+void mBullet::startAppear() {
   if (appearPending && sprite) {
     // Grows from nothing and fades in over 10 drawn frames.
     sprite->scaleX = sprite->scaleY = 0;
@@ -33,11 +38,13 @@ void mBullet::update() {
     sprite->fade(kAppearFrames, 1.0f, true, false);
   }
   appearPending = 0;
-  if (cleared && ++clearCount > kClearFrames) exists = false;
 }
 
 void mBullet::render() {
   if (!sprite) return;
+  // A bullet shot after the manager's update (a boss script) is drawn before
+  // its first update: it appears from here, not at full size for a frame.
+  startAppear();
   sprite->rotation = movement.heading - kHalfPi;
   sprite->update();
   if (fixedRender) sprite->rotation = renderAngle;

@@ -37,7 +37,9 @@ class mBullet {
   // Called by the manager every frame before it moves the bullet: starts
   // the appear effect once, counts the fade-out of a cleared bullet.
   virtual void update();
-  // Steps the sprite's tweens and draws along the heading.
+  // Steps the sprite's tweens and draws along the heading; a bullet drawn
+  // before its first update starts its appear effect here, so every fresh
+  // bullet is first drawn after one tween step.
   virtual void render();
 
   // Starts [name] every [interval] + 1 frames, [count] times (0 acts as 1,
@@ -71,6 +73,8 @@ class mBullet {
   std::unique_ptr<xSprite> sprite;  // made by the manager when the bullet is added
 
  protected:
+  // The appear effect, once: from scale 0 and alpha 0.01 to full over 10 drawn frames.
+  void startAppear();
   // Draws the sprite at the bullet when it is not transparent.
   void drawSprite();
 };

@@ -36,6 +36,10 @@ TEST_F(BulletTest, FreshBulletGrowsInOverTenDrawnFramesAndAClearedOneGoesOnThe31
   m->update();
   EXPECT_EQ(m->bulletCount(), 1u);
   EXPECT_EQ(m->getCurrent(), nullptr);
+  shoot(300, 100);  // shot after the update, as boss scripts do: no full-size first frame
+  quads = capture([m] { m->render(); });
+  EXPECT_NEAR(width(quads[1]), 1.6f, 1e-4);
+  EXPECT_EQ(quads[1].v[0].col >> 24, DWORD(0.11f * 255));
   m->clearBullets(true);
   EXPECT_TRUE(keep->cleared);
 }
