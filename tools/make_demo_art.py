@@ -237,6 +237,48 @@ def ui(x, y):
     return (30 + 25 * t + stripe, 22 + 10 * t + stripe, 60 + 30 * t + stripe, 255)
 
 
+ITEM_GLYPHS = {  # 3 x 5 letters, rows top to bottom
+    "P": ["111", "101", "111", "100", "100"],
+    "B": ["110", "101", "110", "101", "110"],
+    "L": ["100", "100", "100", "100", "111"],
+    "H": ["101", "101", "111", "101", "101"],
+    "C": ["111", "100", "100", "100", "111"],
+}
+ITEM_CELLS = [("P", (240, 220, 60)), ("B", (40, 90, 220)), ("L", (60, 210, 40)), ("H", (30, 180, 240)),
+              ("C", (230, 80, 230))]
+
+
+def items(x, y):
+    """The pick-ups, 16 x 16 cells at x 0, 24, 48, 72, 96: power, bomb, life, hit x2, critical x2."""
+    cell, u = divmod(x, 24)
+    if cell >= len(ITEM_CELLS) or u >= 16:
+        return (0, 0, 0, 0)
+    letter, colour = ITEM_CELLS[cell]
+    r = math.hypot(u - 7.5, y - 7.5)
+    if r > 7.5:
+        return (0, 0, 0, 0)
+    gx, gy = (u - 5) // 2, (y - 3) // 2
+    if 0 <= u - 5 < 6 and 0 <= y - 3 < 10 and ITEM_GLYPHS[letter][gy][gx] == "1":
+        return (255, 255, 255, 255)
+    if r > 6.5:
+        return (255, 255, 255, 230)
+    shade = 1 - r / 14
+    return (colour[0] * shade, colour[1] * shade, colour[2] * shade, 235)
+
+
+def scoreboard(x, y):
+    """The score board's panel, 600 x 400, drawn at (100, 100) under the board's texts."""
+    edge = min(x, 599 - x, y, 399 - y)
+    if edge < 3:
+        return (200, 190, 240, 255)
+    if edge < 6:
+        return (60, 50, 110, 255)
+    if y in (66, 67) and 40 <= x < 560:
+        return (150, 140, 200, 255)
+    t = y / 399
+    return (14 + 10 * t, 12 + 8 * t, 40 + 30 * t, 235)
+
+
 def main():
     write_png("se/loading.png", 800, 600, lambda x, y: (0, 0, 0, 255))
     write_png("se/black.png", 800, 600, lambda x, y: (0, 0, 0, 255))
@@ -249,6 +291,8 @@ def main():
     write_png("objects.png", 256, 256, objects)
     write_png("fog.png", 750, 1200, fog)
     write_png("ui.png", 800, 600, ui)
+    write_png("items.png", 120, 16, items)
+    write_png("UI/scoreboard.png", 600, 400, scoreboard)
     write_png("bullets.png", 256, 128, bullets)
     write_png("treg.png", 256, 256, player_shots)
     write_png("objects.png", 256, 256, objects)
