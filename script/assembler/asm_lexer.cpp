@@ -12,8 +12,6 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool isIdentChar(char c) { return isIdentStart(c) || isDigit(c); }
 
 // integer -> ['-'] digit {digit}
 bool isIntegerText(std::string_view s) {
@@ -43,7 +41,7 @@ bool isFloatText(std::string_view s) {
 }
 
 bool isIdentifierText(std::string_view s) {
-  if (s.empty() || !isIdentStart(s[0])) return false;
+  if (s.empty() || isDigit(s[0])) return false;
   for (char c : s) {
     if (!isIdentChar(c)) return false;
   }

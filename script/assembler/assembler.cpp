@@ -11,7 +11,7 @@ using script::AsmToken;
 using script::AsmTokenKind;
 
 // The listing format gives the mnemonic lookup room for 256 entries.
-static_assert(script::kAssemblerMnemonicOrder.size() <= 256);
+static_assert(script::kOpCount <= 256);
 
 namespace script {
 

@@ -71,3 +71,12 @@ struct xCompilerState {
   std::int32_t currentFunction = -1;  // -1 in global scope
   bool optimise = true;  // tests compare programs compiled with and without it
 };
+
+namespace script {
+
+// Ends the compilation with the parser error [message] at the lexer's
+// current token (the parser's and the optimiser's errors): the success flag
+// is cleared and a ParseError carrying the diagnostic is thrown.
+[[noreturn]] void failAtToken(xCompilerState& state, const std::string& message);
+
+}  // namespace script

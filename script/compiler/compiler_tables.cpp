@@ -8,29 +8,6 @@
 
 namespace script {
 
-namespace {
-
-// The built-ins, in their fixed function-table order (indices 0-12).
-struct BuiltIn {
-  const char* name;
-  std::int32_t parameters;
-};
-constexpr BuiltIn kBuiltIns[] = {{"sin", 1},  {"cos", 1},  {"tan", 1},        {"sh", 1},
-                                 {"ch", 1},   {"th", 1},   {"ln", 1},         {"lg", 1},
-                                 {"rec", 1},  {"sqrt", 1}, {"expl", 1},       {"randomInt", 2},
-                                 {"randomFloat", 2}};
-
-// The key of a name that matches without regard to ASCII case.
-std::string lowerKey(std::string_view name) {
-  std::string key(name);
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  }
-  return key;
-}
-
-}  // namespace
-
 Operand Operand::floating(float f) {
   return {OperandKind::Float, std::bit_cast<std::int32_t>(f), 0, 0};
 }
@@ -65,14 +42,15 @@ float operandAsFloat(const Operand& op) {
 }
 
 CompilerTables::CompilerTables() {
-  for (const BuiltIn& builtIn : kBuiltIns) {
-    std::int32_t index = addFunction(builtIn.name, FunctionKind::BuiltIn);
-    setParameterCount(index, builtIn.parameters);
+  for (Op op : kBuiltInOps) {
+    const OpInfo& info = opInfo(op);
+    std::int32_t index = addFunction(info.name, FunctionKind::BuiltIn);
+    setParameterCount(index, info.operandCount - 1);
   }
 }
 
 const SymbolRecord* CompilerTables::findSymbol(std::string_view name, std::int32_t scope) const {
-  auto it = symbolsByName_.find(lowerKey(name));
+  auto it = symbolsByName_.find(toUpperAscii(name));
   if (it == symbolsByName_.end()) return nullptr;
   for (std::int32_t index : it->second) {
     const SymbolRecord& symbol = symbols_[std::size_t(index)];
@@ -82,7 +60,7 @@ const SymbolRecord* CompilerTables::findSymbol(std::string_view name, std::int32
 }
 
 bool CompilerTables::nameUsed(std::string_view name) const {
-  return symbolsByName_.count(lowerKey(name)) != 0;
+  return symbolsByName_.count(toUpperAscii(name)) != 0;
 }
 
 std::int32_t CompilerTables::addSymbol(std::string_view name, std::int32_t size,
@@ -99,7 +77,7 @@ std::int32_t CompilerTables::appendSymbol(std::string_view name, std::int32_t si
   record.size = size;
   record.scope = scope;
   record.kind = kind;
-  symbolsByName_[lowerKey(name)].push_back(record.index);
+  symbolsByName_[toUpperAscii(name)].push_back(record.index);
   symbols_.push_back(std::move(record));
   return symbols_.back().index;
 }
@@ -115,7 +93,7 @@ SymbolRecord* CompilerTables::symbolAt(std::int32_t index) {
 }
 
 const FunctionRecord* CompilerTables::findFunction(std::string_view name) const {
-  auto it = functionsByName_.find(lowerKey(name));
+  auto it = functionsByName_.find(toUpperAscii(name));
   return it == functionsByName_.end() ? nullptr : &functions_[std::size_t(it->second)];
 }
 
@@ -125,7 +103,7 @@ std::int32_t CompilerTables::addFunction(std::string_view name, FunctionKind kin
   record.index = std::int32_t(functions_.size());
   record.name = std::string(name);
   record.kind = kind;
-  functionsByName_.emplace(lowerKey(name), record.index);
+  functionsByName_.emplace(toUpperAscii(name), record.index);
   functions_.push_back(std::move(record));
   return functions_.back().index;
 }

@@ -69,9 +69,6 @@ struct Operand {
     return kind == OperandKind::Variable || kind == OperandKind::ElementConst ||
            kind == OperandKind::ElementVar;
   }
-  bool isConstant() const {
-    return kind == OperandKind::Int || kind == OperandKind::Float || kind == OperandKind::String;
-  }
 };
 
 // Equal memory operands: same variable, same constant element, or same
@@ -213,7 +210,7 @@ class CompilerTables {
   std::int32_t labelCounter_ = 0;
   std::vector<FunctionRecord> functions_;
   std::vector<std::string> strings_;
-  // Lookup indices (load time is compile time): lower-cased names to symbol
+  // Lookup indices (load time is compile time): upper-cased names to symbol
   // indices in declaration order, to function indices, and texts to strings.
   std::unordered_map<std::string, std::vector<std::int32_t>> symbolsByName_;
   std::unordered_map<std::string, std::int32_t> functionsByName_;

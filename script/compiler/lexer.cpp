@@ -5,6 +5,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "script/runtime/number_text.h"
+
 using script::TokenKind;
 
 namespace {
@@ -55,13 +57,10 @@ static_assert(std::size(kKeywords) == std::size(kKeywordKinds));
 
 bool isBlank(int c) { return c == ' ' || c == '\t' || c == '\n'; }
 bool isDigit(int c) { return c >= '0' && c <= '9'; }
-bool isIdentChar(int c) {
-  return isDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
 bool isDelimiter(int c) { return c > 0 && std::strchr(",()[];{}#.", c) != nullptr; }
 
 // The entry of [c] in [table], or -1.
-int findOp(const OpTable& table, int c) {
+int findOperatorEntry(const OpTable& table, int c) {
   for (int i = 0; i < table.size; ++i) {
     if (table.entries[i].c == c) return i;
   }
@@ -69,7 +68,7 @@ int findOp(const OpTable& table, int c) {
 }
 
 // What ends a number or an identifier cleanly.
-bool endsWord(int c) { return c < 0 || isBlank(c) || isDelimiter(c) || findOp(kOpTables[0], c) >= 0; }
+bool endsWord(int c) { return c < 0 || isBlank(c) || isDelimiter(c) || findOperatorEntry(kOpTables[0], c) >= 0; }
 
 TokenKind delimiterKind(char c) {
   switch (c) {
@@ -84,16 +83,6 @@ TokenKind delimiterKind(char c) {
     case '#': return TokenKind::Hash;
     default: return TokenKind::Dot;
   }
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < b.size(); ++i) {
-    char x = a[i];
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (x != b[i]) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -188,13 +177,13 @@ TokenKind xScriptLexer::nextToken() {
   if (c < 0) return cur_.kind = TokenKind::End;
   char ch = char(c);
   if (isDigit(c)) return cur_.kind = lexNumber(ch);
-  if (isIdentChar(c)) return cur_.kind = lexIdentifier(ch);
+  if (script::isIdentChar(ch)) return cur_.kind = lexIdentifier(ch);
   if (isDelimiter(c)) {
     append(ch);
     if (ch == '#' && cur_.startColumn != 0) error(ch);
     return cur_.kind = delimiterKind(ch);
   }
-  if (findOp(kOpTables[0], c) >= 0) return cur_.kind = lexOperator(ch);
+  if (findOperatorEntry(kOpTables[0], c) >= 0) return cur_.kind = lexOperator(ch);
   if (ch == '"') return cur_.kind = lexString();
   // Anything else is kept as an error token and reading goes on with it.
   append(ch);
@@ -229,7 +218,7 @@ TokenKind xScriptLexer::lexIdentifier(char first) {
   if (first) append(first);
   for (;;) {
     int c = readChar();
-    if (isIdentChar(c)) {
+    if (script::isIdentChar(char(c))) {
       append(char(c));
     } else if (endsWord(c)) {
       unreadChar();
@@ -240,7 +229,7 @@ TokenKind xScriptLexer::lexIdentifier(char first) {
     }
   }
   for (std::size_t i = 0; i < std::size(kKeywords); ++i) {
-    if (equalsIgnoreCase(text(), kKeywords[i])) return kKeywordKinds[i];
+    if (script::equalsIgnoreAsciiCase(text(), kKeywords[i])) return kKeywordKinds[i];
   }
   return TokenKind::Identifier;
 }
@@ -250,11 +239,11 @@ TokenKind xScriptLexer::lexIdentifier(char first) {
 TokenKind xScriptLexer::lexOperator(char first) {
   append(first);
   std::size_t table = 0;
-  OpEntry entry = kOpTables[0].entries[findOp(kOpTables[0], first)];
+  OpEntry entry = kOpTables[0].entries[findOperatorEntry(kOpTables[0], first)];
   while (entry.count > 0 && table + 1 < kOpTables.size()) {
     int c = readChar();
     const OpTable& next = kOpTables[table + 1];
-    if (c < 0 || findOp(next, c) < 0) {
+    if (c < 0 || findOperatorEntry(next, c) < 0) {
       unreadChar();
       break;
     }

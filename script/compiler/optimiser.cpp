@@ -15,36 +15,25 @@ namespace {
 
 // Whether the instruction writes its first operand, and whether it does so
 // without reading it first.
-bool writesFirst(int opcode) {
-  switch (Op(opcode)) {
-    case Op::JMP: case Op::JE: case Op::JNE: case Op::JG: case Op::JL: case Op::JGE:
-    case Op::JLE: case Op::PUSH: case Op::CALL: case Op::RET: case Op::CALLHOST:
-    case Op::PAUSE: case Op::EXIT: case Op::PRINT: case Op::PUSHPARAM: case Op::PUSHHPARAM:
-    case Op::PARAM:
-      return false;
-    default:
-      return true;
-  }
-}
-
-bool overwritesFirst(int opcode) {
-  switch (Op(opcode)) {
-    case Op::MOV: case Op::POP: case Op::GETCHAR: case Op::SIN: case Op::COS: case Op::TAN:
-    case Op::LN: case Op::LG: case Op::EXPL: case Op::REC: case Op::SH: case Op::CH:
-    case Op::TH: case Op::SQRT: case Op::RANDOM_INT: case Op::RANDOM_FLOAT:
-      return true;
-    default:
-      return false;
-  }
-}
+bool writesFirst(int opcode) { return kOpTable[std::size_t(opcode)].writesFirst(); }
+bool overwritesFirst(int opcode) { return kOpTable[std::size_t(opcode)].overwritesFirst(); }
 
 bool isJump(const ICodeNode& node) {
-  return node.kind == NodeKind::Instruction && node.opcode >= int(Op::JMP) && node.opcode <= int(Op::JLE);
+  return node.kind == NodeKind::Instruction && kOpTable[std::size_t(node.opcode)].jumps();
+}
+
+// A script or host call: the callee may write any variable and _RetVal.
+bool calls(const ICodeNode& node) {
+  if (node.kind != NodeKind::Instruction) return false;
+  Flow flow = kOpTable[std::size_t(node.opcode)].flow;
+  return flow == Flow::Call || flow == Flow::Host;
 }
 
 // Control leaves the straight line here; temporaries are dead after it.
 bool endsStraightLine(const ICodeNode& node) {
-  return node.is(Op::JMP) || node.is(Op::RET) || node.is(Op::EXIT) || node.is(Op::CALL);
+  if (node.kind != NodeKind::Instruction) return false;
+  Flow flow = kOpTable[std::size_t(node.opcode)].flow;
+  return flow == Flow::Jump || flow == Flow::End || flow == Flow::Call;
 }
 
 // A compile-time value with the interpreter's types.
@@ -202,7 +191,7 @@ class FunctionOptimiser {
   // write as much as a script call: any variable, temporaries included.
   bool writes(const ICodeNode& node, const Operand& a) const {
     if (node.kind != NodeKind::Instruction) return false;
-    if (node.is(Op::CALL) || node.is(Op::CALLHOST)) return a.kind == OperandKind::Register || a.isMemory();
+    if (calls(node)) return a.kind == OperandKind::Register || a.isMemory();
     if (a.kind == OperandKind::Register) {
       return writesFirst(node.opcode) && !node.operands.empty() &&
              node.operands[0].kind == OperandKind::Register;
@@ -476,17 +465,7 @@ void FunctionOptimiser::foldConstantsAfter(std::size_t i) {
   code_[i].operands[1] = toOperand(kept);
 }
 
-void FunctionOptimiser::fail(const std::string& message) const {
-  CompileDiagnostic d;
-  d.kind = DiagnosticKind::Parser;
-  d.message = message;
-  d.line = s_.lexer.lineIndex();
-  d.column = s_.lexer.startColumn();
-  d.token = s_.lexer.textString();
-  d.lineText = s_.lexer.currentLineView().substr(0, kMaxQuotedLine);
-  s_.success = false;
-  throw ParseError(std::move(d));
-}
+void FunctionOptimiser::fail(const std::string& message) const { failAtToken(s_, message); }
 
 }  // namespace
 

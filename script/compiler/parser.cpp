@@ -468,15 +468,18 @@ std::int32_t Parser::checkedInteger(std::string_view text) {
   return std::int32_t(value);
 }
 
-void Parser::error(const std::string& message) {
-  s_.success = false;
+void Parser::error(const std::string& message) { failAtToken(s_, message); }
+
+void failAtToken(xCompilerState& state, const std::string& message) {
+  state.success = false;
+  const xScriptLexer& lexer = state.lexer;
   CompileDiagnostic d;
   d.kind = DiagnosticKind::Parser;
   d.message = message;
-  d.line = lex_.lineIndex();
-  d.column = lex_.startColumn();
-  d.token = lex_.textString();
-  d.lineText = lex_.currentLineView().substr(0, kMaxQuotedLine);
+  d.line = lexer.lineIndex();
+  d.column = lexer.startColumn();
+  d.token = lexer.textString();
+  d.lineText = lexer.currentLineView().substr(0, kMaxQuotedLine);
   throw ParseError(std::move(d));
 }
 

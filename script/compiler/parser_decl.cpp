@@ -13,10 +13,6 @@ namespace {
 // the names of other defines, so each define could multiply the text.
 constexpr std::size_t kMaxSubstitutedLine = 64 * 1024;
 
-bool isIdentChar(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-
 }  // namespace
 
 // define -> '#' 'define' identifier ( string | integer | float | identifier ) ';'

@@ -46,11 +46,6 @@ std::optional<Op> termOp(int index) {
   }
 }
 
-// The built-ins' instructions, by function index 0-12.
-constexpr Op kBuiltInOps[] = {Op::SIN, Op::COS, Op::TAN,  Op::SH,   Op::CH,         Op::TH,
-                              Op::LN,  Op::LG,  Op::REC,  Op::SQRT, Op::EXPL,       Op::RANDOM_INT,
-                              Op::RANDOM_FLOAT};
-
 }  // namespace
 
 // expression -> additive { ( '==' | '!=' | '<' | '>' | '<=' | '>=' | '&&' | '||' ) additive }
@@ -209,7 +204,7 @@ void Parser::call(std::int32_t index, bool inExpression) {
   const FunctionKind kind = function.kind;
   const std::int32_t parameterCount = function.parameterCount;
   if (kind == FunctionKind::BuiltIn) {
-    Op op = kBuiltInOps[index];
+    Op op = kBuiltInOps[std::size_t(index)];  // built-ins take the first function slots
     expect(TokenKind::OpenParen, "( expected");
     valueSubexpression(&Parser::expression);
     if (parameterCount == 2) {

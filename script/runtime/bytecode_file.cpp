@@ -81,41 +81,42 @@ class ByteReader {
   bool ok_ = true;
 };
 
-struct ParseError {
+// Thrown inside the reader: the result code and a short reason.
+struct LoadFailure {
   int code;
   const char* why;
 };
 
 // Checks that [count] records of at least [minBytes] each can still follow.
 void requireRecords(ByteReader& in, std::uint64_t count, std::size_t minBytes, const char* what) {
-  if (count * minBytes > in.remaining()) throw ParseError{kLoadTruncated, what};
+  if (count * minBytes > in.remaining()) throw LoadFailure{kLoadTruncated, what};
 }
 
 // A file shorter than the header is truncated, whatever its first bytes are.
 void readHeader(ByteReader& in, AssembledScript& out) {
-  if (!in.has(kHeaderSize)) throw ParseError{kLoadTruncated, "header"};
-  if (std::memcmp(in.text(4).data(), "VEKT", 4) != 0) throw ParseError{kLoadBadMagic, "bad magic"};
+  if (!in.has(kHeaderSize)) throw LoadFailure{kLoadTruncated, "header"};
+  if (std::memcmp(in.text(4).data(), "VEKT", 4) != 0) throw LoadFailure{kLoadBadMagic, "bad magic"};
   std::uint8_t major = in.u8();
   std::uint8_t minor = in.u8();
-  if (major != kMajorVersion || minor != kMinorVersion) throw ParseError{kLoadBadVersion, "version"};
+  if (major != kMajorVersion || minor != kMinorVersion) throw LoadFailure{kLoadBadVersion, "version"};
   out.stackSize = in.u32();
   out.globalSize = in.u32();
   out.priorityKind = in.u8();
   out.priorityValue = in.u32();
   out.hasMain = in.u8() != 0;
   out.mainIndex = in.u32();
-  if (effectiveStackSize(out.stackSize) > kMaxStackSize) throw ParseError{kLoadMalformed, "stack size"};
+  if (effectiveStackSize(out.stackSize) > kMaxStackSize) throw LoadFailure{kLoadMalformed, "stack size"};
 }
 
 void readInstructions(ByteReader& in, AssembledScript& out) {
   std::uint32_t count = in.u32();
-  if (!in.ok()) throw ParseError{kLoadTruncated, "instruction count"};
+  if (!in.ok()) throw LoadFailure{kLoadTruncated, "instruction count"};
   requireRecords(in, count, 3, "instructions");
   out.instrs.resize(count);
   for (FileInstr& instr : out.instrs) {
     instr.opcode = in.u16();
     std::uint8_t operands = in.u8();
-    if (!in.ok()) throw ParseError{kLoadTruncated, "instruction"};
+    if (!in.ok()) throw LoadFailure{kLoadTruncated, "instruction"};
     requireRecords(in, operands, 1, "operands");
     instr.operands.resize(operands);
     for (FileOperand& op : instr.operands) {
@@ -123,23 +124,23 @@ void readInstructions(ByteReader& in, AssembledScript& out) {
       std::size_t data = operandDataSize(op.type);
       if (data >= 4) op.value = static_cast<std::int32_t>(in.u32());
       if (data == 8) op.extra = static_cast<std::int32_t>(in.u32());
-      if (!in.ok()) throw ParseError{kLoadTruncated, "operand"};
+      if (!in.ok()) throw LoadFailure{kLoadTruncated, "operand"};
     }
   }
 }
 
 void readTables(ByteReader& in, AssembledScript& out) {
   std::uint32_t strings = in.u32();
-  if (!in.ok()) throw ParseError{kLoadTruncated, "string count"};
+  if (!in.ok()) throw LoadFailure{kLoadTruncated, "string count"};
   requireRecords(in, strings, 4, "string table");
   out.strings.resize(strings);
   for (std::string& s : out.strings) {
     std::uint32_t length = in.u32();
-    if (!in.ok() || length > in.remaining()) throw ParseError{kLoadTruncated, "string"};
+    if (!in.ok() || length > in.remaining()) throw LoadFailure{kLoadTruncated, "string"};
     s = in.text(length);
   }
   std::uint32_t funcs = in.u32();
-  if (!in.ok()) throw ParseError{kLoadTruncated, "function count"};
+  if (!in.ok()) throw LoadFailure{kLoadTruncated, "function count"};
   requireRecords(in, funcs, 10, "function table");
   out.funcs.resize(funcs);
   for (FileFunc& f : out.funcs) {
@@ -147,17 +148,17 @@ void readTables(ByteReader& in, AssembledScript& out) {
     f.paramCount = in.u8();
     f.localSize = in.u32();
     f.name = toUpperAscii(in.text(in.u8()));
-    if (!in.ok()) throw ParseError{kLoadTruncated, "function"};
+    if (!in.ok()) throw LoadFailure{kLoadTruncated, "function"};
   }
   std::uint32_t hosts = in.u32();
-  if (!in.ok()) throw ParseError{kLoadTruncated, "host-call count"};
+  if (!in.ok()) throw LoadFailure{kLoadTruncated, "host-call count"};
   requireRecords(in, hosts, 1, "host-call table");
   out.hostCalls.resize(hosts);
   for (std::string& name : out.hostCalls) {
     name = toUpperAscii(in.text(in.u8()));
-    if (!in.ok()) throw ParseError{kLoadTruncated, "host call"};
+    if (!in.ok()) throw LoadFailure{kLoadTruncated, "host call"};
   }
-  if (in.remaining() != 0) throw ParseError{kLoadMalformed, "bytes after the host-call table"};
+  if (in.remaining() != 0) throw LoadFailure{kLoadMalformed, "bytes after the host-call table"};
 }
 
 bool kindAccepts(std::uint8_t kinds, const FileOperand& op) {
@@ -189,17 +190,17 @@ void checkOperand(const AssembledScript& s, const FileOperand& op) {
     case OP_TYPE_FUNC_INDEX: ok = inRange(op.value, s.funcs.size()); break;
     default: break;
   }
-  if (!ok) throw ParseError{kLoadMalformed, "operand index out of range"};
+  if (!ok) throw LoadFailure{kLoadMalformed, "operand index out of range"};
 }
 
 void checkInstruction(const AssembledScript& s, const FileInstr& instr) {
   for (const FileOperand& op : instr.operands) checkOperand(s, op);
   if (isUncheckedOp(instr.opcode)) return;
   const OpInfo& info = kOpTable[instr.opcode];
-  if (instr.operands.size() != info.operandCount) throw ParseError{kLoadMalformed, "operand count"};
+  if (instr.operands.size() != info.operandCount) throw LoadFailure{kLoadMalformed, "operand count"};
   for (std::size_t i = 0; i < instr.operands.size(); ++i) {
     if (!kindAccepts(info.kinds[i], instr.operands[i])) {
-      throw ParseError{kLoadMalformed, "operand kind"};
+      throw LoadFailure{kLoadMalformed, "operand kind"};
     }
   }
 }
@@ -207,15 +208,15 @@ void checkInstruction(const AssembledScript& s, const FileInstr& instr) {
 void validate(const AssembledScript& s) {
   for (const FileInstr& instr : s.instrs) checkInstruction(s, instr);
   for (const FileFunc& f : s.funcs) {
-    if (f.entry >= s.instrs.size()) throw ParseError{kLoadMalformed, "function entry"};
+    if (f.entry >= s.instrs.size()) throw LoadFailure{kLoadMalformed, "function entry"};
   }
   std::uint64_t needed = s.globalSize;
   if (s.hasMain) {
-    if (s.mainIndex >= s.funcs.size()) throw ParseError{kLoadMalformed, "main index"};
+    if (s.mainIndex >= s.funcs.size()) throw LoadFailure{kLoadMalformed, "main index"};
     const FileFunc& main = s.funcs[s.mainIndex];
     needed += std::uint64_t{main.paramCount} + main.localSize + 2;
   }
-  if (needed > effectiveStackSize(s.stackSize)) throw ParseError{kLoadMalformed, "globals exceed the stack"};
+  if (needed > effectiveStackSize(s.stackSize)) throw LoadFailure{kLoadMalformed, "globals exceed the stack"};
 }
 
 void traceWrite(const AssembledScript& s) {
@@ -311,7 +312,7 @@ int parseAssembledScript(const std::uint8_t* data, std::size_t size, AssembledSc
     validate(parsed);
     out = std::move(parsed);
     return kLoadOk;
-  } catch (const ParseError& error) {
+  } catch (const LoadFailure& error) {
     if (why != nullptr) *why = error.why;
     return error.code;
   } catch (const std::bad_alloc&) {
@@ -323,10 +324,10 @@ int parseAssembledScript(const std::uint8_t* data, std::size_t size, AssembledSc
 
 int validateAssembledScript(const AssembledScript& script, std::string* why) {
   try {
-    if (effectiveStackSize(script.stackSize) > kMaxStackSize) throw ParseError{kLoadMalformed, "stack size"};
+    if (effectiveStackSize(script.stackSize) > kMaxStackSize) throw LoadFailure{kLoadMalformed, "stack size"};
     validate(script);
     return kLoadOk;
-  } catch (const ParseError& error) {
+  } catch (const LoadFailure& error) {
     if (why != nullptr) *why = error.why;
     return error.code;
   }

@@ -85,6 +85,7 @@ enum LoadResult : int {
   kLoadNoMemory = 5,     // a table could not be allocated
   kLoadTruncated = 6,    // the file ends inside a field or a table
   kLoadMalformed = 7,    // a count, index, operand count or operand kind is wrong
+  kLoadThreadBusy = 8,   // the thread runs a call and cannot take another script now
 };
 
 // Stack sizes: 0 in the file means kDefaultStackSize; larger than

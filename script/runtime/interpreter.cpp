@@ -10,7 +10,7 @@
 #include "script/runtime/opcodes.h"
 #include "script/runtime/vm_script.h"
 
-using script::Op;
+using script::Code;
 
 namespace {
 
@@ -54,26 +54,27 @@ inline void mixedArith(vm_value& d, const vm_value& s, IntOp intOp, FloatOp floa
 // holds no text and a and b are both integers or both floats: the result's
 // tag and payload bits, which replace d's; false otherwise. b is read after
 // the mov, so b being d reads a.
-inline bool movThenArith(Op op, const vm_value& d, const vm_value& a, const vm_value& b, std::int32_t& type,
+inline bool movThenArith(Code op, const vm_value& d, const vm_value& a, const vm_value& b, std::int32_t& type,
                          std::int32_t& bits) {
   if (vm_value::holdsText(d.type)) return false;
   const vm_value& s = &b == &d ? a : b;
   if ((a.type | s.type) == OP_TYPE_INT) {
-    if (op == Op::DIV) {
+    if (op == Code::DIV) {
       type = OP_TYPE_FLOAT;
       bits = std::bit_cast<std::int32_t>(static_cast<float>(a.intValue) / static_cast<float>(s.intValue));
     } else {
       type = OP_TYPE_INT;
-      bits = op == Op::ADD   ? wrapAdd(a.intValue, s.intValue)
-             : op == Op::SUB ? wrapSub(a.intValue, s.intValue)
-                             : wrapMul(a.intValue, s.intValue);
+      bits = op == Code::ADD   ? wrapAdd(a.intValue, s.intValue)
+             : op == Code::SUB ? wrapSub(a.intValue, s.intValue)
+                               : wrapMul(a.intValue, s.intValue);
     }
     return true;
   }
   if (a.type == OP_TYPE_FLOAT && s.type == OP_TYPE_FLOAT) {
     float x = a.floatValue, y = s.floatValue;
     type = OP_TYPE_FLOAT;
-    bits = std::bit_cast<std::int32_t>(op == Op::ADD ? x + y : op == Op::SUB ? x - y : op == Op::MUL ? x * y : x / y);
+    float r = op == Code::ADD ? x + y : op == Code::SUB ? x - y : op == Code::MUL ? x * y : x / y;
+    bits = std::bit_cast<std::int32_t>(r);
     return true;
   }
   return false;
@@ -113,29 +114,29 @@ inline void step(vm_value& d, std::int32_t by) {
 }
 
 // and, or, xor, shl, shr act on integer destinations only.
-void bitwise(Op op, vm_value& d, std::int32_t s) {
+void bitwise(Code op, vm_value& d, std::int32_t s) {
   if (d.type != OP_TYPE_INT) return;
-  if (op == Op::AND) d.intValue &= s;
-  else if (op == Op::OR) d.intValue |= s;
-  else if (op == Op::XOR) d.intValue ^= s;
-  else if (op == Op::SHL) d.intValue = static_cast<std::int32_t>(static_cast<std::uint32_t>(d.intValue) << (s & 31));
+  if (op == Code::AND) d.intValue &= s;
+  else if (op == Code::OR) d.intValue |= s;
+  else if (op == Code::XOR) d.intValue ^= s;
+  else if (op == Code::SHL) d.intValue = static_cast<std::int32_t>(static_cast<std::uint32_t>(d.intValue) << (s & 31));
   else d.intValue >>= (s & 31);
 }
 
 float degreesToRadians(float degrees) { return static_cast<float>(degrees / 180.0 * kPi); }
 
-float mathFunction(Op op, float x) {
+float mathFunction(Code op, float x) {
   switch (op) {
-    case Op::SIN: return std::sin(degreesToRadians(x));
-    case Op::COS: return std::cos(degreesToRadians(x));
-    case Op::TAN: return std::tan(degreesToRadians(x));
-    case Op::LN: return std::log(x);
-    case Op::LG: return std::log10(x);
-    case Op::EXPL: return std::exp(x);
-    case Op::REC: return x == 0.0f ? 0.0f : 1.0f / x;
-    case Op::SH: return (std::exp(x) - std::exp(-x)) * 0.5f;
-    case Op::CH: return std::cosh(x);
-    case Op::TH: return std::tanh(x);
+    case Code::SIN: return std::sin(degreesToRadians(x));
+    case Code::COS: return std::cos(degreesToRadians(x));
+    case Code::TAN: return std::tan(degreesToRadians(x));
+    case Code::LN: return std::log(x);
+    case Code::LG: return std::log10(x);
+    case Code::EXPL: return std::exp(x);
+    case Code::REC: return x == 0.0f ? 0.0f : 1.0f / x;
+    case Code::SH: return (std::exp(x) - std::exp(-x)) * 0.5f;
+    case Code::CH: return std::cosh(x);
+    case Code::TH: return std::tanh(x);
     default: return std::sqrt(x);
   }
 }
@@ -195,14 +196,14 @@ Order compare(const vm_value& a, const vm_value& b, bool textAllowed) {
   return Order::NotComparable;
 }
 
-bool jumpTaken(Op op, const vm_value& a, const vm_value& b) {
-  Order r = compare(a, b, op == Op::JE || op == Op::JNE);
+bool jumpTaken(Code op, const vm_value& a, const vm_value& b) {
+  Order r = compare(a, b, op == Code::JE || op == Code::JNE);
   switch (op) {
-    case Op::JE: return r == Order::Equal;
-    case Op::JNE: return r == Order::Less || r == Order::Greater || r == Order::Unordered;
-    case Op::JG: return r == Order::Greater;
-    case Op::JL: return r == Order::Less;
-    case Op::JGE: return r == Order::Greater || r == Order::Equal;
+    case Code::JE: return r == Order::Equal;
+    case Code::JNE: return r == Order::Less || r == Order::Greater || r == Order::Unordered;
+    case Code::JG: return r == Order::Greater;
+    case Code::JL: return r == Order::Less;
+    case Code::JGE: return r == Order::Greater || r == Order::Equal;
     default: return r == Order::Less || r == Order::Equal;
   }
 }
@@ -316,12 +317,10 @@ bool vm_script::callHost(vm_instr& instr) {
 
 void vm_script::pauseFor(std::int32_t ms) {
   if (ms <= 0) return;
-  paused_ = true;
   std::uint64_t wake = engine::monotonicMillis() + static_cast<std::uint64_t>(ms);
   for (std::uint64_t now = engine::monotonicMillis(); now < wake; now = engine::monotonicMillis()) {
     engine::sleepMillis(wake - now);
   }
-  paused_ = false;
 }
 
 // The dispatch loop. Over 60 lines because it is the one switch over all
@@ -329,9 +328,7 @@ void vm_script::pauseFor(std::int32_t ms) {
 // where they are during a call (loads and releases wait for it to end), so
 // their addresses are held in locals; the frame base is refreshed whenever a
 // frame changes or the host has run.
-// The end marker is a case of its own, beyond the instruction set.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wswitch"
+// Every code has its case and there is no default (see script::Code).
 vm_script::RunResult vm_script::run(std::size_t depth) {
   vm_instr* const code = instrs_.data();
   StackView view{stack_.data(), stack_.size(), base_};
@@ -348,14 +345,14 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
   (pc->fixed[k] != nullptr ? pc->fixed[k]                                  \
    : FRAME_CELL(k)         ? view.cells + (view.base + pc->relative[k])    \
                            : writeRef(view, ops[k]))
-  static_assert(kEndOfCode == script::kOpCount);
-  for (;;) {
+  vm_instr* next;  // where the instruction at pc leaves execution
+  for (;; pc = next) {
     const vm_value* ops = pc->operands;
-    const Op op = static_cast<Op>(pc->opcode);
-    vm_instr* next = pc->fallTo;
+    const Code op = pc->code;
+    next = pc->fallTo;
     switch (op) {
-      case Op::MOV: WRITE(0)->assignKeepExtra(*READ(1)); break;
-      case static_cast<Op>(kMovThenArith): {
+      case Code::MOV: WRITE(0)->assignKeepExtra(*READ(1)); continue;
+      case Code::MOV_THEN_ARITH: {
         // Both at once when they act on plain numbers of one kind; otherwise
         // the mov alone, and the arithmetic runs as the next instruction.
         vm_instr* second = pc + 1;
@@ -364,7 +361,7 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
         const vm_value* b = fastRef(view, *second, 1);
         std::int32_t type, bits;
         if (d != nullptr && a != nullptr && b != nullptr &&
-            movThenArith(static_cast<Op>(second->opcode), *d, *a, *b, type, bits)) {
+            movThenArith(second->code, *d, *a, *b, type, bits)) {
           d->type = type;
           d->intValue = bits;
           next = second->fallTo;
@@ -379,45 +376,45 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
           WRITE(0)->assignKeepExtra(*READ(1));
           next = second;
         }
-        break;
+        continue;
       }
-      case Op::ADD: mixedArith(*WRITE(0), *READ(1), wrapAdd, [](float a, float b) { return a + b; }); break;
-      case Op::SUB: mixedArith(*WRITE(0), *READ(1), wrapSub, [](float a, float b) { return a - b; }); break;
-      case Op::MUL: mixedArith(*WRITE(0), *READ(1), wrapMul, [](float a, float b) { return a * b; }); break;
-      case Op::DIV: doDiv(*WRITE(0), *READ(1)); break;
-      case Op::MOD: doMod(*WRITE(0), *READ(1)); break;
-      case Op::EXP: doExp(*WRITE(0), *READ(1)); break;
-      case Op::NEG: {
+      case Code::ADD: mixedArith(*WRITE(0), *READ(1), wrapAdd, [](float a, float b) { return a + b; }); continue;
+      case Code::SUB: mixedArith(*WRITE(0), *READ(1), wrapSub, [](float a, float b) { return a - b; }); continue;
+      case Code::MUL: mixedArith(*WRITE(0), *READ(1), wrapMul, [](float a, float b) { return a * b; }); continue;
+      case Code::DIV: doDiv(*WRITE(0), *READ(1)); continue;
+      case Code::MOD: doMod(*WRITE(0), *READ(1)); continue;
+      case Code::EXP: doExp(*WRITE(0), *READ(1)); continue;
+      case Code::NEG: {
         vm_value* d = WRITE(0);
         if (d->type == OP_TYPE_INT) d->intValue = wrapSub(0, d->intValue);
         else if (d->type == OP_TYPE_FLOAT) d->floatValue = -d->floatValue;
-        break;
+        continue;
       }
-      case Op::INC: step(*WRITE(0), 1); break;
-      case Op::DEC: step(*WRITE(0), -1); break;
-      case Op::AND:
-      case Op::OR:
-      case Op::XOR:
-      case Op::SHL:
-      case Op::SHR: bitwise(op, *WRITE(0), toInt(*READ(1))); break;
-      case Op::NOT: {
+      case Code::INC: step(*WRITE(0), 1); continue;
+      case Code::DEC: step(*WRITE(0), -1); continue;
+      case Code::AND:
+      case Code::OR:
+      case Code::XOR:
+      case Code::SHL:
+      case Code::SHR: bitwise(op, *WRITE(0), toInt(*READ(1))); continue;
+      case Code::NOT: {
         vm_value* d = WRITE(0);
         if (d->type == OP_TYPE_INT) d->intValue = ~d->intValue;
-        break;
+        continue;
       }
-      case Op::CONCAT: doConcat(*WRITE(0), *READ(1)); break;
-      case Op::GETCHAR: doGetChar(*WRITE(0), *READ(1), *READ(2)); break;
-      case Op::SETCHAR: doSetChar(*WRITE(0), *READ(1), *READ(2)); break;
-      case Op::JMP: next = pc->jumpTo; break;
-#define VELMORA_JUMP(OPNAME, INT_TEST)                                                 \
-  case Op::OPNAME: {                                                                   \
-    const vm_value* a = READ(0);                                         \
-    const vm_value* b = READ(1);                                         \
-    bool taken = a->type == OP_TYPE_INT && b->type == OP_TYPE_INT                      \
-                     ? a->intValue INT_TEST b->intValue                                \
-                     : jumpTaken(Op::OPNAME, *a, *b);                                  \
-    if (taken) next = pc->jumpTo;                                                              \
-    break;                                                                             \
+      case Code::CONCAT: doConcat(*WRITE(0), *READ(1)); continue;
+      case Code::GETCHAR: doGetChar(*WRITE(0), *READ(1), *READ(2)); continue;
+      case Code::SETCHAR: doSetChar(*WRITE(0), *READ(1), *READ(2)); continue;
+      case Code::JMP: next = pc->jumpTo; continue;
+#define VELMORA_JUMP(OPNAME, INT_TEST)                                                \
+  case Code::OPNAME: {                                                                \
+    const vm_value* a = READ(0);                                                      \
+    const vm_value* b = READ(1);                                                      \
+    bool taken = a->type == OP_TYPE_INT && b->type == OP_TYPE_INT                     \
+                     ? a->intValue INT_TEST b->intValue                               \
+                     : jumpTaken(Code::OPNAME, *a, *b);                               \
+    if (taken) next = pc->jumpTo;                                                     \
+    continue;                                                                         \
   }
       // Integer against integer, the common loop test, is decided inline.
       VELMORA_JUMP(JE, ==)
@@ -427,13 +424,13 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
       VELMORA_JUMP(JGE, >=)
       VELMORA_JUMP(JLE, <=)
 #undef VELMORA_JUMP
-      case Op::PUSH: {
+      case Code::PUSH: {
         const vm_value* v = READ(0);
         if (static_cast<std::uint64_t>(top_) < view.size) view.cells[top_++].assign(*v);
         else push(*v);  // reports the overflow
-        break;
+        continue;
       }
-      case Op::POP: {
+      case Code::POP: {
         vm_value* d = WRITE(0);
         if (top_ >= 1 && d->bothNumbers(view.cells[top_ - 1])) {
           d->assignKeepExtra(view.cells[--top_]);  // nothing to move out
@@ -441,9 +438,9 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
           vm_value v = pop();
           d->assignKeepExtra(v);
         }
-        break;
+        continue;
       }
-      case Op::CALL: {
+      case Code::CALL: {
         int func = ops[0].intValue;
         const vm_func& f = funcs_[static_cast<std::size_t>(func)];
         if (!frameFits(f, 0)) [[unlikely]] {
@@ -455,9 +452,9 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
         pushFrame(func, static_cast<std::int32_t>(pc - code) + 1, false, std::max(0, top_ - f.paramCount));
         view.base = base_;
         next = code + f.entry;
-        break;
+        continue;
       }
-      case Op::RET: {
+      case Code::RET: {
         const CallRecord& record = frames_.back();
         top_ = record.topAfter;
         base_ = record.savedBase;
@@ -470,65 +467,64 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
         }
         next = code + returnIp;
         view.base = base_;
-        break;
+        continue;
       }
-      case Op::CALLHOST: {
+      case Code::CALLHOST: {
         ip_ = static_cast<std::int32_t>(pc - code);
         if (!callHost(*pc)) return RunResult::Unloaded;
         view = StackView{stack_.data(), stack_.size(), base_};
-        break;
+        continue;
       }
-      case Op::PAUSE:
+      case Code::PAUSE:
         ip_ = static_cast<std::int32_t>(pc - code);
         pauseFor(toInt(*READ(0)));
-        break;
-      case Op::EXIT:
+        continue;
+      case Code::EXIT:
         unwindTo(depth);
         ip_ = -1;
-        running_ = false;
         return RunResult::Exited;
-      case Op::PRINT: WriteLog("%s", READ(0)->asText().c_str()); break;
-      case Op::SIN:
-      case Op::COS:
-      case Op::TAN:
-      case Op::LN:
-      case Op::LG:
-      case Op::EXPL:
-      case Op::REC:
-      case Op::SH:
-      case Op::CH:
-      case Op::TH:
-      case Op::SQRT: {
+      case Code::PRINT: WriteLog("%s", READ(0)->asText().c_str()); continue;
+      case Code::SIN:
+      case Code::COS:
+      case Code::TAN:
+      case Code::LN:
+      case Code::LG:
+      case Code::EXPL:
+      case Code::REC:
+      case Code::SH:
+      case Code::CH:
+      case Code::TH:
+      case Code::SQRT: {
         vm_value* d = WRITE(0);
         d->setFloat(mathFunction(op, toFloat(*READ(1))));
-        break;
+        continue;
       }
-      case Op::PUSHHPARAM: hostArgs_.push_back(*READ(0)); break;
-      case Op::RANDOM_INT: {
+      case Code::PUSHHPARAM: hostArgs_.push_back(*READ(0)); continue;
+      case Code::RANDOM_INT: {
         vm_value* d = WRITE(0);
         std::int32_t lo = toInt(*READ(1)), hi = toInt(*READ(2));
         d->setInt(hge_ != nullptr ? hge_->Random_Int(lo, hi) : lo);
-        break;
+        continue;
       }
-      case Op::RANDOM_FLOAT: {
+      case Code::RANDOM_FLOAT: {
         vm_value* d = WRITE(0);
         float lo = toFloat(*READ(1)), hi = toFloat(*READ(2));
         d->setFloat(hge_ != nullptr ? hge_->Random_Float(lo, hi) : lo);
-        break;
+        continue;
       }
-      case Op::PUSHPARAM:
-      case Op::PARAM: break;  // no-ops (the loader made every other number PARAM)
-      default: __builtin_unreachable();  // the loader left no other number
-      case static_cast<Op>(kEndOfCode):
+      case Code::PUSHPARAM:
+      case Code::PARAM: continue;  // no-ops (the loader made every other number PARAM)
+      case Code::END_OF_CODE:
         WriteLog("vm_script::callFunc: instruction index %d outside the code, call ended",
                  static_cast<int>(pc - code));
         unwindTo(depth);
         return RunResult::Aborted;
     }
-    pc = next;
+    // Every case continues or returns: a code with no case cannot come here,
+    // so the dispatch needs no range check.
+    __builtin_unreachable();
   }
 #undef FRAME_CELL
 #undef READ
 #undef WRITE
 }
-#pragma GCC diagnostic pop

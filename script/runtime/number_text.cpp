@@ -156,27 +156,4 @@ std::string floatToTwoDecimalText(float value) {
   return text;
 }
 
-std::string toUpperAscii(std::string_view text) {
-  std::string result(text);
-  toUpperAsciiInPlace(result);
-  return result;
-}
-
-void toUpperAsciiInPlace(std::string& text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
-
-bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 }  // namespace script

@@ -1,4 +1,4 @@
-// Script number and text conversions, locale-independent (shared API: the
+// Script number and text conversions and name characters, locale-independent (shared API: the
 // virtual machine, the assembler and the compiler all use these, never the C
 // library's atoi/atof/printf, so every stage agrees on every value).
 #pragma once
@@ -35,9 +35,29 @@ std::string floatToText(float value);
 // "-0.50"). Used by concat on a float destination.
 std::string floatToTwoDecimalText(float value);
 
-// Upper-cases the ASCII letters a-z only; other bytes (code page 936) pass.
-std::string toUpperAscii(std::string_view text);
-void toUpperAsciiInPlace(std::string& text);
-bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b);
+// The one case folding of names (keywords, mnemonics, variables, functions,
+// host functions): the ASCII letters a-z only; other bytes (code page 936)
+// pass unchanged.
+constexpr char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+inline std::string toUpperAscii(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) {
+    if (c >= 'a' && c <= 'z') c = upperAscii(c);
+  }
+  return result;
+}
+// Inline: the lexers compare every word with every keyword and mnemonic.
+inline bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && upperAscii(a[i]) != upperAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// The characters of names in sources and listings: ASCII letters, digits and '_'.
+constexpr bool isIdentChar(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
 
 }  // namespace script

@@ -4,7 +4,7 @@
 #include "script/runtime/number_text.h"
 
 const char* const instrNameTable[script::kOpCount] = {
-#define OP(name, listing, mnemonic, count, k0, k1, k2) listing,
+#define OP(name, listing, ...) listing,
 #include "script/runtime/opcodes.def"
 #undef OP
 };

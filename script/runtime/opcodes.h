@@ -1,8 +1,8 @@
 // The script instruction table: opcodes, names, operand counts and kinds (shared API).
 //
 // Shared by the assembled-file reader and writer, the interpreter, the
-// assembler and the listing writer. Everything here is expanded from
-// script/opcodes.def; add or change instructions there only.
+// assembler and the compiler. Everything here is expanded from
+// script/runtime/opcodes.def; add or change instructions there only.
 #pragma once
 
 #include <array>
@@ -37,13 +37,13 @@ constexpr std::uint8_t kKindH = 0x40;
 
 // Opcodes. The numeric value is stored in assembled files: see opcodes.def.
 enum class Op : std::uint16_t {
-#define OP(name, listing, mnemonic, count, k0, k1, k2) name,
+#define OP(name, ...) name,
 #include "script/runtime/opcodes.def"
 #undef OP
 };
 
 constexpr int kOpCount = 0
-#define OP(name, listing, mnemonic, count, k0, k1, k2) +1
+#define OP(...) +1
 #include "script/runtime/opcodes.def"
 #undef OP
     ;
@@ -53,11 +53,35 @@ static_assert(static_cast<int>(Op::RANDOM_FLOAT) == 49 && static_cast<int>(Op::P
 // Most operands an instruction takes.
 constexpr int kMaxOperands = 3;
 
+// What an instruction does to its first operand.
+enum class FirstOperand : std::uint8_t {
+  Read,    // reads it, or has no operand
+  Update,  // reads and writes it
+  Set,     // writes it without reading it
+};
+
+// Where execution goes after an instruction.
+enum class Flow : std::uint8_t {
+  Next,    // the next instruction
+  Jump,    // the label, always
+  Branch,  // the label or the next instruction
+  Call,    // a script function, then back
+  Host,    // a host function, which may run script code of the thread by name, then back
+  End,     // out of the function
+};
+
 struct OpInfo {
   const char* name;      // instrNameTable spelling, written by the listing writer
   const char* mnemonic;  // assembler mnemonic, nullptr when the assembler has none
   std::uint8_t operandCount;
   std::array<std::uint8_t, kMaxOperands> kinds;  // kKindNone past operandCount
+  FirstOperand first;
+  Flow flow;
+  std::int8_t builtInSlot;  // the compiler's built-in function slot, -1 for none
+
+  bool writesFirst() const { return first != FirstOperand::Read; }
+  bool overwritesFirst() const { return first == FirstOperand::Set; }
+  bool jumps() const { return flow == Flow::Jump || flow == Flow::Branch; }
 };
 
 // Indexed by opcode.
@@ -71,7 +95,17 @@ constexpr std::array<OpInfo, kOpCount> kOpTable = {{
 #define KIND_L kKindL
 #define KIND_F kKindF
 #define KIND_H kKindH
-#define OP(name, listing, mnemonic, count, k0, k1, k2) {listing, mnemonic, count, {k0, k1, k2}},
+#define FIRST_READ FirstOperand::Read
+#define FIRST_UPDATE FirstOperand::Update
+#define FIRST_SET FirstOperand::Set
+#define FLOW_NEXT Flow::Next
+#define FLOW_JUMP Flow::Jump
+#define FLOW_BRANCH Flow::Branch
+#define FLOW_CALL Flow::Call
+#define FLOW_HOST Flow::Host
+#define FLOW_END Flow::End
+#define OP(name, listing, mnemonic, count, k0, k1, k2, first, flow, builtIn) \
+  {listing, mnemonic, count, {k0, k1, k2}, first, flow, builtIn},
 #include "script/runtime/opcodes.def"
 #undef OP
 #undef KIND_NONE
@@ -83,18 +117,45 @@ constexpr std::array<OpInfo, kOpCount> kOpTable = {{
 #undef KIND_L
 #undef KIND_F
 #undef KIND_H
+#undef FIRST_READ
+#undef FIRST_UPDATE
+#undef FIRST_SET
+#undef FLOW_NEXT
+#undef FLOW_JUMP
+#undef FLOW_BRANCH
+#undef FLOW_CALL
+#undef FLOW_HOST
+#undef FLOW_END
 }};
 
-// The order in which the assembler registers its 49 mnemonics (all but
-// PARAM). Only the lookup table's capacity depends on it.
-constexpr std::array<Op, 49> kAssemblerMnemonicOrder = {
-    Op::MOV, Op::ADD, Op::SUB, Op::MUL, Op::DIV, Op::MOD, Op::EXP, Op::NEG, Op::INC, Op::DEC,
-    Op::SIN, Op::COS, Op::TAN, Op::LN, Op::LG, Op::EXPL, Op::SH, Op::CH, Op::TH, Op::REC,
-    Op::SQRT, Op::AND, Op::OR, Op::XOR, Op::NOT, Op::SHL, Op::SHR, Op::CONCAT, Op::GETCHAR,
-    Op::SETCHAR, Op::JMP, Op::JE, Op::JNE, Op::JG, Op::JL, Op::JGE, Op::JLE, Op::PUSH,
-    Op::POP, Op::CALL, Op::RET, Op::CALLHOST, Op::PAUSE, Op::EXIT, Op::PRINT,
-    Op::PUSHPARAM, Op::PUSHHPARAM, Op::RANDOM_INT, Op::RANDOM_FLOAT,
-};
+constexpr const OpInfo& opInfo(Op op) { return kOpTable[static_cast<std::size_t>(op)]; }
+
+// The compiler's built-in functions by slot: the instruction of the same
+// name, taking operand count - 1 arguments.
+constexpr int kBuiltInCount = [] {
+  int count = 0;
+  for (const OpInfo& info : kOpTable) count += info.builtInSlot >= 0 ? 1 : 0;
+  return count;
+}();
+static_assert(kBuiltInCount == 13, "sin cos tan sh ch th ln lg rec sqrt expl randomInt randomFloat");
+constexpr std::array<Op, kBuiltInCount> kBuiltInOps = [] {
+  std::array<Op, kBuiltInCount> ops{};
+  for (std::size_t i = 0; i < kOpTable.size(); ++i) {
+    if (kOpTable[i].builtInSlot >= 0) ops[static_cast<std::size_t>(kOpTable[i].builtInSlot)] = static_cast<Op>(i);
+  }
+  return ops;
+}();
+static_assert([] {
+  std::array<int, kBuiltInCount> rows{};
+  for (const OpInfo& info : kOpTable) {
+    if (info.builtInSlot >= kBuiltInCount) return false;
+    if (info.builtInSlot >= 0) ++rows[static_cast<std::size_t>(info.builtInSlot)];
+  }
+  for (int n : rows) {
+    if (n != 1) return false;
+  }
+  return true;
+}(), "every built-in slot names exactly one instruction");
 
 // The table entry of an opcode number, nullptr when [opcode] is not an
 // instruction (50 or more).

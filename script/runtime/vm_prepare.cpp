@@ -4,11 +4,11 @@
 #include "script/runtime/opcodes.h"
 #include "script/runtime/vm_script.h"
 
-using script::Op;
+using script::Code;
 
 namespace {
 
-bool isOp(const vm_instr& instr, Op op) { return instr.opcode == static_cast<std::uint16_t>(op); }
+bool isOp(const vm_instr& instr, Code code) { return instr.code == code; }
 
 bool sameOperand(const vm_value& a, const vm_value& b) {
   return a.type == b.type && a.intValue == b.intValue && a.extra == b.extra;
@@ -17,8 +17,8 @@ bool sameOperand(const vm_value& a, const vm_value& b) {
 // "mov D, A" directly followed by "add/sub/mul/div D, B": the pair the
 // compiler emits for every binary expression.
 bool fusesMovArith(const vm_instr& first, const vm_instr& second) {
-  if (!isOp(first, Op::MOV)) return false;
-  if (!isOp(second, Op::ADD) && !isOp(second, Op::SUB) && !isOp(second, Op::MUL) && !isOp(second, Op::DIV)) {
+  if (!isOp(first, Code::MOV)) return false;
+  if (!isOp(second, Code::ADD) && !isOp(second, Code::SUB) && !isOp(second, Code::MUL) && !isOp(second, Code::DIV)) {
     return false;
   }
   return sameOperand(first.operands[0], second.operands[0]);
@@ -27,19 +27,14 @@ bool fusesMovArith(const vm_instr& first, const vm_instr& second) {
 // Follows jmp instructions from [at]; a cycle of them spins either way, so
 // a few steps are enough.
 vm_instr* skipJumps(vm_instr* at) {
-  for (int hops = 0; hops < 8 && at->opcode == static_cast<std::uint16_t>(Op::JMP); ++hops) at = at->jumpTo;
+  for (int hops = 0; hops < 8 && at->code == Code::JMP; ++hops) at = at->jumpTo;
   return at;
 }
 }  // namespace
 
 void vm_script::prepareCode() {
-  // Numbers that are not instructions become PARAM, the other no-op, so that
-  // the interpreter's own codes stay apart.
-  for (vm_instr& instr : instrs_) {
-    if (instr.opcode >= script::kOpCount) instr.opcode = static_cast<std::uint16_t>(Op::PARAM);
-  }
   vm_instr end;
-  end.opcode = kEndOfCode;
+  end.code = Code::END_OF_CODE;
   instrs_.push_back(end);
   // Addresses are taken once the code and the stack have their final size.
   for (vm_instr& instr : instrs_) {
@@ -68,9 +63,9 @@ void vm_script::prepareCode() {
     instr.fallTo = skipJumps(&instr + 1);
     if (instr.jumpTo != nullptr) instr.jumpTo = skipJumps(instr.jumpTo);
     if (fusesMovArith(instr, instrs_[i + 1])) {
-      instr.opcode = kMovThenArith;
+      instr.code = Code::MOV_THEN_ARITH;
       const vm_instr& third = instrs_[i + 2];  // the end marker at the latest
-      instr.storeAfter = isOp(third, Op::MOV) && sameOperand(third.operands[1], instr.operands[0]);
+      instr.storeAfter = isOp(third, Code::MOV) && sameOperand(third.operands[1], instr.operands[0]);
     }
   }
 }

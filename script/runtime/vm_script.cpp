@@ -49,7 +49,7 @@ vm_script::~vm_script() {
 }
 
 int vm_script::loadBinary(const std::string& fileName) {
-  if (isBusy()) return script::kLoadCannotOpen;
+  if (isBusy()) return script::kLoadThreadBusy;
   AssembledScript file;
   int result = script::readAssembledFile(fileName, file);
   if (result != script::kLoadOk) {
@@ -61,7 +61,7 @@ int vm_script::loadBinary(const std::string& fileName) {
 
 int vm_script::loadAssembled(const AssembledScript& s) {
   // A thread cannot be replaced under its own running call.
-  if (isBusy()) return script::kLoadCannotOpen;
+  if (isBusy()) return script::kLoadThreadBusy;
   unload();
   if (int check = script::validateAssembledScript(s); check != script::kLoadOk) return check;
   try {
@@ -69,7 +69,8 @@ int vm_script::loadAssembled(const AssembledScript& s) {
     for (std::size_t i = 0; i < s.instrs.size(); ++i) {
       const script::FileInstr& in = s.instrs[i];
       vm_instr& out = instrs_[i];
-      out.opcode = in.opcode;
+      // Numbers that are not instructions become PARAM, the other no-op.
+      out.code = in.opcode < script::kOpCount ? static_cast<script::Code>(in.opcode) : script::Code::PARAM;
       out.operandCount = static_cast<std::uint8_t>(in.operands.size());
       std::size_t kept = std::min<std::size_t>(in.operands.size(), script::kMaxOperands);
       for (std::size_t k = 0; k < kept; ++k) out.operands[k] = operandFromFile(s, in.operands[k]);
@@ -86,7 +87,6 @@ int vm_script::loadAssembled(const AssembledScript& s) {
       funcIndex_.emplace(func.name, static_cast<int>(funcs_.size()));  // first of a name wins
       funcs_.push_back(std::move(func));
     }
-    hostCallNames_ = s.hostCalls;
     frames_.reserve(64);
     prepareCode();
   } catch (const std::bad_alloc&) {
@@ -96,8 +96,6 @@ int vm_script::loadAssembled(const AssembledScript& s) {
   globalSize_ = static_cast<std::int32_t>(s.globalSize);
   hasMain_ = s.hasMain;
   mainIndex_ = static_cast<std::int32_t>(s.mainIndex);
-  priorityKind_ = s.priorityKind;
-  priorityValue_ = s.priorityValue;
   state_ = kStateLoaded;
   ++generation_;
   resetRunState();
@@ -110,7 +108,6 @@ void vm_script::releaseContents() {
   std::vector<vm_func>().swap(funcs_);
   funcIndex_.clear();
   spellingCache_.clear();
-  std::vector<std::string>().swap(hostCallNames_);
   std::vector<vm_value>().swap(hostArgs_);
   std::vector<CallRecord>().swap(frames_);
   top_ = base_ = 0;
@@ -124,7 +121,7 @@ void vm_script::unload() {
       releaseContents();
     }
   }
-  running_ = paused_ = hasMain_ = false;
+  hasMain_ = false;
   hostArgs_.clear();
   pendingArgs_ = 0;
   index_ = script::kNoThread;
@@ -140,7 +137,6 @@ void vm_script::resetRunState() {
   if (hasMain_) {
     top_ = base_ = top_ + funcs_[static_cast<std::size_t>(mainIndex_)].frameSize + 1;
   }
-  paused_ = running_ = false;
   frames_.clear();
   pendingArgs_ = 0;
 }
@@ -187,7 +183,6 @@ bool vm_script::callFunc(std::string_view name) {
   std::size_t hostArgsAtEntry = hostArgs_.size();
   pushFrame(func, ip_, true, entryTop);
   ip_ = f.entry;
-  running_ = true;
   ++callDepth_;
   vm* owner = owner_;
   if (owner != nullptr) owner->enterCall();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "script/runtime/bytecode_file.h"
+#include "script/runtime/opcodes.h"
 #include "script/runtime/script_ids.h"
 #include "script/runtime/vm_value.h"
 #include "script/runtime/xHostAPIManager.h"
@@ -22,10 +23,28 @@
 class HGE;
 class vm;
 
+namespace script {
+
+// The loaded code's own instruction numbers: the instruction set, in which the
+// loader makes every number that is no instruction a PARAM, then the
+// interpreter's codes beyond it. The dispatch switch names every code and has
+// no default, so a row added to opcodes.def without its case is a -Wswitch
+// warning.
+enum class Code : std::uint16_t {
+#define OP(name, ...) name,
+#include "script/runtime/opcodes.def"
+#undef OP
+  END_OF_CODE,     // after the last instruction: ends the call
+  MOV_THEN_ARITH,  // mov D, A then add/sub/mul/div D, B, fused at load
+};
+static_assert(static_cast<int>(Code::END_OF_CODE) == kOpCount);
+
+}  // namespace script
+
 // One loaded instruction. Operands past kMaxOperands are never read: only
 // no-op opcodes may carry more, and the loader drops them.
 struct vm_instr {
-  std::uint16_t opcode = 0;
+  script::Code code = script::Code::PARAM;
   std::uint8_t operandCount = 0;
   vm_value operands[3];
   // The value each operand names when that never changes during a run (a
@@ -67,7 +86,8 @@ class vm_script {
   vm_script(const vm_script&) = delete;
   vm_script& operator=(const vm_script&) = delete;
 
-  // Reads an assembled file into the thread: a LoadResult (0 = loaded). Any
+  // Reads an assembled file into the thread: a LoadResult (0 = loaded). A
+  // thread running a call is left as it is (kLoadThreadBusy); any other
   // failure leaves the thread empty.
   [[nodiscard]] int loadBinary(const std::string& fileName);
   // Same from a script built or read in memory; validated first.
@@ -172,21 +192,15 @@ class vm_script {
   // jump targets, the end marker and fused pairs, which get codes of their
   // own beyond the instruction set.
   void prepareCode();
-  static constexpr std::uint16_t kEndOfCode = 50;     // after the last instruction: ends the call
-  static constexpr std::uint16_t kMovThenArith = 51;  // mov D, A then add/sub/mul/div D, B
   bool callHost(vm_instr& instr);
   void pauseFor(std::int32_t ms);
 
   int state_ = kStateEmpty;
-  bool running_ = false;
-  bool paused_ = false;
   bool hostReturned_ = false;
   int argsRead_ = 0;
   script::ThreadIndex index_ = script::kNoThread;
   script::GroupId group_ = script::kNoGroup;
   vm* owner_ = nullptr;
-  std::uint32_t priorityKind_ = 0;
-  std::uint32_t priorityValue_ = 0;
   std::int32_t globalSize_ = 0;
   bool hasMain_ = false;
   std::int32_t mainIndex_ = 0;
@@ -205,7 +219,6 @@ class vm_script {
   using NameTable = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
   NameTable funcIndex_;             // upper-case name -> function
   mutable NameTable spellingCache_;  // every spelling asked for -> function or -1
-  std::vector<std::string> hostCallNames_;
   std::vector<vm_value> hostArgs_;
   std::vector<CallRecord> frames_;
   vm_value scratch_;  // target of dropped out-of-range writes

@@ -110,7 +110,6 @@ struct vm_value {
   std::int32_t asInt() const;
   float asFloat() const;
   std::string asText() const;
-  bool isNumber() const { return type == OP_TYPE_INT || type == OP_TYPE_FLOAT; }
 
  private:
   void assignOtherKeepExtra(const vm_value& v);

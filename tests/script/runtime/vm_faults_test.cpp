@@ -14,11 +14,13 @@ script::GroupPtr* gOwner = nullptr;
 
 void htUnloadSelf(script::ThreadIndex thread, script::GroupId) {
   vm* g = currentGroup();
-  g->unloadScript(thread);
-  // The slot is still in use by the running call: a load takes another one.
   ProgramBuilder other;
   other.func("X");
   other.emit(Op::RET);
+  // The running thread cannot take another script.
+  record().values.push_back(std::to_string(g->getThread(thread)->loadAssembled(other.s)));
+  g->unloadScript(thread);
+  // The slot is still in use by the running call: a load takes another one.
   record().values.push_back(std::to_string(script::toInt(g->loadAssembled(other.s))));
 }
 
@@ -60,11 +62,13 @@ TEST_F(VmFaults, StackOverflowAbandonsTheHostCallAndRecovers) {
   int top = t.top(), base = t.frameBase(), ip = t.ip();
   group_->pushIntParam(thread_, 9);
   EXPECT_TRUE(group_->callFunc(thread_, "deep"));
+  EXPECT_FALSE(t.lastCallCompleted());
   EXPECT_EQ(errorBoxesWith("Script VM Error: Stack fulled"), 1);
   EXPECT_EQ(t.top(), top);
   EXPECT_EQ(t.frameBase(), base);
   EXPECT_EQ(t.ip(), ip);
   EXPECT_TRUE(group_->callFunc(thread_, "ok"));
+  EXPECT_TRUE(t.lastCallCompleted());
   EXPECT_EQ(t.cellAt(0).intValue, 5);
   EXPECT_FALSE(group_->callFunc(thread_, "huge"));  // its first frame does not fit
   EXPECT_EQ(errorBoxesWith("Stack fulled"), 2);
@@ -141,7 +145,7 @@ TEST_F(VmFaults, HostFunctionUnloadsItsOwnThread) {
   load(b);
   EXPECT_TRUE(group_->callFunc(thread_, "T"));
   EXPECT_FALSE(group_->isThreadValid(thread_));
-  EXPECT_EQ(record().values, std::vector<std::string>{"1"});
+  EXPECT_EQ(record().values, (std::vector<std::string>{"8", "1"}));
   ProgramBuilder again;
   again.func("Y");
   again.emit(Op::RET);
