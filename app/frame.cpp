@@ -2,8 +2,13 @@
 #include "app/game_loop.h"
 
 #include "app/status_numbers.h"
+#include "core/xInputManager.h"
+#include "core/xMenu.h"
+#include "core/xSoundManager.h"
 #include "core/xSystem.h"
+#include "core/xTimer.h"
 #include "engine/hge.h"
+#include "gfx/xFloatingText.h"
 #include "gfx/xSpriteManager.h"
 #include "gfx/xTextBox.h"
 #include "script/manager/xScriptManager.h"
@@ -28,14 +33,14 @@ float slowRate(std::uint32_t total, std::uint32_t slow) {
 }
 
 bool FrameFunc() {
-  // TODO(input): the input manager steps here.
+  xInputManager::getInstance()->update();
   xTextBoxManager::getInstance()->update();
-  // TODO(sound, menus): the pending music change, then the menus.
+  xSoundManager::getInstance()->update();
+  xMenuManager::getInstance()->update(hge->Timer_GetDelta());
   xSpriteManager::getInstance()->update();
-  // TODO(floating texts): after the background, and each state's managers
-  // below, as they join.
   xBackgroundManager* background = xBackgroundManager::getInstance();
   background->update();
+  xFloatingTextManager::getInstance()->update();
   countFrame();
   xSystem* system = xSystem::getInstance();
   if (system->getState() == STATE_STG) {
@@ -46,7 +51,7 @@ bool FrameFunc() {
     mBulletManager::getInstance()->update();
     // TODO(boss, score): the boss, then the score board's step.
   }
-  // TODO(timers): the timer manager steps here.
+  xTimerManager::getInstance()->update();
   return system->update();
 }
 
@@ -74,6 +79,15 @@ bool RenderFunc() {
         default: break;
       }
       break;
+    case STATE_ENDING:
+      // TODO(ending): the ending draws here, under the floating texts.
+      xFloatingTextManager::getInstance()->render();
+      break;
+    case STATE_SCOREBOARD:
+      renderSTGScene();
+      // TODO(score): the score board drawn a second time here.
+      xFloatingTextManager::getInstance()->render();
+      break;
     default:
       break;
   }
@@ -85,11 +99,12 @@ bool RenderFunc() {
 // TODO(subsystems): each scene draws its objects here as they are built.
 void renderSTGScene() {
   xTextBoxManager::getInstance()->render();
-  // TODO(menus): drawn before the script's "Render".
+  xMenuManager::getInstance()->render();
   xScriptManager::getInstance()->callCurrRenderFunc();
   // TODO(items, enemies, player, boss, the player's shots, score): drawn here.
   mBulletManager::getInstance()->render();
-  // TODO(boss overlay, floating texts): drawn here, before the frame.
+  // TODO(boss overlay): drawn here, before the floating texts.
+  xFloatingTextManager::getInstance()->render();
   xBackgroundManager::getInstance()->renderUIFrame();
   renderStatusNumbers(currentStatusNumbers());
   // TODO(player): the bomb's cover, picture and shock, last.
@@ -97,18 +112,21 @@ void renderSTGScene() {
 
 void renderAVGScene() {
   xTextBoxManager::getInstance()->render();
-  // TODO(floating texts, scene player, menus): drawn here, in that order.
+  xFloatingTextManager::getInstance()->render();
+  // TODO(scene player): drawn here, under the menus.
+  xMenuManager::getInstance()->render();
 }
 
 void renderAVGInSTGScene() {
   // The shooting scene's order, with the scene player drawn after the
   // floating texts.
   xTextBoxManager::getInstance()->render();
-  // TODO(menus): drawn before the script's "Render".
+  xMenuManager::getInstance()->render();
   xScriptManager::getInstance()->callCurrRenderFunc();
   // TODO(items, enemies, player, boss, the player's shots, score): drawn here.
   mBulletManager::getInstance()->render();
-  // TODO(boss overlay, floating texts): drawn here.
+  // TODO(boss overlay): drawn here.
+  xFloatingTextManager::getInstance()->render();
   // TODO(scene player): drawn here, over the floating texts.
   xBackgroundManager::getInstance()->renderUIFrame();
   renderStatusNumbers(currentStatusNumbers());

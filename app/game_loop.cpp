@@ -6,6 +6,7 @@
 
 #include "app/status_numbers.h"
 #include "base/xLogFile.h"
+#include "core/xSoundManager.h"
 #include "engine/hge.h"
 #include "engine/options.h"
 #include "engine/platform.h"
@@ -57,7 +58,7 @@ int runGame(int argc, char** argv) {
   WriteLog("SlowRate: %f(Total Run Frame: %u, Slow Frame: %u)", double(slowRate(totalFrames, slowFrames)),
            totalFrames, slowFrames);
   hge->System_Shutdown();
-  // TODO(sound): the sound manager is deleted first, writing the volumes.
+  xSoundManager::destroy();  // writes the volumes
   delete TTFontManager::getInstance();
   scoreFont = statusFont = nullptr;
   hge->Release();

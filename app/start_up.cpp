@@ -3,6 +3,7 @@
 
 #include "app/status_numbers.h"
 #include "base/xLogFile.h"
+#include "core/xSoundManager.h"
 #include "core/xSystem.h"
 #include "gfx/hgeTTFont.h"
 #include "gfx/xFontManager.h"
@@ -68,6 +69,16 @@ void installStateHooks(core::StateHooks& hooks) {
   };
 }
 
+struct FixedSound {
+  int id;
+  const char* file;
+};
+// DO NOT RENUMBER: scripts and the shooting game play these ids.
+constexpr FixedSound kFixedSounds[] = {
+    {10000, "appear.wav"}, {10001, "emd.wav"}, {10002, "hit.wav"},
+    {10003, "shoot.wav"},  {10004, "bird.wav"}, {10005, "flame.wav"},
+};
+
 }  // namespace
 
 void GameStartUp() {
@@ -79,7 +90,9 @@ void GameStartUp() {
   xSystem::getInstance();
   installStateHooks(xSystem::getInstance()->hooks);
   xSystem::getInstance()->GameStart();
-  // TODO(managers): sound, menus, score and sound effects are made here.
+  xSoundManager* sound = xSoundManager::getInstance();
+  // TODO(title menus, score): the shell's menus, then the score manager and the high score.
+  for (const FixedSound& effect : kFixedSounds) sound->addSoundEffect(effect.id, effect.file);
   statusFont = xFontManager::getInstance()->getTTFont("DFGirl.ttf", 35);
   scoreFont = xFontManager::getInstance()->getTTFont("Consolab.ttf", 18);
   if (scoreFont != nullptr) scoreFont->colour = 0xFFFF9000;
@@ -90,4 +103,5 @@ void GameStartUp() {
   xLogFile::getInstance();
   WriteLog("Project Tazrel Log\n");
   WriteLog("Current Time: %s\n", GetCurrentTimeString().c_str());
+  sound->setBackgroundMusic("Ka01.mp3", true);
 }

@@ -31,6 +31,17 @@ TEST(Run, HeadlessRunLogsTheSlowRate) {
   EXPECT_EQ(lastLine(log), "SlowRate: 1.000000(Total Run Frame: 120, Slow Frame: 0)") << log;
 }
 
+TEST(Run, TheShutdownTailWritesTheVolumes) {
+  ScopedTempDir dir;
+  dir.write("initialize.vkscript", "func init() { }\n");
+  dir.write("config.ini", "[System]\nBGMVolume=55\n");
+  ASSERT_EQ(runVelmora("--headless --frames 3"), 0);
+  std::string config = dir.read("config.ini");
+  for (const char* line : {"BGMVolume=55", "SEVolume=20", "VoiceVolume=40", "BGSoundVolume=40"}) {
+    EXPECT_NE(config.find(line), std::string::npos) << line << " in\n" << config;
+  }
+}
+
 TEST(Run, BadOptionFails) {
   ScopedTempDir dir;
   EXPECT_NE(runVelmora("--frames notanumber"), 0);

@@ -1,12 +1,19 @@
 // Start-up with the start-up script, the stage set-up's script focus, and the script calls of the frame and render callbacks.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/game_loop.h"
 #include "base/xLogFile.h"
+#include "core/xMenu.h"
+#include "core/xSoundManager.h"
 #include "core/xSystem.h"
+#include "core/xTimer.h"
 #include "engine/hge.h"
 #include "engine/options.h"
 #include "engine/platform.h"
+#include "gfx/xFloatingText.h"
+#include "gfx/xTextBox.h"
 #include "host/globalVariableMap.h"
 #include "script/runtime/xHostAPIManager.h"
 #include "script/manager/xScriptManager.h"
@@ -57,6 +64,10 @@ class StartUpTest : public ::testing::Test {
     hge = nullptr;
   }
   static void reset() {
+    xSoundManager::destroy();
+    xTimerManager::resetForTests();
+    xFloatingTextManager::resetForTests();
+    xMenuManager::resetForTests();
     xBackgroundManager::resetForTests();
     xSystem::resetForTests();
     xScriptManager::resetForTests();
@@ -174,6 +185,37 @@ TEST_F(StartUpTest, WithoutAFocusedScriptEveryStageFrameLogs) {
   std::size_t first = log.find(line);
   ASSERT_NE(first, std::string::npos) << log;
   EXPECT_NE(log.find(line, first + line.size()), std::string::npos);
+}
+
+int gTimerCalls = 0;
+
+TEST_F(StartUpTest, TheFixedSoundsAndTitleMusicStartAndEachFrameStepsSoundTextsAndTimers) {
+  std::filesystem::create_directory("data");
+  std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data/music", "data/music");
+  std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data/se", "data/se");
+  startUp();
+  xSoundManager* sound = xSoundManager::getInstance();
+  for (int id = 10000; id <= 10005; ++id) EXPECT_NE(sound->effects[id], 0u) << id;
+  EXPECT_TRUE(hge->Channel_IsPlaying(sound->musicChannel)) << "Ka01.mp3";
+  std::wstring title;
+  for (const TextBoxChar& c : xTextBoxManager::getInstance()->getTextBox(sound->titleBoxIndex)->chars) title += c.text;
+  EXPECT_EQ(title, L"BGM ~ Ka01");
+
+  auto timer = std::make_unique<xTimer>();
+  timer->period = 1;
+  timer->repeatLimit = xTimer::kEndless;
+  timer->callback = [] { ++gTimerCalls; };
+  gTimerCalls = 0;
+  xTimerManager::getInstance()->add(std::move(timer));
+  gfx::FloatingTextId text =
+      xFloatingTextManager::getInstance()->addText("x", "none.ttf", 10, 0xFFFFFFFF, 0, 0, 0, 0, 2, 1, 1);
+  const HCHANNEL titleMusic = sound->musicChannel;
+  sound->setBackgroundMusic("Ka1-d.mp3", true);
+  for (int frame = 0; frame < 61; ++frame) FrameFunc();
+  EXPECT_EQ(gTimerCalls, 61);
+  EXPECT_EQ(xFloatingTextManager::getInstance()->get(text), nullptr);
+  EXPECT_NE(sound->musicChannel, titleMusic);
+  EXPECT_TRUE(hge->Channel_IsPlaying(sound->musicChannel)) << "Ka1-d.mp3";
 }
 
 }  // namespace
