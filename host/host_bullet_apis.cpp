@@ -15,6 +15,7 @@
 #include "stg/bullet_targets.h"
 #include "stg/mBulletManager.h"
 #include "stg/xMovement.h"
+#include "stg/xSourceManager.h"
 
 namespace {
 
@@ -374,6 +375,182 @@ void host_SetBulletImmortal(ThreadIndex t, GroupId g) {
   b->immortal = call.intArg(0) > 0;
 }
 
+// ---- enemies ----
+
+constexpr int kCreateDeclared = 7;  // creation declares 7 of its 9 arguments
+
+xSourceManager* sources() { return xSourceManager::getInstance(); }
+
+// "htCreateEnemyWithSprite"(sprite, tx, ty, tw, th, x, y, life, delay): the
+// new id, or -1 when no script sprite has the index.
+void host_CreateEnemyWithSprite(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 9);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_CreateSourceWithSprite")) return;
+  call.returnInt(sources()->createSourceWithSprite(call.intArg(0), call.floatArg(1), call.floatArg(2),
+                                                   call.floatArg(3), call.floatArg(4), call.floatArg(5),
+                                                   call.floatArg(6), call.intArg(7), call.intArg(8)),
+                 kCreateDeclared);
+}
+
+// "htCreateEnemyWithSpritePath"(file, tx, ty, tw, th, x, y, life, delay)
+void host_CreateEnemyWithSpritePath(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 9);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_CreateSourceWithSpritePath")) return;
+  std::string file = call.stringArg(0);
+  call.returnInt(sources()->createSourceWithSpritePath(file, call.floatArg(1), call.floatArg(2), call.floatArg(3),
+                                                       call.floatArg(4), call.floatArg(5), call.floatArg(6),
+                                                       call.intArg(7), call.intArg(8)),
+                 kCreateDeclared);
+}
+
+// "htSetEnemyMovementAnimRect"(id, left x, y, w, h, right x, y, w, h)
+void host_SetEnemyMovementAnimRect(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 9);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceMovementRect")) return;
+  sources()->setSourceMovementRect(call.intArg(0), call.floatArg(1), call.floatArg(2), call.floatArg(3),
+                                   call.floatArg(4), call.floatArg(5), call.floatArg(6), call.floatArg(7),
+                                   call.floatArg(8));
+}
+
+// "htSetEnemyAttackAnim"(id, x, y, w, h, frames)
+void host_SetEnemyAttackAnim(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 6);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceAnimRect")) return;
+  sources()->setSourceAttackAnim(call.intArg(0), call.floatArg(1), call.floatArg(2), call.floatArg(3),
+                                 call.floatArg(4), call.intArg(5));
+}
+
+// "htSetEnemyAttackedAnim"(id, x, y, w, h, frames)
+void host_SetEnemyAttackedAnim(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 6);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceAnimRect")) return;
+  sources()->setSourceAttackedAnim(call.intArg(0), call.floatArg(1), call.floatArg(2), call.floatArg(3),
+                                   call.floatArg(4), call.intArg(5));
+}
+
+// "htMoveEnemyTo"(id, x, y, start, frames)
+void host_MoveEnemyTo(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 5);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_MoveSourceTo")) return;
+  sources()->moveSourceTo(call.intArg(0), call.floatArg(1), call.floatArg(2), call.intArg(3), call.intArg(4));
+}
+
+// "htBindScriptFuncToEnemy"(id, function, interval, count)
+void host_BindScriptFuncToEnemy(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 4);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_BindScriptFuncToSource")) return;
+  std::int32_t id = call.intArg(0);
+  std::string name = call.stringArg(1);
+  sources()->bindScriptFuncToSource(id, name, call.intArg(2), call.intArg(3));
+}
+
+// "htBindDieFuncToEnemy"(id, function)
+void host_BindDieFuncToEnemy(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_BindDieFuncToSource")) return;
+  std::int32_t id = call.intArg(0);
+  sources()->bindDieFuncToSource(id, call.stringArg(1));
+}
+
+// "htGetEnemyX"(id): 400 when no enemy has the id.
+void host_GetEnemyX(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 1);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_GetSourceX")) return;
+  call.returnFloat(sources()->getSourceX(call.intArg(0)));
+}
+
+// "htGetEnemyY"(id): 300 when no enemy has the id.
+void host_GetEnemyY(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 1);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_GetSourceY")) return;
+  call.returnFloat(sources()->getSourceY(call.intArg(0)));
+}
+
+// "htShootBulletAtEnemyVec"(id, colour, -, -, -, speed, degrees): from the
+// enemy, with its id as the bullet identifier. The three middle arguments
+// are not read.
+void host_ShootBulletAtEnemyVec(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 7);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  std::int32_t id = call.intArg(0), colour = call.intArg(1);
+  float speed = call.floatArg(5), degrees = call.floatArg(6);
+  sources()->insertBulletVec(id, [&](float x, float y) { insertBulletVec(id, colour, x, y, speed, degrees); });
+}
+
+// "htShootBulletAtEnemy"(id, colour, -, -, -, vx, vy)
+void host_ShootBulletAtEnemy(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 7);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  std::int32_t id = call.intArg(0), colour = call.intArg(1);
+  float vx = call.floatArg(5), vy = call.floatArg(6);
+  sources()->insertBulletVec(
+      id, [&](float x, float y) { insertBullet(id, colour, x, y, vx, vy, std::atan2(vy, vx)); });
+}
+
+// "htGetEnemySize"(): the enemies listed.
+void host_GetEnemySize(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 0);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_GetSourceSize")) return;
+  call.returnInt(static_cast<std::int32_t>(sources()->sourceCount()));
+}
+
+// "htRemoveEnemy"(id)
+void host_RemoveEnemy(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 1);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_RemoveSource")) return;
+  sources()->removeSource(call.intArg(0));
+}
+
+// "htSetEnemyLifeFrame"(id, frames)
+void host_SetEnemyLifeFrame(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceLifeFrame")) return;
+  sources()->setSourceLifeFrame(call.intArg(0), call.intArg(1));
+}
+
+// "htFadeEnemyIn"(id, frames)
+void host_FadeEnemyIn(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_FadeSourceIn")) return;
+  sources()->fadeSourceIn(call.intArg(0), call.intArg(1));
+}
+
+// "htSetEnemySpeed"(id, vx, vy)
+void host_SetEnemySpeed(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 3);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceSpeed")) return;
+  sources()->setSourceSpeed(call.intArg(0), call.floatArg(1), call.floatArg(2));
+}
+
+// "htSetEnemySpeedVec"(id, speed, radians): radians, unlike the bullets' degrees.
+void host_SetEnemySpeedVec(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 3);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceSpeedVec")) return;
+  float speed = call.floatArg(1), a = call.floatArg(2);
+  sources()->setSourceSpeed(call.intArg(0), speed * std::cos(a), speed * std::sin(a));
+}
+
+// "htSetEnemyDeflection"(id, degrees per frame, duration, start)
+void host_SetEnemyDeflection(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 4);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceDeflection")) return;
+  sources()->setSourceDeflection(call.intArg(0), call.floatArg(1), call.intArg(2), call.intArg(3));
+}
+
+// "htSetEnemyLife"(id, life)
+void host_SetEnemyLife(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 2);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceLife")) return;
+  sources()->setSourceLife(call.intArg(0), call.intArg(1));
+}
+
+// "htSetEnemyColor"(id, r, g, b, a): components 0..1.
+void host_SetEnemyColor(ThreadIndex t, GroupId g) {
+  HostCall call(t, g, 5);
+  if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceColor")) return;
+  sources()->setSourceColor(call.intArg(0), call.floatArg(1), call.floatArg(2), call.floatArg(3), call.floatArg(4));
+}
+
 // DO NOT REORDER: registration order; a later group registering one of
 // these names would replace it.
 constexpr host::HostEntry kBulletAPIs[] = {
@@ -404,9 +581,31 @@ constexpr host::HostEntry kBulletAPIs[] = {
     {"htSetBulletMaxSpeed", host_SetBulletMaxSpeed},
     {"htBindScriptFuncToBullet", host_BindScriptFuncToBullet},
     {"htRemoveCurrBullet", host_RemoveCurrBullet},
+    {"htCreateEnemyWithSprite", host_CreateEnemyWithSprite},
+    {"htCreateEnemyWithSpritePath", host_CreateEnemyWithSpritePath},
+    {"htSetEnemyMovementAnimRect", host_SetEnemyMovementAnimRect},
+    {"htSetEnemyAttackAnim", host_SetEnemyAttackAnim},
+    {"htSetEnemyAttackedAnim", host_SetEnemyAttackedAnim},
+    {"htMoveEnemyTo", host_MoveEnemyTo},
+    {"htBindScriptFuncToEnemy", host_BindScriptFuncToEnemy},
+    {"htBindDieFuncToEnemy", host_BindDieFuncToEnemy},
+    {"htGetEnemyX", host_GetEnemyX},
+    {"htGetEnemyY", host_GetEnemyY},
+    {"htShootBulletAtEnemyVec", host_ShootBulletAtEnemyVec},
+    {"htShootBulletAtEnemy", host_ShootBulletAtEnemy},
+    {"htGetEnemySize", host_GetEnemySize},
+    {"htRemoveEnemy", host_RemoveEnemy},
+    {"htSetEnemyLifeFrame", host_SetEnemyLifeFrame},
+    {"htFadeEnemyIn", host_FadeEnemyIn},
+    {"htSetEnemySpeed", host_SetEnemySpeed},
+    {"htSetEnemySpeedVec", host_SetEnemySpeedVec},
+    {"htSetEnemyDeflection", host_SetEnemyDeflection},
+    {"htSetEnemyLife", host_SetEnemyLife},
     {"htSetBulletRenderDegree", host_SetBulletRenderDegree},
     {"htSetBulletImmortal", host_SetBulletImmortal},
+    {"htSetEnemyColor", host_SetEnemyColor},
 };
+static_assert(std::size(kBulletAPIs) == 50);
 
 }  // namespace
 
