@@ -111,17 +111,7 @@ TEST_F(InputTest, RebindingKeepsThePollOrderAndAReArmedBindingDoesNotStayPressed
   xInputManager* input = xInputManager::getInstance();
   EXPECT_EQ(input->actionOrder, before);
   EXPECT_EQ(input->binding(ACTION_BOMB)->keyCodes[0], 'C');
-  EXPECT_EQ(before.size(), 23u);
-  EXPECT_EQ(before.front(), ACTION_CONFIRM);
-  EXPECT_EQ(before[1], ACTION_CANCEL);
-  EXPECT_EQ(before.back(), ACTION_TAB);
-
-  input->rebindConfigKeys(7, 'Q');  // no such configurable key
-  input->rebindConfigKeys(3, 'W');  // Up
-  EXPECT_EQ(input->binding(ACTION_UP)->keyCodes[0], 'W');
-  EXPECT_EQ(input->binding(ACTION_SHOOT)->keyCodes[0], 'Z');
   input->rebindConfigKeys(-1, 0);  // back to config.ini (defaults here)
-  EXPECT_EQ(input->binding(ACTION_UP)->keyCodes[0], HGEK_UP);
   EXPECT_EQ(input->binding(ACTION_BOMB)->keyCodes[0], 'X');
   EXPECT_EQ(input->actionOrder, before);
 }
