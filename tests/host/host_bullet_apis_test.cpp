@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -403,6 +404,40 @@ TEST_F(HostBulletTest, ABadGroupChangesNothing) {
   // Clearing takes no group.
   xHostAPIManager::getInstance()->callFunc("htClearBullet", GroupId{9}, scripts->focusedThread());
   EXPECT_TRUE(b->cleared);
+}
+
+// The demo's patterns run through all six attacks on the demo sheet without a complaint.
+TEST_F(HostBulletTest, TheDemoPatternsPlayEveryAttack) {
+  namespace fs = std::filesystem;
+  fs::copy_file(VELMORA_SOURCE_DIR "/data/graphic/bullets.png", "data/graphic/bullets.png");
+  fs::copy_file(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
+  fs::copy_file(VELMORA_SOURCE_DIR "/data/bullet_patterns.vkscript", "data/bullet_patterns.vkscript");
+  RegisterHostSystemAPIs();
+  xScriptManager* scripts = xScriptManager::getInstance();
+  GroupId group = scripts->addScriptGroup();
+  ASSERT_TRUE(scripts->callFunc("initBullet", group, scripts->loadScript(group, "initialize.vkscript")));
+  script::ThreadIndex patterns = scripts->loadScript(group, "data/bullet_patterns.vkscript");
+  ASSERT_NE(patterns, script::kNoThread);
+  scripts->setCurrFocusScript(group, patterns);
+  scripts->callCurrFunc("init");
+  xSourceManager* sources = xSourceManager::getInstance();
+  for (int frame = 1; frame <= 6 * 480; ++frame) {
+    scripts->callCurrUpdateFunc();
+    sources->update();
+    bullets()->update();
+    if (frame % 480 == 240) {
+      EXPECT_GT(bullets()->bulletCount(), 20u) << "attack " << frame / 480;
+      capture([sources] {
+        sources->render();
+        bullets()->render();
+      });
+    }
+  }
+  EXPECT_GE(sources->created, 4);
+  EXPECT_EQ(sources->sourceCount(), 0u);  // taken away when their attack ended
+  for (const char* complaint : {"Error", "Warning", "no bullet available", "invalid identifier", "size error"}) {
+    EXPECT_EQ(logCount(complaint), 0) << complaint;
+  }
 }
 
 }  // namespace
