@@ -14,6 +14,9 @@
 #include "script/manager/xScriptManager.h"
 #include "stg/mBulletManager.h"
 #include "stg/xBackgroundManager.h"
+#include "stg/xBoss.h"
+#include "stg/xPlayer.h"
+#include "stg/xSourceManager.h"
 
 std::uint32_t totalFrames = 0;
 std::uint32_t slowFrames = 0;
@@ -23,6 +26,26 @@ namespace {
 void countFrame() {
   ++totalFrames;
   if (hge->Timer_GetFPS() < 59.8) ++slowFrames;
+}
+
+// The shooting objects of both stage scenes, from the items to the boss overlay.
+void renderShootingObjects() {
+  // TODO(items): drawn here, under the enemies.
+  xSourceManager::getInstance()->render();
+  xPlayer* player = xPlayer::getInstance();
+  player->render();
+  xBoss::getInstance()->render();
+  // The player's render has drawn its shots already: they are drawn twice.
+  player->shots->render();
+  // TODO(score): the hit counter here.
+  mBulletManager::getInstance()->render();
+  xBoss::getInstance()->renderOverlay();
+}
+
+// Last in both stage scenes, over the frame and the numbers.
+void renderBombCutIn() {
+  xPlayer* player = xPlayer::getInstance();
+  if (player->bombing()) player->renderBombCutIn();
 }
 
 }  // namespace
@@ -47,9 +70,20 @@ bool FrameFunc() {
     xScriptManager::getInstance()->callCurrUpdateFunc();
     // A second step: fades, turning and the sea run twice as fast in a stage.
     background->update();
-    // TODO(items, enemies, player): updated here, in that order.
+    // TODO(items): updated here, before the enemies.
+    xSourceManager::getInstance()->update();
+    xPlayer::getInstance()->update();
     mBulletManager::getInstance()->update();
-    // TODO(boss, score): the boss, then the score board's step.
+    xBoss::getInstance()->update();
+    // TODO(score): the score board's step.
+  } else if (system->getState() == STATE_AVG_IN_STG) {
+    xBoss::getInstance()->update();
+    xPlayer::getInstance()->update();
+    // TODO(scene player): updated here.
+  } else if (system->getState() == STATE_SCOREBOARD) {
+    xBoss::getInstance()->update();
+    xPlayer::getInstance()->update();
+    // TODO(scene player, score): updated here, then the score board's step.
   }
   xTimerManager::getInstance()->update();
   return system->update();
@@ -101,13 +135,11 @@ void renderSTGScene() {
   xTextBoxManager::getInstance()->render();
   xMenuManager::getInstance()->render();
   xScriptManager::getInstance()->callCurrRenderFunc();
-  // TODO(items, enemies, player, boss, the player's shots, score): drawn here.
-  mBulletManager::getInstance()->render();
-  // TODO(boss overlay): drawn here, before the floating texts.
+  renderShootingObjects();
   xFloatingTextManager::getInstance()->render();
   xBackgroundManager::getInstance()->renderUIFrame();
   renderStatusNumbers(currentStatusNumbers());
-  // TODO(player): the bomb's cover, picture and shock, last.
+  renderBombCutIn();
 }
 
 void renderAVGScene() {
@@ -123,12 +155,10 @@ void renderAVGInSTGScene() {
   xTextBoxManager::getInstance()->render();
   xMenuManager::getInstance()->render();
   xScriptManager::getInstance()->callCurrRenderFunc();
-  // TODO(items, enemies, player, boss, the player's shots, score): drawn here.
-  mBulletManager::getInstance()->render();
-  // TODO(boss overlay): drawn here.
+  renderShootingObjects();
   xFloatingTextManager::getInstance()->render();
   // TODO(scene player): drawn here, over the floating texts.
   xBackgroundManager::getInstance()->renderUIFrame();
   renderStatusNumbers(currentStatusNumbers());
-  // TODO(player): the bomb's cover, picture and shock, last.
+  renderBombCutIn();
 }

@@ -11,23 +11,35 @@
 #include "script/runtime/xHostAPIManager.h"
 #include "stg/mBulletManager.h"
 #include "stg/xBackgroundManager.h"
+#include "stg/xBoss.h"
+#include "stg/xPlayer.h"
+#include "stg/xSourceManager.h"
 
 // DO NOT REORDER: a name that two groups register ends up with the later one.
 void RegisterHostAPIs() {
   xHostAPIManager::getInstance();
-  // TODO(host groups): sprites first, then keys, fonts, geometry,
-  // sound, boss and player join at their places as they are built.
+  // TODO(host groups): sprites first, then keys, fonts, geometry and
+  // sound join at their places as they are built.
   RegisterHostSystemAPIs();
   RegisterHostBulletAPIs();
   RegisterHostScriptAPIs();
+  RegisterHostBossAPIs();
+  RegisterHostPlayerAPIs();
   // TODO(menus): "bindScriptToMenuItem" is registered here last.
 }
 
 namespace {
 
+// The player, the boss and the enemies before a stage and on the way to the title.
+void resetActors() {
+  xPlayer::getInstance()->reset();
+  xBoss::getInstance()->reset();
+  xSourceManager::getInstance()->clear();
+}
+
 // The stage set-up's resets, in the state machine's order.
 void resetStage() {
-  // TODO(player, boss, enemies): reset here first.
+  resetActors();
   mBulletManager* bullets = mBulletManager::getInstance();
   bullets->killAllBullets();
   bullets->active = true;
@@ -50,7 +62,8 @@ void installStateHooks(core::StateHooks& hooks) {
   hooks.resetStage = resetStage;
   hooks.enemyBulletsActive = [](bool active) { mBulletManager::getInstance()->active = active; };
   hooks.resetTitle = [] {
-    // TODO(boss, player, enemies): reset here first, and the player's power.
+    resetActors();
+    xPlayer::getInstance()->resetPower();
     mBulletManager::getInstance()->killAllBullets();
   };
   hooks.newGame = [] {
@@ -62,6 +75,11 @@ void installStateHooks(core::StateHooks& hooks) {
     xBackgroundManager::getInstance()->set2DBackground(name.c_str(), 0, stg::kModeScroll);
   };
   hooks.sceneBackground = clearSceneBackground;
+  hooks.sceneInStage = [] {
+    xPlayer* player = xPlayer::getInstance();
+    if (player->sprite) player->sprite->setPose(0);
+    player->shots->clearBullets(true);
+  };
   hooks.fogOff = [] {
     xBackgroundManager* background = xBackgroundManager::getInstance();
     background->fogEnabled = false;

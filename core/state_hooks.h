@@ -31,6 +31,9 @@ struct StateHooks {
   std::function<void()> sceneBackground;
   // A switch to the scene state without fade: the background's fog off.
   std::function<void()> fogOff;
+  // A switch to a scene inside the stage: the player's ship stands still
+  // and its shots are cleared.
+  std::function<void()> sceneInStage;
 };
 
 }  // namespace core

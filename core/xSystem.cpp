@@ -100,6 +100,7 @@ void xSystem::changeState(GameState newState, bool fade, const std::string& name
       savedMusicVolume = sound->bgmVolume;
       sound->slideBackgroundMusicVolume(1.0f, 3);
     }
+    if (newState == STATE_AVG_IN_STG) call(hooks.sceneInStage);
   } else {
     ++fadeRequests_;
     pendingState = newState;
@@ -231,6 +232,15 @@ void xSystem::render() {
   }
   blackCover->render();
   loadingEmblem->render();
+}
+
+void xSystem::shakeScreen(int frames, int mode, float amplitude) {
+  shakeDx = shakeDy = 0;
+  shakeFrames = frames;
+  shakeCount = 0;
+  shakeAmplitude = amplitude;
+  shakeMode = mode;
+  shakeTurnX = shakeTurnY = false;
 }
 
 int xSystem::getConfigInt(ConfigItem item) const { return core::readConfigInt(hge, item); }

@@ -33,6 +33,9 @@ class xSystem {
   bool update();
   // Covers, title picture and cursor, over every scene.
   void render();
+  // Starts a shake of [frames] frames, [mode] 1 vertical or 2 horizontal,
+  // [amplitude] pixels; one started during another replaces it.
+  void shakeScreen(int frames, int mode, float amplitude);
 
   // Start-up: the title state and its background.
   void setupTitleBackground();

@@ -13,3 +13,7 @@ void RegisterHostBulletAPIs();
 // (activeScriptGroupID). TODO(script host functions): the nine names join
 // with their group; the group creation is already in place.
 void RegisterHostScriptAPIs();
+// The boss functions (22 names, 21 functions).
+void RegisterHostBossAPIs();
+// The player functions.
+void RegisterHostPlayerAPIs();
