@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@
 #include "stg/bullet_targets.h"
 #include "stg/mBulletManager.h"
 #include "stg/score_link.h"
+#include "stg/xBoss.h"
+#include "stg/xPlayer.h"
 #include "stg/xSourceManager.h"
 #include "tests/gfx/gfx_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -52,8 +55,9 @@ struct FakeScore {
   }
 };
 
-// Every test runs in its own folder holding the demo particle files, white
-// images "particles.png" (128 x 128) and "enemy.png" (64 x 64), and a
+// Every test runs in its own folder holding the demo particle files and
+// sound effects, white images for the actors ("particles.png", "enemy.png",
+// the ship "player.png", the shot sheet "treg.png", "boss.png") and a
 // config.ini of its own.
 class ActorTest : public gfx::test::HeadlessEngineTest {
  protected:
@@ -67,6 +71,10 @@ class ActorTest : public gfx::test::HeadlessEngineTest {
     }
     gfx::test::writePng("data/graphic/particles.png", 128, 128);
     gfx::test::writePng("data/graphic/enemy.png", 64, 64);
+    gfx::test::writePng("data/graphic/player.png", 96, 48);
+    gfx::test::writePng("data/graphic/treg.png", 256, 256);
+    gfx::test::writePng("data/graphic/boss.png", 64, 256);
+    std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data/se", "data/se");
     engine::clearPathCache();
     score_.install();
     xHostAPIManager::getInstance()->addFunc("htRecord", hostRecord);
@@ -76,6 +84,8 @@ class ActorTest : public gfx::test::HeadlessEngineTest {
     HeadlessEngineTest::TearDown();
   }
   virtual void resetAll() {
+    xPlayer::resetForTests();
+    xBoss::resetForTests();
     xSourceManager::resetForTests();
     mBulletManager::resetForTests();
     xSpriteManager::resetForTests();
@@ -112,11 +122,31 @@ class ActorTest : public gfx::test::HeadlessEngineTest {
     return out;
   }
   std::string log() const { return dir_.read("log.txt"); }
+  // Runs [frames] more engine frames with the scripted input; [each] gets
+  // the frame's number, counted from the engine's first as input events are.
+  void runFrames(long frames, std::function<void(long frame)> each) {
+    frameLeft() = frames;
+    frameBody() = std::move(each);
+    hge_->System_SetState(HGE_FRAMEFUNC, &ActorTest::frame);
+    ASSERT_TRUE(hge_->System_Start());
+  }
 
   ScopedTempDir dir_;
   FakeScore score_;
 
  private:
+  static long& frameLeft() {
+    static long left = 0;
+    return left;
+  }
+  static std::function<void(long)>& frameBody() {
+    static std::function<void(long)> body;
+    return body;
+  }
+  static bool frame() {
+    frameBody()(engine::headless::frameCount() - 1);
+    return --frameLeft() <= 0;
+  }
   static void hostRecord(script::ThreadIndex t, script::GroupId g) {
     vm* group = xScriptManager::getInstance()->getScriptGroup(g);
     records().push_back({group->getParamAsString(t, 4), group->getParamAsFloat(t, 3), group->getParamAsFloat(t, 2),
