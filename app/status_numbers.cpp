@@ -2,6 +2,8 @@
 #include "app/status_numbers.h"
 
 #include "gfx/hgeTTFont.h"
+#include "stg/xPlayer.h"
+#include "stg/xScoreManager.h"
 
 hgeTTFont* scoreFont = nullptr;
 hgeTTFont* statusFont = nullptr;
@@ -20,17 +22,26 @@ int percentOf(float chance) {
 }  // namespace
 
 StatusNumbers currentStatusNumbers() {
-  // TODO(score, player): the high score and score come from the score
-  // manager, lives, bombs, power and the critical chance from the player.
-  return {};
+  StatusNumbers numbers;
+  const xScoreManager* score = xScoreManager::getInstance();
+  numbers.highScore = score->highScore;
+  numbers.score = score->score;
+  const xPlayer* player = xPlayer::getInstance();
+  numbers.lives = player->lives;
+  numbers.bombs = player->bombs;
+  numbers.power = player->power;
+  numbers.criticalChance = player->criticalProb;
+  numbers.criticalDouble = player->criticalX2Count != -1;
+  return numbers;
 }
 
 void renderStatusNumbers(const StatusNumbers& numbers) {
   if (scoreFont != nullptr) {
     scoreFont->SetKerningWidth(0);
     scoreFont->colour = 0xFFFFFFFF;
-    scoreFont->Print(661, 38, kLeft, L"%.9d", numbers.highScore);
-    scoreFont->Print(640, 120, kLeft, L"%.9d", numbers.score);
+    // Unsigned: a score past 2^31 must not show as negative.
+    scoreFont->Print(661, 38, kLeft, L"%.9u", numbers.highScore);
+    scoreFont->Print(640, 120, kLeft, L"%.9u", numbers.score);
   }
   if (statusFont == nullptr) return;
   statusFont->colour = 0xFFFF0000;

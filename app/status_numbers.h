@@ -1,6 +1,8 @@
 // The status numbers over the shooting scene's interface frame: high score, score, lives, bombs, power, critical chance.
 #pragma once
 
+#include <cstdint>
+
 class hgeTTFont;
 
 // The status fonts, made at start-up from the font registry; null when not
@@ -10,8 +12,8 @@ extern hgeTTFont* scoreFont;   // "Consolab.ttf", 18 pixels
 extern hgeTTFont* statusFont;  // "DFGirl.ttf", 35 pixels
 
 struct StatusNumbers {
-  int highScore = 0;
-  int score = 0;
+  std::uint32_t highScore = 0;
+  std::uint32_t score = 0;
   int lives = 0;
   int bombs = 0;
   double power = 0;

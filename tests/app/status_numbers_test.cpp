@@ -52,7 +52,10 @@ TEST_F(StatusNumbersTest, SixNumbersInTheirFormatsPlacesAndColours) {
   numbers.criticalDouble = true;
   EXPECT_EQ(textOf(capture([&] { renderStatusNumbers(numbers); })).substr(24), L"25%");
   numbers.criticalChance = 1e30f;  // shows 0 rather than overflowing
-  EXPECT_EQ(textOf(capture([&] { renderStatusNumbers(numbers); })).substr(24), L"0%");
+  numbers.score = 3000000000u;      // not negative
+  std::wstring text = textOf(capture([&] { renderStatusNumbers(numbers); }));
+  EXPECT_EQ(text.substr(9, 10), L"3000000000");
+  EXPECT_EQ(text.substr(25), L"0%");
 }
 
 TEST_F(StatusNumbersTest, MissingFontsDrawNothing) {
