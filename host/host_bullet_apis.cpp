@@ -229,7 +229,9 @@ void host_SetBulletSpeedDgrEx(ThreadIndex t, GroupId g) {
   setWindow(m.delayStart, m.delayEnd, m.delayActive, m.delayHeld, frames, frames);
 }
 
-// "htSetBulletDeflection"(step, change): turns from now on, without a window.
+// "htSetBulletDeflection"(step, change): stores the turn with its window
+// cleared, so the bullet turns only once a window or held flag is set again
+// (scripts rely on this to arm a turn that a later call starts).
 void host_SetBulletDeflection(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   mBullet* b = setterTarget(call, "host_SetBulletDeflection", kNoBulletInfo);
@@ -239,9 +241,7 @@ void host_SetBulletDeflection(ThreadIndex t, GroupId g) {
   m.deflectionChange = call.floatArg(1);
   m.deflectStart = m.deflectEnd = m.deflectCount = 0;
   m.deflectActive = false;
-  // Held, not cleared: with the window gone a cleared flag would leave the
-  // bullet never turning, whatever the script asked for.
-  m.deflectHeld = true;
+  m.deflectHeld = false;
 }
 
 // "htSetBulletDeflectionEx"(step, change, start, length)

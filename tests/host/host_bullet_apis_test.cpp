@@ -218,7 +218,7 @@ TEST_F(HostBulletTest, SettersShapeTheMotion) {
       {"gravityAtMaxSpeed", 4, 324, 240, 1, 0},  // speed 0 is not below 0
       {"force", 1, 321, 241, 1, 1},
       {"forceRelative", 1, 320, 242, 0, 2},     // 0 degrees from the velocity's own
-      {"deflect", 2, 319, 241, -1, 0},          // 90 degrees a frame, no window
+      {"deflect", 2, 322, 240, 1, 0},           // stored, but its window is cleared
       {"deflectWindow", 3, 318, 241, -1, 0},    // turns on the first two updates only
       {"decelerate", 6, 321.5f, 240, 0, 0},     // four frames of 0.25 along the heading
       {"speedDgr", 1, 320, 242, 0, 2},
