@@ -15,7 +15,9 @@
 #include "stg/mBulletManager.h"
 #include "stg/xBackgroundManager.h"
 #include "stg/xBoss.h"
+#include "stg/xItemManager.h"
 #include "stg/xPlayer.h"
+#include "stg/xScoreManager.h"
 #include "stg/xSourceManager.h"
 
 std::uint32_t totalFrames = 0;
@@ -30,14 +32,14 @@ void countFrame() {
 
 // The shooting objects of both stage scenes, from the items to the boss overlay.
 void renderShootingObjects() {
-  // TODO(items): drawn here, under the enemies.
+  xItemManager::getInstance()->render();
   xSourceManager::getInstance()->render();
   xPlayer* player = xPlayer::getInstance();
   player->render();
   xBoss::getInstance()->render();
   // The player's render has drawn its shots already: they are drawn twice.
   player->shots->render();
-  // TODO(score): the hit counter here.
+  xScoreManager::getInstance()->render();
   mBulletManager::getInstance()->render();
   xBoss::getInstance()->renderOverlay();
 }
@@ -70,12 +72,12 @@ bool FrameFunc() {
     xScriptManager::getInstance()->callCurrUpdateFunc();
     // A second step: fades, turning and the sea run twice as fast in a stage.
     background->update();
-    // TODO(items): updated here, before the enemies.
+    xItemManager::getInstance()->update();
     xSourceManager::getInstance()->update();
     xPlayer::getInstance()->update();
     mBulletManager::getInstance()->update();
     xBoss::getInstance()->update();
-    // TODO(score): the score board's step.
+    xScoreManager::getInstance()->updateScoreBoard();
   } else if (system->getState() == STATE_AVG_IN_STG) {
     xBoss::getInstance()->update();
     xPlayer::getInstance()->update();
@@ -83,7 +85,8 @@ bool FrameFunc() {
   } else if (system->getState() == STATE_SCOREBOARD) {
     xBoss::getInstance()->update();
     xPlayer::getInstance()->update();
-    // TODO(scene player, score): updated here, then the score board's step.
+    // TODO(scene player): updated here.
+    xScoreManager::getInstance()->updateScoreBoard();
   }
   xTimerManager::getInstance()->update();
   return system->update();
@@ -119,7 +122,8 @@ bool RenderFunc() {
       break;
     case STATE_SCOREBOARD:
       renderSTGScene();
-      // TODO(score): the score board drawn a second time here.
+      // The board again, over the scene's floating texts and frame.
+      xScoreManager::getInstance()->render();
       xFloatingTextManager::getInstance()->render();
       break;
     default:

@@ -12,7 +12,9 @@
 #include "stg/mBulletManager.h"
 #include "stg/xBackgroundManager.h"
 #include "stg/xBoss.h"
+#include "stg/xItemManager.h"
 #include "stg/xPlayer.h"
+#include "stg/xScoreManager.h"
 #include "stg/xSourceManager.h"
 
 // DO NOT REORDER: a name that two groups register ends up with the later one.
@@ -46,7 +48,7 @@ void resetStage() {
   xBackgroundManager* background = xBackgroundManager::getInstance();
   background->clearBackgroundCover();
   background->deleteSCBackground();
-  // TODO(sound, timers, items): the background sound, timers and items next.
+  xItemManager::getInstance()->clear();
 }
 
 void clearSceneBackground() {
@@ -69,7 +71,7 @@ void installStateHooks(core::StateHooks& hooks) {
   hooks.newGame = [] {
     mBulletManager::getInstance()->active = true;
     xBackgroundManager::getInstance()->deleteSCBackground();
-    // TODO(score): the score's per-game values reset here.
+    xScoreManager::getInstance()->resetForNewGame();
   };
   hooks.titleBackground = [](const std::string& name) {
     xBackgroundManager::getInstance()->set2DBackground(name.c_str(), 0, stg::kModeScroll);
@@ -109,7 +111,8 @@ void GameStartUp() {
   installStateHooks(xSystem::getInstance()->hooks);
   xSystem::getInstance()->GameStart();
   xSoundManager* sound = xSoundManager::getInstance();
-  // TODO(title menus, score): the shell's menus, then the score manager and the high score.
+  // TODO(title menus): the shell's menus are built here.
+  xScoreManager::getInstance()->LoadScore();
   for (const FixedSound& effect : kFixedSounds) sound->addSoundEffect(effect.id, effect.file);
   statusFont = xFontManager::getInstance()->getTTFont("DFGirl.ttf", 35);
   scoreFont = xFontManager::getInstance()->getTTFont("Consolab.ttf", 18);
@@ -117,7 +120,7 @@ void GameStartUp() {
   // TODO(scene player): made here.
   xSystem::getInstance()->setupTitleBackground();
   xBackgroundManager::getInstance()->setUIFrame("ui.png");
-  // TODO(items): the item manager.
+  xItemManager::getInstance();
   xLogFile::getInstance();
   WriteLog("Project Tazrel Log\n");
   WriteLog("Current Time: %s\n", GetCurrentTimeString().c_str());
