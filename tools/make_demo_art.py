@@ -273,8 +273,6 @@ def scoreboard(x, y):
         return (200, 190, 240, 255)
     if edge < 6:
         return (60, 50, 110, 255)
-    if y in (66, 67) and 40 <= x < 560:
-        return (150, 140, 200, 255)
     t = y / 399
     return (14 + 10 * t, 12 + 8 * t, 40 + 30 * t, 235)
 
