@@ -20,11 +20,12 @@
 // DO NOT REORDER: a name that two groups register ends up with the later one.
 void RegisterHostAPIs() {
   xHostAPIManager::getInstance();
-  // TODO(host groups): sprites first, then keys, fonts, geometry and
-  // sound join at their places as they are built.
+  // TODO(host groups): sprites first, then keys, fonts and geometry join
+  // at their places as they are built.
   RegisterHostSystemAPIs();
   RegisterHostBulletAPIs();
   RegisterHostScriptAPIs();
+  RegisterHostSoundAPIs();
   RegisterHostBossAPIs();
   RegisterHostPlayerAPIs();
   // TODO(menus): "bindScriptToMenuItem" is registered here last.

@@ -4,8 +4,7 @@
 // groups ends up with the later one.
 #pragma once
 
-// The system group. TODO(system host functions): holds only the variable
-// store's four names until the rest of the group is built.
+// The system group (36 names, the variable store's four among them).
 void RegisterHostSystemAPIs();
 // The bullet and enemy functions; makes the enemy bullet manager first.
 void RegisterHostBulletAPIs();
@@ -13,6 +12,8 @@ void RegisterHostBulletAPIs();
 // (activeScriptGroupID). TODO(script host functions): the nine names join
 // with their group; the group creation is already in place.
 void RegisterHostScriptAPIs();
+// The sound functions (15 names).
+void RegisterHostSoundAPIs();
 // The boss functions (22 names, 21 functions).
 void RegisterHostBossAPIs();
 // The player functions.
