@@ -2,6 +2,7 @@
 #include "app/game_loop.h"
 
 #include "app/status_numbers.h"
+#include "avg/xAVG.h"
 #include "core/xInputManager.h"
 #include "core/xMenu.h"
 #include "core/xSoundManager.h"
@@ -68,7 +69,9 @@ bool FrameFunc() {
   xFloatingTextManager::getInstance()->update();
   countFrame();
   xSystem* system = xSystem::getInstance();
-  if (system->getState() == STATE_STG) {
+  if (system->getState() == STATE_AVG) {
+    xAVG::getInstance()->update();
+  } else if (system->getState() == STATE_STG) {
     xScriptManager::getInstance()->callCurrUpdateFunc();
     // A second step: fades, turning and the sea run twice as fast in a stage.
     background->update();
@@ -81,11 +84,11 @@ bool FrameFunc() {
   } else if (system->getState() == STATE_AVG_IN_STG) {
     xBoss::getInstance()->update();
     xPlayer::getInstance()->update();
-    // TODO(scene player): updated here.
+    xAVG::getInstance()->update();
   } else if (system->getState() == STATE_SCOREBOARD) {
     xBoss::getInstance()->update();
     xPlayer::getInstance()->update();
-    // TODO(scene player): updated here.
+    xAVG::getInstance()->update();
     xScoreManager::getInstance()->updateScoreBoard();
   }
   xTimerManager::getInstance()->update();
@@ -149,7 +152,7 @@ void renderSTGScene() {
 void renderAVGScene() {
   xTextBoxManager::getInstance()->render();
   xFloatingTextManager::getInstance()->render();
-  // TODO(scene player): drawn here, under the menus.
+  xAVG::getInstance()->render();
   xMenuManager::getInstance()->render();
 }
 
@@ -161,7 +164,7 @@ void renderAVGInSTGScene() {
   xScriptManager::getInstance()->callCurrRenderFunc();
   renderShootingObjects();
   xFloatingTextManager::getInstance()->render();
-  // TODO(scene player): drawn here, over the floating texts.
+  xAVG::getInstance()->render();
   xBackgroundManager::getInstance()->renderUIFrame();
   renderStatusNumbers(currentStatusNumbers());
   renderBombCutIn();

@@ -1,7 +1,12 @@
 // Start-up: host registration in its fixed order, then the managers and the title.
 #include "app/game_loop.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "app/status_numbers.h"
+#include "avg/xAVG.h"
+#include "avg/xAVGScriptReader.h"
 #include "base/xLogFile.h"
 #include "core/xSoundManager.h"
 #include "core/xSystem.h"
@@ -61,6 +66,45 @@ void clearSceneBackground() {
   background->deleteSCBackground();
 }
 
+// The full-screen scene's set-up: the player is reset before the file is read.
+bool startScene(const std::string& name) {
+  xAVG* player = xAVG::getInstance();
+  player->reset();
+  if (!xAVGScriptReader::getInstance()->readFile(name)) return false;
+  player->buildOrders();
+  player->start();
+  return true;
+}
+
+// [value] + [change], held to the int range: a scene file may ask for any number.
+std::int32_t addClamped(std::int32_t value, int change) {
+  return static_cast<std::int32_t>(
+      std::clamp<long long>(static_cast<long long>(value) + change, INT32_MIN, INT32_MAX));
+}
+
+// What scenes change in the stage: the player's stock and the background.
+void installStageLink(avg::StageLink& link) {
+  link.setBackground = [](const std::string& name) {
+    xBackgroundManager::getInstance()->set2DBackground(name.c_str(), 0, stg::kModeStill);
+  };
+  link.addPower = [](float amount) { xPlayer::getInstance()->addPower(amount); };
+  link.setPower = [](float power) { xPlayer::getInstance()->power = power; };
+  link.addBombs = [](int amount) {
+    xPlayer* player = xPlayer::getInstance();
+    player->bombs = addClamped(player->bombs, amount);
+  };
+  link.addLives = [](int amount) {
+    xPlayer* player = xPlayer::getInstance();
+    player->lives = addClamped(player->lives, amount);
+  };
+  link.setBombs = [](int bombs) { xPlayer::getInstance()->bombs = bombs; };
+  link.setLives = [](int lives) { xPlayer::getInstance()->lives = lives; };
+  link.setPlayerType = [](int type) {
+    xPlayer* player = xPlayer::getInstance();
+    player->counterA = player->counterB = type;
+  };
+}
+
 void installStateHooks(core::StateHooks& hooks) {
   hooks.resetStage = resetStage;
   hooks.enemyBulletsActive = [](bool active) { mBulletManager::getInstance()->active = active; };
@@ -78,6 +122,7 @@ void installStateHooks(core::StateHooks& hooks) {
     xBackgroundManager::getInstance()->set2DBackground(name.c_str(), 0, stg::kModeScroll);
   };
   hooks.sceneBackground = clearSceneBackground;
+  hooks.startScene = startScene;
   hooks.sceneInStage = [] {
     xPlayer* player = xPlayer::getInstance();
     if (player->sprite) player->sprite->setPose(0);
@@ -118,7 +163,7 @@ void GameStartUp() {
   statusFont = xFontManager::getInstance()->getTTFont("DFGirl.ttf", 35);
   scoreFont = xFontManager::getInstance()->getTTFont("Consolab.ttf", 18);
   if (scoreFont != nullptr) scoreFont->colour = 0xFFFF9000;
-  // TODO(scene player): made here.
+  installStageLink(xAVG::getInstance()->stage);
   xSystem::getInstance()->setupTitleBackground();
   xBackgroundManager::getInstance()->setUIFrame("ui.png");
   xItemManager::getInstance();

@@ -16,8 +16,10 @@ struct StateHooks {
   // New game, after "initScript": wake the enemy bullets, drop the
   // spell-card background, reset the score's per-game values.
   std::function<void()> newGame;
-  // Scene set-up: read the scene file [name] and start the scene player.
-  std::function<void(const std::string& name)> startScene;
+  // Scene set-up: reset the scene player, read the scene file [name],
+  // build its orders and start it. False when the file cannot be read (the
+  // state machine then reports it and returns to the title).
+  std::function<bool(const std::string& name)> startScene;
   // Enemy bullets stand still (false) or move again (true): faded switches,
   // the pause and its menus.
   std::function<void(bool active)> enemyBulletsActive;

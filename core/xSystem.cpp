@@ -8,6 +8,7 @@
 #include "base/xLogFile.h"
 #include "core/xSoundManager.h"
 #include "core/xTimer.h"
+#include "engine/platform.h"
 #include "script/manager/xScriptManager.h"
 
 namespace {
@@ -20,6 +21,7 @@ constexpr float kEmblemTurn = 0.03f;
 constexpr int kEmblemBlend = BLEND_COLORADD;  // additive alpha, no depth write
 constexpr float kCursorTitleY = 356;
 constexpr float kCursorGameOverY = 276;
+constexpr unsigned kErrorIcon = 0x10;  // MB_ICONHAND
 
 // Code page 936 names of the title pictures: night sky, and sky once the game was cleared.
 const char* const kNightSky = "scene/\xD2\xB9\xBF\xD5.png";
@@ -153,12 +155,22 @@ void xSystem::setUpState(GameState newState) {
   // this set-up as they are built.
   if (newState == STATE_TITLE) setUpTitle();
   if (newState == STATE_STG) setUpStage();
-  if (newState == STATE_AVG) {
-    // Whether the scene file reads or not, the music fades out.
-    xSoundManager::getInstance()->slideBackgroundMusicVolume(1.0f, 0);
-    call(hooks.sceneBackground);
-    call(hooks.startScene, scriptName);
-  }
+  if (newState == STATE_AVG) setUpScene();
+}
+
+void xSystem::setUpScene() {
+  // Whether the scene file reads or not, the music fades out.
+  xSoundManager::getInstance()->slideBackgroundMusicVolume(1.0f, 0);
+  call(hooks.sceneBackground);
+  if (!hooks.startScene || hooks.startScene(scriptName)) return;
+  engine::messageBox("Error loading AVGScript " + scriptName, "Fatal Error", kErrorIcon);
+  WriteLog("xSystem: Error loading AVGScript %s", scriptName.c_str());
+  // Back to the title at once, without its music or picture.
+  titlePage = 0;
+  menuCursor->setPos(0, kCursorTitleY);
+  call(hooks.resetTitle);
+  state = STATE_TITLE;
+  scriptName.clear();
 }
 
 void xSystem::setUpStage() {

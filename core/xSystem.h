@@ -101,6 +101,7 @@ class xSystem {
   void transitionStep();
   void setUpState(GameState state);
   void setUpTitle();
+  void setUpScene();
   void setUpStage();
   // The night sky until the game has been cleared, then the day sky.
   std::string titleBackgroundName() const;

@@ -277,6 +277,85 @@ def scoreboard(x, y):
     return (14 + 10 * t, 12 + 8 * t, 40 + 30 * t, 235)
 
 
+def panel(edge_at_right, blinds):
+    """A 1600 x 600 curtain of the scene effects; its soft edge leads when it slides in.
+    [blinds] cuts it into slats whose ends alternate, like window blinds."""
+    def pixel(x, y):
+        d = 1599 - x if edge_at_right else x  # distance from the leading edge
+        if blinds:
+            slat = y // 40
+            if y % 40 >= 34:
+                return (0, 0, 0, 0) if d < 80 else (20, 8, 24, 255)
+            d -= 80 * (slat % 2)
+            base = (90, 30, 60)
+        else:
+            base = (24, 30, 70)
+        if d < 0:
+            return (0, 0, 0, 0)
+        if d < 40:
+            return (230, 200, 120, 255 * d / 40)
+        if d < 46:
+            return (230, 200, 120, 255)
+        shade = 1 - 0.25 * abs(math.sin(y / 90))
+        return (base[0] * shade, base[1] * shade, base[2] * shade, 255)
+    return pixel
+
+
+def window_cover(x, y):
+    """Black with a clear window in the middle, opening as it fades and shrinks."""
+    r = math.hypot((x - 399.5) / 400, (y - 299.5) / 300)
+    return (0, 0, 0, 255 * max(0.0, min(1.0, (r - 0.35) * 4)))
+
+
+def text_panel(width, height):
+    def pixel(x, y):
+        if y < 2:
+            return (230, 200, 120, 220)
+        edge = min(x, width - 1 - x, height - 1 - y)
+        return (10, 14, 40, 170 if edge > 3 else 220)
+    return pixel
+
+
+def indicator(x, y):
+    """30 frames of 30 x 30: a small arrow that bobs once per loop."""
+    frame, u = divmod(x, 30)
+    top = 8 + 4 * math.sin(frame / 30 * 2 * math.pi)
+    v = y - top
+    inside = 0 <= v <= 10 and abs(u - 14.5) <= (10 - v) * 0.8
+    return (255, 220, 140, 255) if inside else (0, 0, 0, 0)
+
+
+def portrait(body, hair):
+    """A 240 x 360 figure: hair, face and shoulders."""
+    def pixel(x, y):
+        head = math.hypot((x - 120) / 52, (y - 110) / 62)
+        if head < 1:
+            if y < 95 or math.hypot((x - 120) / 58, (y - 80) / 50) < 0.8 and y < 110:
+                return (*hair, 255)
+            return (250, 222, 200, 255)
+        if math.hypot((x - 120) / 62, (y - 100) / 72) < 1 and y < 150:
+            return (*hair, 255)
+        if y >= 175 and abs(x - 120) < 40 + (y - 175) * 0.5:
+            return (*body, 255)
+        return (0, 0, 0, 0)
+    return pixel
+
+
+def scene_art():
+    """The visual-novel demo's pictures, screen effects and text-box frames."""
+    write_png("se/white.png", 800, 600, lambda x, y: (255, 255, 255, 255))
+    write_png("se/openL.png", 1600, 600, panel(True, False))
+    write_png("se/openR.png", 1600, 600, panel(False, False))
+    write_png("se/openthL.png", 1600, 600, panel(True, True))
+    write_png("se/openthR.png", 1600, 600, panel(False, True))
+    write_png("se/OpenWindow.png", 800, 600, window_cover)
+    write_png("UI/avgtextbox.png", 800, 120, text_panel(800, 120))
+    write_png("UI/stgtextbox.png", 440, 110, text_panel(440, 110))
+    write_png("endl.png", 900, 30, indicator)
+    write_png("chara/aya.png", 240, 360, portrait((200, 70, 90), (60, 30, 40)))
+    write_png("chara/ren.png", 240, 360, portrait((60, 90, 160), (30, 30, 36)))
+    write_png("scene/evening.png", 800, 600, sky((70, 40, 90), (240, 150, 90), 40, 3))
+
 def main():
     write_png("se/loading.png", 800, 600, lambda x, y: (0, 0, 0, 255))
     write_png("se/black.png", 800, 600, lambda x, y: (0, 0, 0, 255))
@@ -296,6 +375,7 @@ def main():
     write_png("objects.png", 256, 256, objects)
     write_png("fog.png", 750, 1200, fog)
     write_png("ui.png", 800, 600, ui)
+    scene_art()
 
 
 if __name__ == "__main__":

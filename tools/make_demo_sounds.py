@@ -75,6 +75,39 @@ def noise(seed, decay):
     return lambda t: rng.uniform(-1, 1) * math.exp(-t * decay)
 
 
+VOWELS = [(730, 1090), (270, 2290), (300, 870), (530, 1840), (570, 840)]  # a, i, u, e, o: two formants
+
+
+def voice(seed, pitch, syllables):
+    """A murmured line of [syllables] vowel sounds around [pitch] Hz, for the scenes' voices."""
+    rng = random.Random(seed)
+    plan = [(rng.choice(VOWELS), pitch * rng.uniform(0.9, 1.15), rng.uniform(0.11, 0.17)) for _ in range(syllables)]
+    starts, t = [], 0.05
+    for _, _, length in plan:
+        starts.append(t)
+        t += length + 0.03
+
+    def sample(t):
+        for i, ((f1, f2), f0, length) in enumerate(plan):
+            local = t - starts[i]
+            if 0 <= local < length:
+                env = math.sin(math.pi * local / length)
+                f = f0 * (1 - 0.1 * local / length)
+                value = 0.0
+                for k in range(1, 13):
+                    h = k * f
+                    gain = math.exp(-((h - f1) / 150) ** 2) + 0.6 * math.exp(-((h - f2) / 220) ** 2) + 0.05
+                    value += gain * math.sin(2 * math.pi * h * t)
+                return 0.5 * env * value
+        return 0.0
+    return t + 0.05, sample
+
+
+def write_voice(name, seed, pitch, syllables):
+    seconds, sample = voice(seed, pitch, syllables)
+    write_wav(name, seconds, sample, os.path.join(DATA, "voice"))
+
+
 def main():
     write_wav("click_08.wav", 0.06, tone(1800, 60))
     write_wav("Statitto.WAV", 0.35, lambda t: tone(880, 8)(t) + 0.5 * tone(1320, 10)(t))
@@ -89,6 +122,10 @@ def main():
     write_wav("a.wav", 0.7, lambda t: noise(4, 5)(t) * 0.7 + sweep(600, 120, 0.7, 3)(t))
     write_wav("flame buster.wav", 1.2, lambda t: noise(5, 2)(t) * 0.8 + 0.4 * tone(90, 2)(t))
     write_wav("wj.wav", 0.5, sweep(500, 1400, 0.5, 3), os.path.join(DATA, "voice"))
+    write_voice("aya_01.wav", 11, 260, 7)
+    write_voice("aya_02.wav", 12, 270, 5)
+    write_voice("ren_01.wav", 21, 140, 8)
+    write_voice("ren_02.wav", 22, 130, 5)
 
     music = os.path.join(DATA, "music")
     write_mp3(music, "Ka01.mp3", 12.8, melody([0, 4, 7, 12, 11, 7, 4, 7, 5, 9, 12, 16, 14, 12, 9, 5,
