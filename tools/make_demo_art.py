@@ -56,8 +56,21 @@ def bar(x, y):
 
 
 def particles(x, y):
-    cx, cy = x % 32 - 15.5, y - 15.5
+    """32 x 32 cells: soft dots in the first row (bombs, boss energy, the shell's magic,
+    enemy deaths); a diamond (boss spell-card energy), a wide glow (boss death) and a
+    dot (player death) in the second; a four-pointed star (critical hits) at (32, 64)."""
+    cx, cy = x % 32 - 15.5, y % 32 - 15.5
     r = math.hypot(cx, cy)
+    cell = (x // 32, y // 32)
+    if cell == (0, 1):
+        return (255, 255, 255, 255 * max(0.0, 1 - (abs(cx) + abs(cy)) / 15) ** 1.5)
+    if cell == (1, 1):
+        return (255, 255, 255, 255 * max(0.0, 1 - r / 16) ** 1.2)
+    if cell == (1, 2):
+        spike = max(0.0, 1 - min(abs(cx), abs(cy)) / 2.5) * max(0.0, 1 - r / 15)
+        return (255, 255, 255, 255 * min(1.0, spike + max(0.0, 1 - r / 6)))
+    if y >= 64:
+        return (0, 0, 0, 0)
     return (255, 255, 255, 255 * max(0.0, 1 - r / 15) ** 2)
 
 
@@ -356,6 +369,117 @@ def scene_art():
     write_png("chara/ren.png", 240, 360, portrait((60, 90, 160), (30, 30, 36)))
     write_png("scene/evening.png", 800, 600, sky((70, 40, 90), (240, 150, 90), 40, 3))
 
+def ring(cx, cy, radius, width, colour, alpha=255):
+    """A soft ring of [radius] and [width] around (cx, cy), as a pixel function."""
+    def pixel(x, y):
+        d = abs(math.hypot(x - cx, y - cy) - radius)
+        return (*colour, alpha * max(0.0, 1 - d / width))
+    return pixel
+
+
+def ship(x, y):
+    """The player's ship "player.png": standing (0, 0, 32, 48), leaning left (32, 0) and right (64, 0)."""
+    lean = [0, -1, 1][min(x // 32, 2)]
+    u, v = x % 32 - 15.5 - lean * (47 - y) / 12, y - 4
+    if v < 0 or v > 40:
+        return (0, 0, 0, 0)
+    half = 3 + v * 0.33 if v < 30 else 13 - (v - 30) * 0.9
+    wing = abs(u) <= half
+    if not wing:
+        return (0, 0, 0, 0)
+    if abs(u) < 3 and 8 < v < 20:
+        return (120, 220, 255, 255)  # the canopy
+    edge = abs(u) > half - 1.5
+    return (90, 120, 200, 255) if edge else (210, 220, 240, 255)
+
+
+def hit_dot(x, y):
+    """"p.png": the ship's hit point."""
+    r = math.hypot(x - 3.5, y - 3.5)
+    return (255, 255, 255, 255) if r < 2 else (255, 40, 40, 255 * max(0.0, 1 - (r - 2) / 2))
+
+
+def enemy_sheet(x, y):
+    """"enemy.png": 32 x 32 cells; idle (0, 0), left (32, 0), right (64, 0), attacking (96, 0), hit (0, 32)."""
+    column, row = x // 32, y // 32
+    if row > 0 and column > 0:
+        return (0, 0, 0, 0)
+    lean = {1: -3, 2: 3}.get(column, 0) if row == 0 else 0
+    u, v = x % 32 - 15.5, y % 32 - 15.5
+    body = math.hypot(u - lean * 0.3, v) < 7
+    wings = abs(v + 2) < 5 - abs(abs(u) - 11) * 0.6 and 5 < abs(u) < 15
+    if not (body or wings):
+        return (0, 0, 0, 0)
+    if row == 1:
+        return (255, 255, 255, 255)  # the flash of a hit
+    glow = 60 if column == 3 else 0
+    return (200 + glow // 2, 90 + glow, 140 + glow, 255) if body else (230, 200, 255, 190)
+
+
+def boss_sheet(x, y):
+    """"boss.png": 64 x 64 cells in columns of frames: idle (0, 0) x 4, moving right (64, 0) x 4,
+    moving left (128, 0) x 4, dying (192, 0) x 6."""
+    column, frame = x // 64, y // 64
+    if column < 3 and frame > 3:
+        return (0, 0, 0, 0)
+    u, v = x % 64 - 31.5, y % 64 - 31.5
+    sway = [0, 3, -3][column] if column < 3 else 0
+    bob = math.sin(frame * math.pi / 2) * 2
+    fade = 1 - frame / 6 if column == 3 else 1
+    r = math.hypot(u - sway, v - bob)
+    robe = abs(u - sway * (v + 32) / 64) < 6 + (v + 10) * 0.45 and -10 < v < 28
+    head = math.hypot(u - sway, v + 18 - bob) < 8
+    halo = abs(r - 27) < 1.5
+    if head:
+        return (250, 225, 210, 255 * fade)
+    if robe:
+        return (150, 40 + 10 * frame, 90, 255 * fade)
+    if halo:
+        return (255, 200, 120, 200 * fade)
+    return (0, 0, 0, 0)
+
+
+def magic_circle(x, y):
+    """"magicCircle.png": two rings and a five-pointed star, white for the boss's colour to tint."""
+    u, v = x - 127.5, y - 127.5
+    r = math.hypot(u, v)
+    a = max(0.0, 1 - abs(r - 120) / 3) + max(0.0, 1 - abs(r - 100) / 2)
+    angle = math.atan2(v, u)
+    for k in range(5):
+        # One edge of the star: the chord between points k and k + 2.
+        p = (math.cos(k * 4 * math.pi / 5 - math.pi / 2) * 100, math.sin(k * 4 * math.pi / 5 - math.pi / 2) * 100)
+        q = (math.cos((k + 1) * 4 * math.pi / 5 - math.pi / 2) * 100,
+             math.sin((k + 1) * 4 * math.pi / 5 - math.pi / 2) * 100)
+        dx, dy = q[0] - p[0], q[1] - p[1]
+        t = max(0.0, min(1.0, ((u - p[0]) * dx + (v - p[1]) * dy) / (dx * dx + dy * dy)))
+        d = math.hypot(u - p[0] - t * dx, v - p[1] - t * dy)
+        a += max(0.0, 1 - d / 1.5)
+    a += 0.5 * max(0.0, 1 - abs(r - 110 - 4 * math.sin(angle * 24)) / 1.5)
+    return (255, 255, 255, 200 * min(1.0, a))
+
+
+def banner(width, height, colour):
+    """A band fading out at both ends, for the bomb picture and the boss's title."""
+    def pixel(x, y):
+        across = min(x, width - 1 - x) / (width * 0.2)
+        edge = min(y, height - 1 - y) / 6
+        stripe = 1 if (x // 6 + y // 6) % 2 == 0 else 0.8
+        a = min(1.0, across) * min(1.0, edge)
+        return (colour[0] * stripe, colour[1] * stripe, colour[2] * stripe, 220 * a)
+    return pixel
+
+
+def point_marker(x, y):
+    """The slow mode's hit-point marker on the shot sheet "treg.png" (64, 0, 64, 64)."""
+    if not (64 <= x < 128 and y < 64):
+        return player_shots(x, y)
+    u, v = x - 95.5, y - 31.5
+    r = math.hypot(u, v)
+    ticks = max(0.0, 1 - min(abs(u), abs(v)) / 1.2) * (1 if 20 < r < 30 else 0)
+    a = max(0.0, 1 - abs(r - 24) / 2) + ticks
+    return (255, 120, 160, 230 * min(1.0, a))
+
+
 def main():
     write_png("se/loading.png", 800, 600, lambda x, y: (0, 0, 0, 255))
     write_png("se/black.png", 800, 600, lambda x, y: (0, 0, 0, 255))
@@ -363,7 +487,7 @@ def main():
     write_png("UI/mainMenuBG.png", 500, 48, bar)
     write_png("scene/夜空.png", 800, 600, sky((5, 8, 30), (30, 40, 90), 300, 1))
     write_png("scene/天空.png", 800, 600, sky((60, 120, 220), (190, 220, 250), 0, 2))
-    write_png("particles.png", 128, 32, particles)
+    write_png("particles.png", 128, 128, particles)
     write_png("UI/logoElmnts.png", 500, 400, logo)
     write_png("objects.png", 256, 256, objects)
     write_png("fog.png", 750, 1200, fog)
@@ -371,7 +495,17 @@ def main():
     write_png("items.png", 120, 16, items)
     write_png("UI/scoreboard.png", 600, 400, scoreboard)
     write_png("bullets.png", 256, 128, bullets)
-    write_png("treg.png", 256, 256, player_shots)
+    write_png("treg.png", 256, 256, point_marker)
+    write_png("player.png", 96, 48, ship)
+    write_png("p.png", 8, 8, hit_dot)
+    write_png("enemy.png", 128, 64, enemy_sheet)
+    write_png("boss.png", 256, 384, boss_sheet)
+    write_png("bossTitle.png", 450, 60, banner(450, 60, (255, 170, 210)))
+    write_png("bomb.png", 450, 140, banner(450, 140, (120, 200, 255)))
+    write_png("se/shock.png", 128, 128, ring(63.5, 63.5, 50, 10, (255, 255, 255)))
+    write_png("circle.png", 128, 128, ring(63.5, 63.5, 56, 5, (200, 230, 255)))
+    write_png("redCircle.png", 128, 128, ring(63.5, 63.5, 56, 6, (255, 60, 60)))
+    write_png("magicCircle.png", 256, 256, magic_circle)
     write_png("objects.png", 256, 256, objects)
     write_png("fog.png", 750, 1200, fog)
     write_png("ui.png", 800, 600, ui)

@@ -206,6 +206,25 @@ TEST_F(PlayerTest, AResetDuringADeathOrABombCostsNothingLater) {
   EXPECT_EQ(player_->shots->bulletCount(), 4u);
 }
 
+TEST_F(PlayerTest, TheBossBodyHitsWithinTwentyPixelsAndAPowerBelowZeroFiresAsZero) {
+  dir_.write("attack.vkscript", "func init() { }\n");
+  xBoss* boss = xBoss::getInstance();
+  boss->create("Boss", "boss.png", 0, 0, 64, 64, 1);
+  boss->addAttackScript("attack.vkscript", 10, 0, 0, false);
+  boss->start();
+  player_->create();
+  player_->power = -5;
+  keyDown(40, kShoot);
+  boss->setPos(420, 500);  // 20 pixels off on both axes: no hit
+  run(41);
+  EXPECT_FALSE(player_->dying());
+  ASSERT_EQ(shots().size(), 4u);  // the centre shot and a fan of three
+  for (const mBullet* shot : shots()) EXPECT_TRUE(std::isfinite(shot->movement.vx));
+  boss->setPos(419, 501);
+  run(1);
+  EXPECT_TRUE(player_->dying());
+}
+
 TEST_F(PlayerTest, NeverHitWithTheInvincibilitySetting) {
   xPlayer::resetForTests();
   hge_->Ini_SetInt("STG", "ILoveRuvo", 1);

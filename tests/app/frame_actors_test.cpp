@@ -1,0 +1,124 @@
+// The demo stage through the frame and render callbacks: the player, the enemy waves and the two-attack boss in their places.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/game_loop.h"
+#include "base/xLogFile.h"
+#include "core/xSystem.h"
+#include "engine/headless/headless.h"
+#include "engine/hge.h"
+#include "engine/options.h"
+#include "engine/platform.h"
+#include "script/manager/xScriptManager.h"
+#include "script/runtime/xHostAPIManager.h"
+#include "stg/mBulletManager.h"
+#include "stg/xBackgroundManager.h"
+#include "stg/xBoss.h"
+#include "stg/xPlayer.h"
+#include "stg/xSourceManager.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+class ActorWiringTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine::options().backend = engine::Backend::Headless;
+    hge_ = hgeCreate(HGE_VERSION);
+    hge = hge_;
+    ASSERT_TRUE(hge_->System_Initiate());
+    hge_->System_SetState(HGE_INIFILE, "config.ini");
+    // The ship stands still under the enemies' fire: it must not die.
+    hge_->Ini_SetInt("STG", "ILoveRuvo", 1);
+    reset();
+    std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data", "data");
+    std::filesystem::copy_file(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
+    for (const char* script : {"stage1.vkscript", "boss_attack1.vkscript", "boss_attack2.vkscript"}) {
+      std::filesystem::copy_file(std::string(VELMORA_SOURCE_DIR "/data/") + script, script);
+    }
+    engine::clearPathCache();
+    GameStartUp();
+    system_ = xSystem::getInstance();
+  }
+  void TearDown() override {
+    reset();
+    hge_->System_Shutdown();
+    hge_->Release();
+    hge = nullptr;
+  }
+  static void reset() {
+    xPlayer::resetForTests();
+    xBoss::resetForTests();
+    xSourceManager::resetForTests();
+    mBulletManager::resetForTests();
+    xBackgroundManager::resetForTests();
+    xSystem::resetForTests();
+    xScriptManager::resetForTests();
+    xHostAPIManager::resetForTests();
+    xLogFile::resetForTests();
+    engine::recordedMessageBoxes().clear();
+  }
+  void frames(int n) {
+    for (int i = 0; i < n; ++i) {
+      FrameFunc();
+      RenderFunc();
+    }
+  }
+  // Whether the last scene drew a quad of [tex].
+  static bool drew(HTEXTURE tex) {
+    const auto& quads = engine::headless::recordedQuads();
+    return std::any_of(quads.begin(), quads.end(), [&](const hgeQuad& q) { return q.tex == tex; });
+  }
+
+  ScopedTempDir dir_;
+  HGE* hge_ = nullptr;
+  xSystem* system_ = nullptr;
+};
+
+TEST_F(ActorWiringTest, TheDemoStagePlaysItsWavesAndATwoAttackBoss) {
+  system_->changeState(STATE_STG, true, "stage1.vkscript");
+  frames(60);
+  ASSERT_EQ(system_->getState(), STATE_STG);
+  xPlayer* player = xPlayer::getInstance();
+  EXPECT_TRUE(player->inPlay());
+  frames(200);
+  EXPECT_FLOAT_EQ(player->getY(), 520);
+  xSourceManager* enemies = xSourceManager::getInstance();
+  ASSERT_GT(enemies->sourceCount(), 0u);
+  EXPECT_TRUE(drew(enemies->sources.back()->sprite->sprite->sprite->GetTexture()));
+  EXPECT_TRUE(drew(player->sprite->sprite->sprite->GetTexture()));
+  EXPECT_GT(gBulletManager->bulletCount(), 0u);  // the enemies shoot
+
+  // The boss comes, starts its first attack and shoots through its own script.
+  xBoss* boss = xBoss::getInstance();
+  frames(1400 - 260);  // the stage makes it at its 1200th frame and starts it 70 later
+  ASSERT_TRUE(boss->isActive());
+  EXPECT_EQ(boss->attackIndex, 0);
+  EXPECT_TRUE(drew(boss->sprite->sprite->sprite->GetTexture()));
+  boss->hit(1000);
+  EXPECT_EQ(boss->attackIndex, 1);
+  EXPECT_TRUE(boss->magicCircleOn);  // set by the stage's "onBossLossLife"
+  frames(31);
+  EXPECT_FLOAT_EQ(boss->currentLife(), 400);
+
+  // A scene over the stage: the boss and the player are updated, the enemies are not.
+  system_->changeState(STATE_AVG_IN_STG, false, "");
+  float enemyY = enemies->sourceCount() ? enemies->sources.back()->y : 0;
+  std::size_t bullets = gBulletManager->bulletCount();
+  frames(8);
+  if (enemies->sourceCount()) {
+    EXPECT_FLOAT_EQ(enemies->sources.back()->y, enemyY);
+  }
+  EXPECT_GT(gBulletManager->bulletCount(), bullets);  // the spell card keeps shooting
+  system_->changeState(STATE_STG, false, "");
+
+  boss->hit(1000);
+  EXPECT_TRUE(boss->dying);
+  frames(6 * 5 + 1);
+  EXPECT_FALSE(boss->exists());
+  EXPECT_TRUE(engine::recordedMessageBoxes().empty());
+}
+
+}  // namespace
