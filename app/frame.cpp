@@ -2,6 +2,7 @@
 #include "app/game_loop.h"
 
 #include "app/status_numbers.h"
+#include "avg/end_theme.h"
 #include "avg/xAVG.h"
 #include "core/xInputManager.h"
 #include "core/xMenu.h"
@@ -90,6 +91,8 @@ bool FrameFunc() {
     xPlayer::getInstance()->update();
     xAVG::getInstance()->update();
     xScoreManager::getInstance()->updateScoreBoard();
+  } else if (system->getState() == STATE_ENDING) {
+    updateEndTheme();
   }
   xTimerManager::getInstance()->update();
   return system->update();
@@ -120,7 +123,7 @@ bool RenderFunc() {
       }
       break;
     case STATE_ENDING:
-      // TODO(ending): the ending draws here, under the floating texts.
+      renderEndTheme();
       xFloatingTextManager::getInstance()->render();
       break;
     case STATE_SCOREBOARD:

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "app/status_numbers.h"
+#include "avg/end_theme.h"
 #include "avg/xAVG.h"
 #include "avg/xAVGScriptReader.h"
 #include "base/xLogFile.h"
@@ -133,6 +134,25 @@ void installStateHooks(core::StateHooks& hooks) {
     background->fogEnabled = false;
     background->fogSpeed = 0;
   };
+  hooks.startEnding = initEndTheme;
+}
+
+// The ending's night sky stands still; the stage's layers go.
+void installEndThemeLink(avg::EndThemeLink& link) {
+  link.stillBackground = [](const std::string& name) {
+    xBackgroundManager* background = xBackgroundManager::getInstance();
+    background->set2DBackground(name.c_str(), 0, stg::kModeStill);
+    background->speed = 0;
+    background->fogSpeed = 0;
+  };
+  link.clearBackground = [] {
+    xBackgroundManager* background = xBackgroundManager::getInstance();
+    background->seaEnabled = false;
+    background->speed = 0;
+    background->fogSpeed = 0;
+    background->clearBackgroundCover();
+    background->deleteSCBackground();
+  };
 }
 
 struct FixedSound {
@@ -155,6 +175,7 @@ void GameStartUp() {
   if (TTFontManager::getInstance() == nullptr) new TTFontManager(hge);
   xSystem::getInstance();
   installStateHooks(xSystem::getInstance()->hooks);
+  installEndThemeLink(avg::endThemeLink());
   xSystem::getInstance()->GameStart();
   xSoundManager* sound = xSoundManager::getInstance();
   // TODO(title menus): the shell's menus are built here.

@@ -36,6 +36,8 @@ struct StateHooks {
   // A switch to a scene inside the stage: the player's ship stands still
   // and its shots are cleared.
   std::function<void()> sceneInStage;
+  // Ending set-up: the ending starts from its first frame.
+  std::function<void()> startEnding;
 };
 
 }  // namespace core

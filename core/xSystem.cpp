@@ -151,11 +151,12 @@ void xSystem::transitionStep() {
 }
 
 void xSystem::setUpState(GameState newState) {
-  // TODO(subsystems): the ending and the managers the title resets join
-  // this set-up as they are built.
+  // TODO(subsystems): the managers the title resets join this set-up as
+  // they are built.
   if (newState == STATE_TITLE) setUpTitle();
   if (newState == STATE_STG) setUpStage();
   if (newState == STATE_AVG) setUpScene();
+  if (newState == STATE_ENDING) call(hooks.startEnding);
 }
 
 void xSystem::setUpScene() {
@@ -221,6 +222,9 @@ void xSystem::setUpTitle() {
   sound->setBackgroundMusic("Ka1-d.mp3", true);
   sound->stopBGSound();
   call(hooks.titleBackground, titleBackgroundName());
+  // The picture drawn over that background follows a clear recorded since
+  // start-up (the ending's), not only the one found at construction.
+  titlePicture = std::make_unique<xSprite>(titleBackgroundName());
 }
 
 void xSystem::setupTitleBackground() {

@@ -480,6 +480,73 @@ def point_marker(x, y):
     return (255, 120, 160, 230 * min(1.0, a))
 
 
+LOGO_GLYPHS = {  # 5 x 7 capitals, rows top to bottom
+    "D": ["11110", "10001", "10001", "10001", "10001", "10001", "11110"],
+    "E": ["11111", "10000", "10000", "11110", "10000", "10000", "11111"],
+    "F": ["11111", "10000", "10000", "11110", "10000", "10000", "10000"],
+    "I": ["11111", "00100", "00100", "00100", "00100", "00100", "11111"],
+    "K": ["10001", "10010", "10100", "11000", "10100", "10010", "10001"],
+    "L": ["10000", "10000", "10000", "10000", "10000", "10000", "11111"],
+    "N": ["10001", "11001", "10101", "10011", "10001", "10001", "10001"],
+    "P": ["11110", "10001", "10001", "11110", "10000", "10000", "10000"],
+    "Q": ["01110", "10001", "10001", "10001", "10101", "10010", "01101"],
+    "R": ["11110", "10001", "10001", "11110", "10100", "10010", "10001"],
+    "S": ["01111", "10000", "10000", "01110", "00001", "00001", "11110"],
+    "T": ["11111", "00100", "00100", "00100", "00100", "00100", "00100"],
+    "U": ["10001", "10001", "10001", "10001", "10001", "10001", "01110"],
+    "W": ["10001", "10001", "10001", "10101", "10101", "10101", "01010"],
+}
+
+
+def lettering(text, left, top, scale):
+    """True where [text] in LOGO_GLYPHS, [scale] pixels per cell and one cell apart, covers (x, y)."""
+    def covered(x, y):
+        u, v = (x - left) // scale, (y - top) // scale
+        letter, column = divmod(u, 6)
+        if x < left or y < top or v >= 7 or letter >= len(text) or column >= 5:
+            return False
+        return LOGO_GLYPHS[text[letter]][v][column] == "1"
+    return covered
+
+
+KWD_TEXT = lettering("KWD", 10, 20, 2)
+
+
+def kwd_logo(x, y):
+    """The ending's first logo, 60 x 60: "KWD" on a dark badge with a gold rim."""
+    r = math.hypot(x - 29.5, y - 29.5)
+    if r > 29.5:
+        return (0, 0, 0, 0)
+    if r > 26:
+        return (230, 190, 90, 255 * min(1.0, 29.5 - r))
+    if KWD_TEXT(x, y):
+        return (255, 240, 200, 255)
+    return (20, 24, 60, 235)
+
+
+QUILLFEN_TEXT = lettering("QUILLFEN", 30, 110, 5)
+PRESENTS_TEXT = lettering("PRESENTS", 78, 160, 3)
+
+
+def quillfen_logo(x, y):
+    """The ending's last logo, 300 x 200, drawn at (250, 150): a quill over "QUILLFEN" and "PRESENTS"."""
+    if QUILLFEN_TEXT(x, y):
+        return (255, 255, 255, 255)
+    if PRESENTS_TEXT(x, y):
+        return (200, 210, 255, 255)
+    # The quill: a feather leaning right along a shaft from (110, 95) to (190, 15).
+    u, v = (x - 110) / 80, (95 - y) / 80  # along the shaft, 0 at the nib
+    along = (u + v) / 2
+    across = (u - v) / 2 * 80
+    if 0 <= along <= 1:
+        if abs(across) < 1.2:
+            return (240, 220, 160, 255)
+        vane = 14 * math.sin(math.pi * min(1.0, along * 1.15)) if along > 0.12 else 0
+        if abs(across) < vane and (int(along * 40) % 3 or abs(across) < vane * 0.6):
+            return (230, 200, 255, 210 - 120 * abs(across) / max(vane, 1))
+    return (0, 0, 0, 0)
+
+
 def main():
     write_png("se/loading.png", 800, 600, lambda x, y: (0, 0, 0, 255))
     write_png("se/black.png", 800, 600, lambda x, y: (0, 0, 0, 255))
@@ -494,6 +561,8 @@ def main():
     write_png("ui.png", 800, 600, ui)
     write_png("items.png", 120, 16, items)
     write_png("UI/scoreboard.png", 600, 400, scoreboard)
+    write_png("UI/KWD.png", 60, 60, kwd_logo)
+    write_png("UI/QuillfenPresents_LOGO.png", 300, 200, quillfen_logo)
     write_png("bullets.png", 256, 128, bullets)
     write_png("treg.png", 256, 256, point_marker)
     write_png("player.png", 96, 48, ship)
