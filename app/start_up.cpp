@@ -124,6 +124,14 @@ void installStateHooks(core::StateHooks& hooks) {
   };
   hooks.sceneBackground = clearSceneBackground;
   hooks.startScene = startScene;
+  hooks.retryStage = [] {
+    xPlayer::getInstance()->restoreStageStartValues();
+    xScoreManager::getInstance()->restoreStageStart();
+  };
+  hooks.clearShots = [] {
+    mBulletManager::getInstance()->clearBullets(true);
+    xPlayer::getInstance()->shots->clearBullets(true);
+  };
   hooks.sceneInStage = [] {
     xPlayer* player = xPlayer::getInstance();
     if (player->sprite) player->sprite->setPose(0);
@@ -178,7 +186,8 @@ void GameStartUp() {
   installEndThemeLink(avg::endThemeLink());
   xSystem::getInstance()->GameStart();
   xSoundManager* sound = xSoundManager::getInstance();
-  // TODO(title menus): the shell's menus are built here.
+  // After "initDifficulty": the difficulty page lists what it declared.
+  xSystem::getInstance()->buildMenus();
   xScoreManager::getInstance()->LoadScore();
   for (const FixedSound& effect : kFixedSounds) sound->addSoundEffect(effect.id, effect.file);
   statusFont = xFontManager::getInstance()->getTTFont("DFGirl.ttf", 35);

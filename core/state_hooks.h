@@ -38,6 +38,12 @@ struct StateHooks {
   std::function<void()> sceneInStage;
   // Ending set-up: the ending starts from its first frame.
   std::function<void()> startEnding;
+  // Retry from the pause or game-over menu: the player's and the score's
+  // values go back to the copies taken when the stage started.
+  std::function<void()> retryStage;
+  // Quitting to the title, and a new game from the difficulty page: the
+  // enemy bullets and the player's shots cleared with force.
+  std::function<void()> clearShots;
 };
 
 }  // namespace core

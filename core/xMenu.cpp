@@ -77,6 +77,12 @@ void xMenu::selectLast() {
   if (!items.empty()) select(itemCount() - 1);
 }
 
+void xMenu::selectThird() {
+  if (hgeGUIMenuItem* old = item(selected)) old->Focus(false);
+  selected = item(2) ? 2 : -1;
+  if (hgeGUIMenuItem* now = item(selected)) now->Focus(true);
+}
+
 void xMenu::update(float dt) {
   for (auto& i : items) i->Update(dt);
 }

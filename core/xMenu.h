@@ -47,6 +47,9 @@ class xMenu {
   void selectPrevious();
   void selectFirst();
   void selectLast();
+  // The selected item loses its focus; item 2 takes it when the menu has
+  // one, else nothing is selected. No menu sound.
+  void selectThird();
   void update(float dt);
   void render();
   // Destroys every item; selected is left as it was.

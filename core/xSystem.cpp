@@ -75,6 +75,7 @@ xSystem::xSystem() : hge(hgeCreate(HGE_VERSION)) {
   windowRect.Set(0, 0, float(getConfigInt(CFG_WINDOW_WIDTH)), float(getConfigInt(CFG_WINDOW_HEIGHT)));
   stgRect.Set(float(getConfigInt(CFG_STG_SCREEN_X)), float(getConfigInt(CFG_STG_SCREEN_Y)),
               float(getConfigInt(CFG_STG_SCREEN_X2)), float(getConfigInt(CFG_STG_SCREEN_Y2)));
+  loadLogo();
 
   SetErrorBoxHooks({[this] { return !returningToTitle(); },
                     [this] { changeState(STATE_TITLE, true, ""); }});
@@ -82,6 +83,13 @@ xSystem::xSystem() : hge(hgeCreate(HGE_VERSION)) {
 
 xSystem::~xSystem() {
   for (HEFFECT sound : {moveSound, confirmSound, startSound, logoSound}) hge->Effect_Free(sound);
+  for (auto* menu : {&stgPauseMenu, &avgPauseMenu, &titleMenu, &difficultyMenu, &gameOverMenu, &settingsMenu,
+                     &keyConfigMenu, &volumeValueMenu}) {
+    menu->reset();
+  }
+  for (auto& cell : logoCells) cell.reset();
+  magicParticles.reset();
+  particleCell.reset();
   blackCover.reset();
   loadingEmblem.reset();
   menuCursor.reset();
@@ -96,6 +104,7 @@ void xSystem::changeState(GameState newState, bool fade, const std::string& name
     state = newState;
     if (newState == STATE_GAMEOVER) {
       darkCover->fade(30, 0.6f, true, false);
+      if (gameOverMenu) gameOverMenu->selectFirst();
       menuCursor->moveTo(10, 0, kCursorGameOverY);
       // The music sinks under the game-over menu; its volume comes back on leaving.
       xSoundManager* sound = xSoundManager::getInstance();
@@ -131,6 +140,29 @@ bool xSystem::update() {
   blackCover->update();
   loadingEmblem->update();
   darkCover->update();
+  const bool switching = transitionCounter != kNoTransition;
+  if (menusBuilt()) {
+    switch (state) {
+      case STATE_TITLE:
+        // The end-game item: the loop ends without this frame's tail.
+        if (!switching && titleStep()) return true;
+        break;
+      case STATE_PAUSE:
+        if (!switching) pauseStep();
+        break;
+      case STATE_GAMEOVER:
+        gameOverStep();
+        break;
+      case STATE_STG:
+      case STATE_AVG:
+      case STATE_AVG_IN_STG:
+        pauseOpening();
+        break;
+      default:
+        break;
+    }
+  }
+  commonTail();
   return false;
 }
 
@@ -168,6 +200,8 @@ void xSystem::setUpScene() {
   WriteLog("xSystem: Error loading AVGScript %s", scriptName.c_str());
   // Back to the title at once, without its music or picture.
   titlePage = 0;
+  if (titleMenu) titleMenu->selectFirst();
+  titleSelection = 0;
   menuCursor->setPos(0, kCursorTitleY);
   call(hooks.resetTitle);
   state = STATE_TITLE;
@@ -216,6 +250,8 @@ void xSystem::startNewGame() {
 
 void xSystem::setUpTitle() {
   titlePage = 0;
+  if (titleMenu) titleMenu->selectFirst();
+  titleSelection = 0;
   menuCursor->setPos(0, kCursorTitleY);
   call(hooks.resetTitle);
   xSoundManager* sound = xSoundManager::getInstance();
@@ -225,13 +261,16 @@ void xSystem::setUpTitle() {
   // The picture drawn over that background follows a clear recorded since
   // start-up (the ending's), not only the one found at construction.
   titlePicture = std::make_unique<xSprite>(titleBackgroundName());
+  resetLogo();
 }
 
 void xSystem::setupTitleBackground() {
   state = STATE_TITLE;
   call(hooks.titleBackground, titleBackgroundName());
+  if (titleMenu) titleMenu->select(0);
   titleSelection = 0;
   logoFrame = 0;
+  resetLogo();
 }
 
 std::string xSystem::titleBackgroundName() const {
@@ -242,9 +281,15 @@ void xSystem::render() {
   darkCover->render();
   if (state == STATE_TITLE) {
     titlePicture->render();
+    renderLogo();
     menuCursor->render();
+    for (xMenu* menu : titlePageMenus()) {
+      if (menu) menu->render();
+    }
   } else if (state == STATE_PAUSE || state == STATE_GAMEOVER) {
     menuCursor->render();
+    xMenu* menu = state == STATE_PAUSE ? pauseMenu() : gameOverMenu.get();
+    if (menu) menu->render();
   }
   blackCover->render();
   loadingEmblem->render();

@@ -42,6 +42,23 @@ TEST(Run, TheShutdownTailWritesTheVolumes) {
   }
 }
 
+// Keyboard only: down twice to "结束游戏", then confirm ends the loop normally;
+// cancel twice ends the process at once, without the shutdown tail.
+TEST(Run, TheTitlesEndGameItemEndsTheGame) {
+  ScopedTempDir dir;
+  dir.write("initialize.vkscript", "func init() { }\n");
+  dir.write("confirm.txt", "10 down 40\n11 up 40\n30 down 40\n31 up 40\n50 down 13\n51 up 13\n");
+  ASSERT_EQ(runVelmora("--headless --frames 600 --input confirm.txt"), 0);
+  EXPECT_EQ(lastLine(dir.read("log.txt")), "SlowRate: 1.000000(Total Run Frame: 51, Slow Frame: 0)");
+
+  dir.write("log.txt", "");
+  dir.write("config.ini", "");
+  dir.write("cancel.txt", "10 down 27\n11 up 27\n30 down 88\n31 up 88\n");
+  ASSERT_EQ(runVelmora("--headless --frames 600 --input cancel.txt"), 0);
+  EXPECT_EQ(dir.read("log.txt").find("SlowRate"), std::string::npos);
+  EXPECT_NE(dir.read("config.ini").find("BGSoundVolume=40"), std::string::npos) << "volumes saved on the way out";
+}
+
 TEST(Run, BadOptionFails) {
   ScopedTempDir dir;
   EXPECT_NE(runVelmora("--frames notanumber"), 0);

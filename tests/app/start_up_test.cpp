@@ -18,6 +18,8 @@
 #include "script/runtime/xHostAPIManager.h"
 #include "script/manager/xScriptManager.h"
 #include "stg/xBackgroundManager.h"
+#include "stg/xPlayer.h"
+#include "stg/xScoreManager.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -69,6 +71,8 @@ class StartUpTest : public ::testing::Test {
     xFloatingTextManager::resetForTests();
     xMenuManager::resetForTests();
     xBackgroundManager::resetForTests();
+    xPlayer::resetForTests();
+    xScoreManager::resetForTests();
     xSystem::resetForTests();
     xScriptManager::resetForTests();
     xHostAPIManager::resetForTests();
@@ -109,6 +113,23 @@ TEST_F(StartUpTest, TheSixSetUpFunctionsRunInOrderBeforeTheLogHeader) {
 
   xSystem::getInstance()->startNewGame();
   EXPECT_EQ(variable("newGame"), "yes");
+}
+
+TEST_F(StartUpTest, TheShellBuildsItsOwnMenusAndARetryRestoresTheStageStart) {
+  startUp();
+  ASSERT_NE(xSystem::getInstance()->gameOverMenu, nullptr);
+  EXPECT_TRUE(xMenuManager::getInstance()->menus.empty());
+  xPlayer* player = xPlayer::getInstance();
+  xScoreManager* score = xScoreManager::getInstance();
+  player->lives = 2;
+  score->score = 1200;
+  player->saveStageStartValues();
+  score->saveStageStart();
+  player->lives = 0;
+  score->score = 5000;
+  xSystem::getInstance()->hooks.retryStage();
+  EXPECT_EQ(player->lives, 2);
+  EXPECT_EQ(score->score, 1200u);
 }
 
 TEST_F(StartUpTest, InitScriptComesFromTheConfiguration) {

@@ -32,6 +32,7 @@ class SystemTest : public ::testing::Test {
   xSystem* makeSystem() {
     xSystem* system = xSystem::getInstance();
     system->setupTitleBackground();
+    engine::recordedMessageBoxes().clear();  // the logo's, with no data folder here
     return system;
   }
   // Runs updates until the faded switch is over.
