@@ -2,6 +2,7 @@
 #include "script/assembler/asm_lexer.h"
 
 #include <array>
+#include <cstdint>
 #include <utility>
 
 #include "script/runtime/number_text.h"
@@ -10,43 +11,31 @@
 namespace script {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// Character classes, one table lookup per byte: the assembler reads every
+// byte of every listing the game loads.
+enum CharClass : std::uint8_t {
+  kOther = 0,      // ends nothing, but makes a word invalid
+  kBlank = 1,      // space, tab
+  kDelimiter = 2,  // : , " [ ] { }
+  kDigit = 3,
+  kNameChar = 4,   // letters and '_'
+  kMinus = 5,
+  kDot = 6,
+};
 
-// integer -> ['-'] digit {digit}
-bool isIntegerText(std::string_view s) {
-  std::size_t i = (!s.empty() && s[0] == '-') ? 1 : 0;
-  if (i == s.size()) return false;
-  for (; i < s.size(); ++i) {
-    if (!isDigit(s[i])) return false;
-  }
-  return true;
-}
+constexpr std::array<std::uint8_t, 256> kClasses = [] {
+  std::array<std::uint8_t, 256> table{};
+  table[' '] = table['\t'] = kBlank;
+  for (char c : std::string_view(":,\"[]{}")) table[static_cast<unsigned char>(c)] = kDelimiter;
+  for (int c = '0'; c <= '9'; ++c) table[c] = kDigit;
+  for (int c = 'A'; c <= 'Z'; ++c) table[c] = table[c + 'a' - 'A'] = kNameChar;
+  table['_'] = kNameChar;
+  table['-'] = kMinus;
+  table['.'] = kDot;
+  return table;
+}();
 
-// float -> ['-'] {digit} '.' {digit}, with at least one digit
-bool isFloatText(std::string_view s) {
-  std::size_t i = (!s.empty() && s[0] == '-') ? 1 : 0;
-  int dots = 0;
-  int digits = 0;
-  for (; i < s.size(); ++i) {
-    if (s[i] == '.') {
-      ++dots;
-    } else if (isDigit(s[i])) {
-      ++digits;
-    } else {
-      return false;
-    }
-  }
-  return dots == 1 && digits > 0;
-}
-
-bool isIdentifierText(std::string_view s) {
-  if (s.empty() || isDigit(s[0])) return false;
-  for (char c : s) {
-    if (!isIdentChar(c)) return false;
-  }
-  return true;
-}
+inline std::uint8_t classOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
 
 constexpr std::array<std::pair<std::string_view, AsmKeyword>, 6> kKeywords = {{
     {"VAR", AsmKeyword::Var},
@@ -57,14 +46,19 @@ constexpr std::array<std::pair<std::string_view, AsmKeyword>, 6> kKeywords = {{
     {"SETPRIORITY", AsmKeyword::SetPriority},
 }};
 
-}  // namespace
-
-bool isAsmDelimiter(char c) {
-  return c == ':' || c == ',' || c == '"' || c == '[' || c == ']' || c == '{' || c == '}';
+AsmKeyword keywordOf(std::string_view word) {
+  for (const auto& [spelling, keyword] : kKeywords) {
+    if (equalsIgnoreAsciiCase(word, spelling)) return keyword;
+  }
+  return AsmKeyword::None;
 }
 
+}  // namespace
+
+bool isAsmDelimiter(char c) { return classOf(c) == kDelimiter; }
+
 void AsmLexer::skipBlanks() {
-  while (pos_ < line_.size() && isBlank(line_[pos_])) ++pos_;
+  while (pos_ < line_.size() && classOf(line_[pos_]) == kBlank) ++pos_;
 }
 
 AsmToken AsmLexer::peek() {
@@ -74,6 +68,11 @@ AsmToken AsmLexer::peek() {
   return token;
 }
 
+bool AsmLexer::nextIsDelimiter(char c) {
+  skipBlanks();
+  return pos_ < line_.size() && line_[pos_] == c && c != '"' && classOf(c) == kDelimiter;
+}
+
 AsmToken AsmLexer::next() {
   skipBlanks();
   AsmToken token;
@@ -81,16 +80,13 @@ AsmToken AsmLexer::next() {
   if (pos_ >= line_.size()) return token;
   char c = line_[pos_];
   if (c == '"') return readString(pos_);
-  if (isAsmDelimiter(c)) {
-    ++pos_;
+  if (classOf(c) == kDelimiter) {
     token.kind = AsmTokenKind::Delimiter;
     token.delimiter = c;
-    token.text.assign(1, c);
+    token.text = line_.substr(pos_++, 1);
     return token;
   }
-  std::size_t start = pos_;
-  while (pos_ < line_.size() && !isBlank(line_[pos_]) && !isAsmDelimiter(line_[pos_])) ++pos_;
-  return classify(start, pos_);
+  return readWord(pos_);
 }
 
 // string -> '"' {char | '\' char} '"' ; "\n" is a new line, '\' x is x
@@ -98,11 +94,21 @@ AsmToken AsmLexer::readString(std::size_t start) {
   AsmToken token;
   token.column = static_cast<int>(start);
   token.kind = AsmTokenKind::BadString;
-  std::size_t i = start + 1;
+  std::size_t first = start + 1;
+  std::size_t i = first;
+  while (i < line_.size() && line_[i] != '"' && line_[i] != '\\') ++i;
+  if (i < line_.size() && line_[i] == '"') {  // no escapes: the text is part of the line
+    token.kind = AsmTokenKind::String;
+    token.text = line_.substr(first, i - first);
+    pos_ = i + 1;
+    return token;
+  }
+  unescaped_.assign(line_.substr(first, i - first));
   while (i < line_.size()) {
     char c = line_[i++];
     if (c == '"') {
       token.kind = AsmTokenKind::String;
+      token.text = unescaped_;
       pos_ = i;
       return token;
     }
@@ -110,39 +116,53 @@ AsmToken AsmLexer::readString(std::size_t start) {
       // A backslash with nothing after it escapes no character at all.
       if (i >= line_.size()) break;
       char escaped = line_[i++];
-      token.text.push_back(escaped == 'n' ? '\n' : escaped);
+      unescaped_.push_back(escaped == 'n' ? '\n' : escaped);
     } else {
-      token.text.push_back(c);
+      unescaped_.push_back(c);
     }
   }
-  token.text.clear();
   pos_ = line_.size();
   return token;
 }
 
-AsmToken AsmLexer::classify(std::size_t start, std::size_t end) const {
+// A word runs to a blank or a delimiter. integer -> ['-'] digit {digit};
+// float -> ['-'] {digit} '.' {digit} with a digit; identifier -> a name
+// character, then name characters and digits; a keyword or a mnemonic is
+// an identifier spelled like one.
+AsmToken AsmLexer::readWord(std::size_t start) {
   AsmToken token;
   token.column = static_cast<int>(start);
-  std::string_view lexeme = line_.substr(start, end - start);
-  token.text = toUpperAscii(lexeme);
-  if (isIntegerText(lexeme)) {
-    token.kind = AsmTokenKind::Integer;
-  } else if (isFloatText(lexeme)) {
-    token.kind = AsmTokenKind::Float;
-  } else if (isIdentifierText(lexeme)) {
+  const char* text = line_.data();
+  std::size_t size = line_.size();
+  std::size_t i = start;
+  unsigned seen = 0;  // a bit per character class met after the first byte
+  for (++i; i < size; ++i) {
+    std::uint8_t k = classOf(text[i]);
+    if (k == kBlank || k == kDelimiter) break;
+    seen |= 1u << k;
+  }
+  pos_ = i;
+  std::string_view word = line_.substr(start, i - start);
+  token.text = word;
+  std::uint8_t first = classOf(word[0]);
+  constexpr unsigned kNumberBits = (1u << kDigit) | (1u << kDot);
+  constexpr unsigned kNameBits = (1u << kDigit) | (1u << kNameChar);
+  unsigned all = seen | (first == kMinus ? 0u : 1u << first);
+  token.kind = AsmTokenKind::Invalid;
+  if (first == kNameChar && (seen & ~kNameBits) == 0) {
     token.kind = AsmTokenKind::Identifier;
-    for (const auto& [spelling, keyword] : kKeywords) {
-      if (token.text == spelling) {
-        token.kind = AsmTokenKind::Keyword;
-        token.keyword = keyword;
-      }
-    }
-    if (auto op = findMnemonic(token.text)) {
+    if (auto op = findMnemonic(word)) {
       token.kind = AsmTokenKind::Mnemonic;
       token.opcode = static_cast<int>(*op);
+    } else if ((token.keyword = keywordOf(word)) != AsmKeyword::None) {
+      token.kind = AsmTokenKind::Keyword;
     }
-  } else {
-    token.kind = AsmTokenKind::Invalid;
+  } else if (all == (1u << kDigit)) {
+    token.kind = AsmTokenKind::Integer;
+  } else if ((all & ~kNumberBits) == 0 && (all & (1u << kDigit)) != 0) {
+    std::size_t dots = 0;
+    for (char c : word) dots += c == '.';
+    if (dots == 1) token.kind = AsmTokenKind::Float;
   }
   return token;
 }

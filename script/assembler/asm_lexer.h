@@ -23,9 +23,13 @@ enum class AsmTokenKind {
 
 enum class AsmKeyword { None, Var, SetStackSize, Func, Param, RetVal, SetPriority };
 
+// Names are matched without regard to case, so the lexer leaves them as they
+// are written and nothing is copied per token.
 struct AsmToken {
   AsmTokenKind kind = AsmTokenKind::End;
-  std::string text;  // upper-cased lexeme; string constants keep their case
+  // The lexeme as written, or a string constant's unescaped bytes. Valid
+  // while the line and the lexer that read it live.
+  std::string_view text;
   char delimiter = 0;
   AsmKeyword keyword = AsmKeyword::None;
   int opcode = -1;  // for Mnemonic
@@ -41,16 +45,19 @@ class AsmLexer {
   AsmToken next();
   // The next token without consuming it.
   AsmToken peek();
+  // Whether the next token is the delimiter [c] (consumed only by next()).
+  bool nextIsDelimiter(char c);
   // Column just past the last consumed token (the caret for "x expected").
   int column() const { return static_cast<int>(pos_); }
 
  private:
   void skipBlanks();
   AsmToken readString(std::size_t start);
-  AsmToken classify(std::size_t start, std::size_t end) const;
+  AsmToken readWord(std::size_t start);
 
   std::string_view line_;
   std::size_t pos_ = 0;
+  std::string unescaped_;  // the text of the last string constant that had escapes
 };
 
 // True for the bytes that separate tokens and are tokens of their own.

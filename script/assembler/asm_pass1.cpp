@@ -61,7 +61,7 @@ bool xScriptAssembler::pass1Line() {
 bool xScriptAssembler::declareLabel(const AsmToken& name) {
   if (!isDelimiter(lexer_.next(), ':')) return failAt("Invalid instruction", name);
   if (currentFunc_ < 0) return failAt("Global label identifier", name);
-  if (!labels_.emplace(std::make_pair(currentFunc_, name.text), instrCount_).second) {
+  if (!labels_.add(name.text, currentFunc_, instrCount_)) {
     return failAt("Redefinitioned label", name);
   }
   return expectEnd();
@@ -102,9 +102,9 @@ bool xScriptAssembler::setPriority(const AsmToken& keyword) {
     priorityKind_ = script::kPriorityNumber;
     priorityValue_ = static_cast<std::uint32_t>(script::textToInt(value.text));
   } else if (value.kind == AsmTokenKind::Identifier) {
-    if (value.text == "LOW") priorityKind_ = script::kPriorityLow;
-    if (value.text == "MEDIUM") priorityKind_ = script::kPriorityMedium;
-    if (value.text == "HIGH") priorityKind_ = script::kPriorityHigh;
+    if (script::equalsIgnoreAsciiCase(value.text, "LOW")) priorityKind_ = script::kPriorityLow;
+    if (script::equalsIgnoreAsciiCase(value.text, "MEDIUM")) priorityKind_ = script::kPriorityMedium;
+    if (script::equalsIgnoreAsciiCase(value.text, "HIGH")) priorityKind_ = script::kPriorityHigh;
   } else {
     return failAt("Invalid SetPriority parameter", value);
   }
@@ -117,7 +117,7 @@ bool xScriptAssembler::declareVar() {
   AsmToken name;
   if (!readName(name)) return false;
   int size = 1;
-  if (isDelimiter(lexer_.peek(), '[')) {
+  if (lexer_.nextIsDelimiter('[')) {
     lexer_.next();
     if (!readArraySize(size)) return false;
   }
@@ -145,7 +145,7 @@ bool xScriptAssembler::readArraySize(int& size) {
 bool xScriptAssembler::placeVar(const AsmToken& name, int size) {
   if (nameTaken(name.text)) return failAt("Redefinitioned Identifier", name);
   const auto cap = static_cast<int>(script::kMaxStackSize);
-  script::AsmSymbol symbol{name.text, size, 0, currentFunc_};
+  script::AsmSymbol symbol{script::toUpperAscii(name.text), size, 0, currentFunc_};
   if (currentFunc_ < 0) {
     if (size > 1 && globalSize_ == 0) return failAt("Invalid array", name);
     if (size > cap - globalSize_) return failAt("Invalid array size", name);
@@ -157,7 +157,7 @@ bool xScriptAssembler::placeVar(const AsmToken& name, int size) {
     symbol.stackIndex = -(localSize + 2);
     localSize += size;
   }
-  symbolsByName_[name.text].push_back(static_cast<int>(symbols_.size()));
+  symbolIndex_.add(name.text, currentFunc_, static_cast<int>(symbols_.size()));
   symbols_.push_back(std::move(symbol));
   return true;
 }
@@ -170,13 +170,13 @@ bool xScriptAssembler::openFunc1(const AsmToken& keyword) {
   if (name.text.size() > kMaxFuncNameLength) return failAt("Identifier too long", name);
   if (findFunc(name.text) >= 0) return failAt("Redefinitioned function", name);
   int index = static_cast<int>(funcs_.size());
-  funcs_.push_back({name.text, instrCount_, 0, 0});
-  funcIndex_.emplace(name.text, index);
-  if (name.text == "_MAIN") {
+  funcs_.push_back({script::toUpperAscii(name.text), instrCount_, 0, 0});
+  funcIndex_.emplace(funcs_.back().name, index);
+  if (funcs_.back().name == "_MAIN") {
     hasMain_ = true;
     mainIndex_ = index;
   }
-  if (script::traceOutput()) std::cout << "Adding Func: " << name.text << " index;" << index << "\n";
+  if (script::traceOutput()) std::cout << "Adding Func: " << funcs_.back().name << " index;" << index << "\n";
   currentFunc_ = index;
   paramCounter_ = 0;
   return expectOpenBrace();

@@ -54,8 +54,8 @@ bool xScriptAssembler::declareParam() {
   if (nameTaken(name.text)) return failAt("Redefinitioned Identifier", name);
   int stackIndex = -(func.localSize + 3 + paramCounter_);
   ++paramCounter_;
-  symbolsByName_[name.text].push_back(static_cast<int>(symbols_.size()));
-  symbols_.push_back({name.text, 1, stackIndex, currentFunc_});
+  symbolIndex_.add(name.text, currentFunc_, static_cast<int>(symbols_.size()));
+  symbols_.push_back({script::toUpperAscii(name.text), 1, stackIndex, currentFunc_});
   return true;
 }
 
@@ -152,7 +152,7 @@ bool xScriptAssembler::readIdentOperand(std::uint8_t kinds, const AsmToken& toke
     return true;
   }
   if (kinds & script::kKindHost) {
-    out = FileOperand::host(addString(token.text));
+    out = FileOperand::host(addString(script::toUpperAscii(token.text)));
     return true;
   }
   return failAt("Invalid operator", token);
@@ -163,7 +163,7 @@ bool xScriptAssembler::readMemoryOperand(const AsmToken& token, FileOperand& out
   int index = findSymbol(token.text);
   if (index < 0) return failAt("Undefined identification", token);
   const script::AsmSymbol& symbol = symbols_[static_cast<std::size_t>(index)];
-  if (isDelimiter(lexer_.peek(), '[')) {
+  if (lexer_.nextIsDelimiter('[')) {
     if (symbol.size == 1) return failAt("Invalid array", token);
     lexer_.next();
     return readElement(symbol, out);

@@ -15,9 +15,9 @@ static_assert(script::kOpCount <= 256);
 
 namespace script {
 
-std::vector<std::string> keptListingLines(std::string_view text) {
+std::vector<std::string_view> keptListingLines(std::string_view text) {
   constexpr std::string_view kTrimmed = " \t\r";
-  std::vector<std::string> lines;
+  std::vector<std::string_view> lines;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -36,7 +36,7 @@ std::vector<std::string> keptListingLines(std::string_view text) {
 
 AsmResult assembleText(std::string_view listing, AssembledScript* out) {
   xScriptAssembler assembler;
-  assembler.loadText(listing, "listing");
+  assembler.loadText(std::string(listing), "listing");
   AsmResult result = assembler.assembleChecked();
   if (result.ok && out != nullptr) *out = assembler.output();
   return result;
@@ -50,13 +50,14 @@ xScriptAssembler::~xScriptAssembler() = default;
 bool xScriptAssembler::loadSource(const std::string& fileName) {
   std::vector<unsigned char> bytes;
   if (!engine::readFile(fileName, bytes)) return false;
-  loadText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), fileName);
+  loadText(std::string(bytes.begin(), bytes.end()), fileName);
   return true;
 }
 
-void xScriptAssembler::loadText(std::string_view text, const std::string& name) {
+void xScriptAssembler::loadText(std::string text, const std::string& name) {
   name_ = name;
-  lines_ = script::keptListingLines(text);
+  text_ = std::move(text);
+  lines_ = script::keptListingLines(text_);
   assembled_ = false;
 }
 
@@ -80,7 +81,7 @@ void xScriptAssembler::reset() {
   funcs_.clear();
   funcIndex_.clear();
   symbols_.clear();
-  symbolsByName_.clear();
+  symbolIndex_.clear();
   labels_.clear();
   instrs_.clear();
   error_ = AsmResult();
@@ -128,7 +129,7 @@ void xScriptAssembler::buildOutput() {
 // box names the listing and shows the line.
 void xScriptAssembler::reportError() const {
   bool hasLine = error_.line >= 0 && static_cast<std::size_t>(error_.line) < lines_.size();
-  std::string text = hasLine ? lines_[static_cast<std::size_t>(error_.line)] : std::string();
+  std::string text = hasLine ? std::string(lines_[static_cast<std::size_t>(error_.line)]) : std::string();
   std::string shown = text;
   for (char& c : shown) {
     if (c == '\t') c = ' ';
@@ -185,41 +186,30 @@ bool xScriptAssembler::readName(AsmToken& name) {
   return failAt("Identifier expected", name);
 }
 
-int xScriptAssembler::addString(const std::string& text) {
-  auto [it, added] = stringIndex_.emplace(text, static_cast<int>(strings_.size()));
-  if (added) strings_.push_back(text);
-  return it->second;
+int xScriptAssembler::addString(std::string_view text) {
+  if (auto it = stringIndex_.find(text); it != stringIndex_.end()) return it->second;
+  int index = static_cast<int>(strings_.size());
+  strings_.emplace_back(text);
+  stringIndex_.emplace(strings_.back(), index);
+  return index;
 }
 
 // The first symbol of that name in declaration order that is a global or
 // belongs to the current function; -1 when there is none.
-int xScriptAssembler::findSymbol(const std::string& name) const {
-  auto it = symbolsByName_.find(name);
-  if (it == symbolsByName_.end()) return -1;
-  for (int index : it->second) {
-    int owner = symbols_[static_cast<std::size_t>(index)].func;
-    if (owner == -1 || owner == currentFunc_) return index;
-  }
-  return -1;
+int xScriptAssembler::findSymbol(std::string_view name) const {
+  return symbolIndex_.findVisible(name, currentFunc_);
 }
 
 // A global's name may not be taken by any symbol; a local's or parameter's
 // only not by one of the same function.
-bool xScriptAssembler::nameTaken(const std::string& name) const {
-  auto it = symbolsByName_.find(name);
-  if (it == symbolsByName_.end()) return false;
-  for (int index : it->second) {
-    if (currentFunc_ < 0 || symbols_[static_cast<std::size_t>(index)].func == currentFunc_) return true;
-  }
-  return false;
+bool xScriptAssembler::nameTaken(std::string_view name) const {
+  if (currentFunc_ < 0) return symbolIndex_.used(name);
+  return symbolIndex_.findIn(name, currentFunc_) != script::ScopedNameIndex::kNone;
 }
 
-int xScriptAssembler::findLabel(const std::string& name) const {
-  auto it = labels_.find({currentFunc_, name});
-  return it == labels_.end() ? -1 : it->second;
-}
+int xScriptAssembler::findLabel(std::string_view name) const { return labels_.findIn(name, currentFunc_); }
 
-int xScriptAssembler::findFunc(const std::string& name) const {
+int xScriptAssembler::findFunc(std::string_view name) const {
   auto it = funcIndex_.find(name);
   return it == funcIndex_.end() ? -1 : it->second;
 }

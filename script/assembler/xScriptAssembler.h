@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -11,6 +10,7 @@
 
 #include "script/assembler/asm_lexer.h"
 #include "script/runtime/bytecode_file.h"
+#include "script/runtime/name_index.h"
 
 namespace script {
 
@@ -40,8 +40,8 @@ struct AsmFunc {
 
 // Splits listing text into the lines the assembler keeps: each cut at its
 // first ';', a trailing '\r' dropped, trimmed of spaces and tabs, and dropped
-// when nothing is left.
-std::vector<std::string> keptListingLines(std::string_view text);
+// when nothing is left. The lines are views into [text].
+std::vector<std::string_view> keptListingLines(std::string_view text);
 
 // Assembles [listing] without the log or the error box; on success [out],
 // when given, receives the assembled script.
@@ -62,8 +62,9 @@ class xScriptAssembler {
   // Reads the listing file [fileName], which also becomes the script's name.
   // False when the file cannot be opened.
   [[nodiscard]] bool loadSource(const std::string& fileName);
-  // Takes the listing from memory instead (tools and tests).
-  void loadText(std::string_view text, const std::string& name);
+  // Takes the listing from memory instead: the text the compiler has just
+  // written, tools and tests.
+  void loadText(std::string text, const std::string& name);
 
   // Both passes. On an error the log gets the message, the line and a caret,
   // the error box names the script and the line, and the result is false.
@@ -77,7 +78,7 @@ class xScriptAssembler {
 
   // The result of a successful assembly.
   const script::AssembledScript& output() const { return out_; }
-  const std::vector<std::string>& lines() const { return lines_; }
+  script::AssembledScript takeOutput() { return std::move(out_); }
 
  private:
   // Driver (assembler.cpp).
@@ -89,11 +90,11 @@ class xScriptAssembler {
   [[nodiscard]] bool readName(script::AsmToken& name);
   void startLine(std::size_t index);
   void reportError() const;
-  int addString(const std::string& text);
-  int findSymbol(const std::string& name) const;
-  bool nameTaken(const std::string& name) const;
-  int findLabel(const std::string& name) const;
-  int findFunc(const std::string& name) const;
+  int addString(std::string_view text);
+  int findSymbol(std::string_view name) const;
+  bool nameTaken(std::string_view name) const;
+  int findLabel(std::string_view name) const;
+  int findFunc(std::string_view name) const;
 
   // Pass 1 (asm_pass1.cpp): declarations, labels and instruction counting.
   [[nodiscard]] bool pass1();
@@ -126,7 +127,8 @@ class xScriptAssembler {
 
   // Source.
   std::string name_;
-  std::vector<std::string> lines_;
+  std::string text_;
+  std::vector<std::string_view> lines_;  // into text_
 
   // Where the passes are.
   std::size_t lineIndex_ = 0;
@@ -146,14 +148,18 @@ class xScriptAssembler {
   bool hasMain_ = false;
   int mainIndex_ = 0;
 
-  // Tables. The maps index the vectors; symbols by name keep declaration order.
+  // Tables. The maps index the vectors; symbol indices count declarations.
   std::vector<std::string> strings_;
-  std::unordered_map<std::string, int> stringIndex_;
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  std::unordered_map<std::string, int, TextHash, std::equal_to<>> stringIndex_;  // exact text
   std::vector<script::AsmFunc> funcs_;
-  std::unordered_map<std::string, int> funcIndex_;
+  script::NameMap<int> funcIndex_;
   std::vector<script::AsmSymbol> symbols_;
-  std::unordered_map<std::string, std::vector<int>> symbolsByName_;
-  std::map<std::pair<int, std::string>, int> labels_;  // (function, name) -> instruction index
+  script::ScopedNameIndex symbolIndex_;
+  script::ScopedNameIndex labels_;  // (function, name) -> instruction index
   std::vector<script::FileInstr> instrs_;
 
   script::AsmResult error_;

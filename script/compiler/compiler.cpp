@@ -185,13 +185,16 @@ std::string xScriptCompiler::listingText(const std::string& outputFileName, cons
   return script::writeListing(*state_, {outputFileName, sourceName_, time});
 }
 
-bool xScriptCompiler::emitAssembly(const std::string& outputFileName) {
+bool xScriptCompiler::emitAssembly(const std::string& outputFileName, std::string* written) {
   outputFileName_ = outputFileName;
   if (!state_->success) return false;
   std::string reason;
-  script::WriteStatus status =
-      script::writeWholeFile(outputFileName, listingText(outputFileName, GetCurrentTimeString()), reason);
-  if (status == script::WriteStatus::Ok) return true;
+  std::string text = listingText(outputFileName, GetCurrentTimeString());
+  script::WriteStatus status = script::writeWholeFile(outputFileName, text, reason);
+  if (status == script::WriteStatus::Ok) {
+    if (written != nullptr) *written = std::move(text);
+    return true;
+  }
   fatal((status == script::WriteStatus::CannotOpen ? "Could not open output file for output: "
                                                    : "Could not write output file: ") +
         script::fileAndReason(outputFileName, reason));

@@ -8,6 +8,8 @@
 
 namespace script {
 
+static_assert(kGlobalScope == ScopedNameIndex::kGlobal);
+
 Operand Operand::floating(float f) {
   return {OperandKind::Float, std::bit_cast<std::int32_t>(f), 0, 0};
 }
@@ -49,19 +51,14 @@ CompilerTables::CompilerTables() {
   }
 }
 
+// Symbol indices count declarations, so the lower of the global and the
+// scope's own is the first declared.
 const SymbolRecord* CompilerTables::findSymbol(std::string_view name, std::int32_t scope) const {
-  auto it = symbolsByName_.find(toUpperAscii(name));
-  if (it == symbolsByName_.end()) return nullptr;
-  for (std::int32_t index : it->second) {
-    const SymbolRecord& symbol = symbols_[std::size_t(index)];
-    if (symbol.scope == scope || symbol.scope == kGlobalScope) return &symbol;
-  }
-  return nullptr;
+  std::int32_t index = symbolIndex_.findVisible(name, scope);
+  return index == ScopedNameIndex::kNone ? nullptr : &symbols_[std::size_t(index)];
 }
 
-bool CompilerTables::nameUsed(std::string_view name) const {
-  return symbolsByName_.count(toUpperAscii(name)) != 0;
-}
+bool CompilerTables::nameUsed(std::string_view name) const { return symbolIndex_.used(name); }
 
 std::int32_t CompilerTables::addSymbol(std::string_view name, std::int32_t size,
                                        std::int32_t scope, SymbolKind kind) {
@@ -77,7 +74,7 @@ std::int32_t CompilerTables::appendSymbol(std::string_view name, std::int32_t si
   record.size = size;
   record.scope = scope;
   record.kind = kind;
-  symbolsByName_[toUpperAscii(name)].push_back(record.index);
+  symbolIndex_.add(name, scope, record.index);  // a later one of the name is listed, never found
   symbols_.push_back(std::move(record));
   return symbols_.back().index;
 }
@@ -93,7 +90,7 @@ SymbolRecord* CompilerTables::symbolAt(std::int32_t index) {
 }
 
 const FunctionRecord* CompilerTables::findFunction(std::string_view name) const {
-  auto it = functionsByName_.find(toUpperAscii(name));
+  auto it = functionsByName_.find(name);
   return it == functionsByName_.end() ? nullptr : &functions_[std::size_t(it->second)];
 }
 
@@ -103,7 +100,7 @@ std::int32_t CompilerTables::addFunction(std::string_view name, FunctionKind kin
   record.index = std::int32_t(functions_.size());
   record.name = std::string(name);
   record.kind = kind;
-  functionsByName_.emplace(toUpperAscii(name), record.index);
+  functionsByName_.emplace(std::string(name), record.index);
   functions_.push_back(std::move(record));
   return functions_.back().index;
 }
@@ -118,9 +115,11 @@ FunctionRecord* CompilerTables::functionAt(std::int32_t index) {
 }
 
 std::int32_t CompilerTables::addString(std::string_view text) {
-  auto [it, added] = stringsByText_.emplace(std::string(text), std::int32_t(strings_.size()));
-  if (added) strings_.emplace_back(text);
-  return it->second;
+  if (auto it = stringsByText_.find(text); it != stringsByText_.end()) return it->second;
+  std::int32_t index = std::int32_t(strings_.size());
+  stringsByText_.emplace(std::string(text), index);
+  strings_.emplace_back(text);
+  return index;
 }
 
 const std::string& CompilerTables::stringAt(std::int32_t index) const {

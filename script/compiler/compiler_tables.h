@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/runtime/name_index.h"
 #include "script/runtime/opcodes.h"
 
 namespace script {
@@ -210,11 +211,15 @@ class CompilerTables {
   std::int32_t labelCounter_ = 0;
   std::vector<FunctionRecord> functions_;
   std::vector<std::string> strings_;
-  // Lookup indices (load time is compile time): upper-cased names to symbol
-  // indices in declaration order, to function indices, and texts to strings.
-  std::unordered_map<std::string, std::vector<std::int32_t>> symbolsByName_;
-  std::unordered_map<std::string, std::int32_t> functionsByName_;
-  std::unordered_map<std::string, std::int32_t> stringsByText_;
+  // Lookup indices (load time is compile time): symbols by scope and name,
+  // functions by name, strings by their exact text.
+  ScopedNameIndex symbolIndex_;
+  NameMap<std::int32_t> functionsByName_;
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> stringsByText_;
   std::vector<DefineRecord> defines_;
   std::vector<StructRecord> structs_;
 };

@@ -74,6 +74,8 @@ class xScriptLexer {
   using ErrorHandler = std::function<void(char, int, std::string_view)>;
 
   xScriptLexer() = default;
+  xScriptLexer(const xScriptLexer&) = delete;
+  xScriptLexer& operator=(const xScriptLexer&) = delete;
 
   // Points the lexer at the first of [lines]; the vector must outlive it and
   // may be edited in place (defines rewrite it while parsing).
@@ -87,12 +89,12 @@ class xScriptLexer {
   // The next non-blank character, possibly on a later line; 0 at the end.
   char peekChar() const;
 
-  script::TokenKind kind() const { return cur_.kind; }
-  std::string_view text() const { return {cur_.text, std::size_t(cur_.textLength)}; }
+  script::TokenKind kind() const { return cur_->kind; }
+  std::string_view text() const { return {cur_->text, std::size_t(cur_->textLength)}; }
   std::string textString() const { return std::string(text()); }
-  int operatorIndex() const { return cur_.opIndex; }
-  int lineIndex() const { return cur_.line; }
-  int startColumn() const { return cur_.startColumn; }
+  int operatorIndex() const { return cur_->opIndex; }
+  int lineIndex() const { return cur_->line; }
+  int startColumn() const { return cur_->startColumn; }
   // The text of the current line; empty past the end.
   std::string currentLine() const { return std::string(currentLineView()); }
   std::string_view currentLineView() const;
@@ -109,10 +111,11 @@ class xScriptLexer {
   };
 
   int readChar();  // -1 at the end of input
+  int readCharAcrossLines();
   void unreadChar();
   void append(char c);
+  void appendNameRun();
   void error(char c);
-  void copyState(State& to, const State& from);
 
   script::TokenKind lexNumber(char first);
   script::TokenKind lexIdentifier(char first);
@@ -120,8 +123,11 @@ class xScriptLexer {
   script::TokenKind lexString();
 
   const std::vector<std::string>* lines_ = nullptr;
-  State cur_;
-  State saved_;
+  // The current token and the one before it: nextToken reads into the other
+  // slot and rewind() swaps back, so no token text is ever copied.
+  State states_[2];
+  State* cur_ = &states_[0];
+  bool rewound_ = false;
   bool lastReadWasChar_ = false;
   bool overflowReported_ = false;
   int reportedLine_ = -1;  // where the last error was reported

@@ -33,8 +33,9 @@ class xScriptCompiler {
   // parser error (which is the last diagnostic).
   bool compile();
   // Writes the listing to [outputFileName]; false when the file cannot be
-  // opened or the compilation failed (no listing is written then).
-  bool emitAssembly(const std::string& outputFileName);
+  // opened or the compilation failed (no listing is written then). [written],
+  // when given, receives the text, so the assembler need not read it back.
+  bool emitAssembly(const std::string& outputFileName, std::string* written = nullptr);
 
   // Reads one file, following includes: 2 when read to its end, 1 when it
   // could not be opened.

@@ -88,14 +88,17 @@ ThreadIndex xScriptManager::loadScript(GroupId group, const std::string& name) {
   engine::deleteFile(assembled);
 
   ThreadIndex thread = script::kNoThread;
-  if (buildAssembledFile(name, listing, assembled)) thread = target->loadScript(assembled);
+  script::AssembledScript script;
+  if (buildAssembledFile(name, listing, assembled, script)) thread = target->loadAssembled(script);
   if (deleteAssembledScript()) engine::deleteFile(listing);
   engine::deleteFile(assembled);
   return thread;
 }
 
+// Both files are written where the game always wrote them, but each stage
+// takes what the one before made from memory rather than reading it back.
 bool xScriptManager::buildAssembledFile(const std::string& name, const std::string& listing,
-                                        const std::string& assembled) {
+                                        const std::string& assembled, script::AssembledScript& out) {
   xScriptCompiler compiler;
   xScriptAssembler assembler;
   compiler.setDiagnosticHandler(diagnosticHandler_);
@@ -107,9 +110,12 @@ bool xScriptManager::buildAssembledFile(const std::string& name, const std::stri
   // missing include would otherwise run with pieces missing. A file included
   // twice loses nothing.
   if (!compiler.compile() || compiler.hasErrors()) return false;
-  if (!compiler.emitAssembly(listing)) return false;
-  if (!assembler.loadSource(listing)) return false;
-  return assembler.assemble() && assembler.writeBinary(assembled);
+  std::string text;
+  if (!compiler.emitAssembly(listing, &text)) return false;
+  assembler.loadText(std::move(text), listing);
+  if (!assembler.assemble() || !assembler.writeBinary(assembled)) return false;
+  out = assembler.takeOutput();
+  return true;
 }
 
 void xScriptManager::runScript(const std::string& name) {

@@ -71,9 +71,10 @@ class xScriptManager {
   xScriptManager();
   ~xScriptManager();
   bool deleteAssembledScript();
-  // Compile and assemble steps; false when a step failed.
-  bool buildAssembledFile(const std::string& name, const std::string& listing,
-                          const std::string& assembled);
+  // Compile and assemble steps, writing both files; [out] gets the
+  // assembled script. False when a step failed.
+  bool buildAssembledFile(const std::string& name, const std::string& listing, const std::string& assembled,
+                          script::AssembledScript& out);
   void callFocused(std::string_view name, const char* badGroupMessage);
 
   script::ThreadIndex focusedThread_ = script::kNoThread;
