@@ -2,6 +2,7 @@
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <iterator>
 
 #include "base/xLogFile.h"
 #include "engine/hge.h"
@@ -176,6 +177,29 @@ void doSetChar(vm_value& d, const vm_value& index, const vm_value& s) {
   else d.text[static_cast<std::size_t>(i)] = source[0];
 }
 
+// The arithmetic of a fused run: add, sub, mul, div, mod on D and S, inc and
+// dec on D alone ([s] null).
+void arith(Code op, vm_value& d, const vm_value* s) {
+  switch (op) {
+    case Code::ADD: mixedArith(d, *s, wrapAdd, [](float a, float b) { return a + b; }); break;
+    case Code::SUB: mixedArith(d, *s, wrapSub, [](float a, float b) { return a - b; }); break;
+    case Code::MUL: mixedArith(d, *s, wrapMul, [](float a, float b) { return a * b; }); break;
+    case Code::DIV: doDiv(d, *s); break;
+    case Code::MOD: doMod(d, *s); break;
+    case Code::INC: step(d, 1); break;
+    default: step(d, -1); break;
+  }
+}
+
+// A conditional jump between two integers: the orders (less, equal,
+// greater) under which each jump is taken, one bit each.
+inline bool intJumpTaken(Code op, std::int32_t a, std::int32_t b) {
+  static_assert(static_cast<int>(Code::JLE) - static_cast<int>(Code::JE) == 5);
+  constexpr std::uint8_t kTaken[] = {0b010, 0b101, 0b100, 0b001, 0b110, 0b011};  // je jne jg jl jge jle
+  int order = (a > b) - (a < b) + 1;
+  return (kTaken[static_cast<int>(op) - static_cast<int>(Code::JE)] >> order) & 1;
+}
+
 // Comparison of A with B converted to A's type.
 enum class Order { Less, Equal, Greater, Unordered, NotComparable };
 
@@ -211,69 +235,37 @@ bool jumpTaken(Code op, const vm_value& a, const vm_value& b) {
 
 }  // namespace
 
-namespace {
-
-// The stack cell an array operand names (before the range check).
-std::int64_t arrayCell(const vm_value* cells, std::uint64_t size, std::int64_t base, const vm_value& op) {
-  std::int64_t indexCell = op.extra < 0 ? base + op.extra : op.extra;
-  const vm_value& holder = static_cast<std::uint64_t>(indexCell) < size ? cells[indexCell] : cells[0];
-  std::int64_t index = toInt(holder);
-  std::int64_t arrayBase = op.intValue;
-  // Arrays at 1 or above grow upward, the others downward.
-  std::int64_t relative = arrayBase >= 1 ? arrayBase + index : arrayBase - index;
-  return arrayBase < 0 ? base + relative : relative;
-}
-
-// The cell a plain variable operand names: negative indices count from the frame base.
-inline std::int64_t variableCell(std::int64_t base, std::int32_t index) {
-  return index + (index < 0 ? base : 0);
-}
-
-}  // namespace
-
-// Reads outside the stack read cell 0.
-// Tests in order of frequency: variables, constants, _RETVAL, array elements.
-[[gnu::always_inline]] inline const vm_value* vm_script::readRef(const StackView& view, const vm_value& op) {
+// Checked operands: array elements and cells that may lie outside the stack.
+// Reads outside the stack read cell 0; writes go to a scratch cell and are
+// dropped.
+vm_value* vm_script::pathCell(const script::OperandPath& path, bool forWrite) {
   std::int64_t cell;
-  if (op.type == OP_TYPE_STACK_INDEX) [[likely]] {
-    cell = variableCell(view.base, op.intValue);
-  } else if (op.type < OP_TYPE_STACK_INDEX) {
-    return &op;  // a constant
-  } else if (op.type == OP_TYPE_RETVAL) {
-    return &retval_;
-  } else if (op.type == OP_TYPE_ARRAY_INDEX) {
-    cell = arrayCell(view.cells, view.size, view.base, op);
+  if (path.kind == script::OperandPath::Kind::Element) {
+    std::int64_t indexCell = path.indexCell < 0 ? std::int64_t{base_} + path.indexCell : path.indexCell;
+    const vm_value& holder = static_cast<std::uint64_t>(indexCell) < static_cast<std::uint64_t>(size_)
+                                 ? cells_[indexCell]
+                                 : cells_[0];
+    std::int64_t index = toInt(holder);
+    std::int64_t arrayBase = path.base;
+    // Arrays at 1 or above grow upward, the others downward.
+    std::int64_t relative = arrayBase >= 1 ? arrayBase + index : arrayBase - index;
+    cell = arrayBase < 0 ? base_ + relative : relative;
   } else {
-    return &op;
+    cell = path.base < 0 ? std::int64_t{base_} + path.base : path.base;
   }
-  return static_cast<std::uint64_t>(cell) < view.size ? &view.cells[cell] : &view.cells[0];
-}
-
-// Writes outside the stack go to a scratch copy of cell 0 and are dropped.
-[[gnu::always_inline]] inline vm_value* vm_script::writeRef(const StackView& view, const vm_value& op) {
-  std::int64_t cell;
-  if (op.type == OP_TYPE_STACK_INDEX) [[likely]] {
-    cell = variableCell(view.base, op.intValue);
-  } else if (op.type == OP_TYPE_RETVAL) {
-    return &retval_;
-  } else if (op.type == OP_TYPE_ARRAY_INDEX) {
-    cell = arrayCell(view.cells, view.size, view.base, op);
-  } else {
-    cell = -1;  // the loader admits no other destination
-  }
-  if (static_cast<std::uint64_t>(cell) < view.size) [[likely]] return &view.cells[cell];
-  return droppedWrite(cell);
+  if (static_cast<std::uint64_t>(cell) < static_cast<std::uint64_t>(size_)) [[likely]] return &cells_[cell];
+  return forWrite ? droppedWrite(cell) : &cells_[0];
 }
 
 // Kept out of the loop: only a faulty index gets here.
 [[gnu::noinline, gnu::cold]] vm_value* vm_script::droppedWrite(std::int64_t cell) {
   WriteLog("vm_script: write to stack index %lld outside the stack dropped", static_cast<long long>(cell));
-  scratch_ = stack_[0];
+  scratch_ = cells_[0];
   return &scratch_;
 }
 
 bool vm_script::frameFits(const vm_func& f, std::int64_t extraCells) const {
-  return std::int64_t{top_} + extraCells + f.localSize + 2 <= static_cast<std::int64_t>(stack_.size());
+  return std::int64_t{top_} + extraCells + f.localSize + 2 <= std::int64_t{size_};
 }
 
 // Defined here so the loop's calls inline it.
@@ -281,11 +273,11 @@ void vm_script::pushFrame(int func, std::int32_t returnIp, bool host, std::int32
   const vm_func& f = funcs_[static_cast<std::size_t>(func)];
   frames_.push_back(CallRecord{func, returnIp, base_, topAfter, host});
   // Marker cells keep the documented layout; nothing reads them back.
-  vm_value& returnMarker = stack_[static_cast<std::size_t>(top_)];
+  vm_value& returnMarker = cells_[top_];
   returnMarker.clear();
   returnMarker.intValue = returnIp;
   top_ += f.localSize + 2;
-  vm_value& funcMarker = stack_[static_cast<std::size_t>(top_ - 1)];
+  vm_value& funcMarker = cells_[top_ - 1];
   funcMarker.clear();
   funcMarker.type = host ? OP_TYPE_HOST_FRAME : OP_TYPE_NULL;
   funcMarker.intValue = func;
@@ -296,15 +288,15 @@ void vm_script::pushFrame(int func, std::int32_t returnIp, bool host, std::int32
 bool vm_script::callHost(vm_instr& instr) {
   argsRead_ = 0;
   hostReturned_ = false;
+  script::InstrOperands& ops = *instr.operands;
   xHostAPIManager* registry = xHostAPIManager::getInstance();
-  if (instr.hostVersion != registry->version()) {
-    instr.hostFunc = registry->find(instr.operands[0].text);
-    instr.hostVersion = registry->version();
+  if (ops.hostVersion != registry->version()) {
+    ops.hostFunc = registry->find(ops.values[0].text);
+    ops.hostVersion = registry->version();
   }
-  HostAPIFunc func = instr.hostFunc;
+  HostAPIFunc func = ops.hostFunc;
   if (func == nullptr) {
-    WriteLog("vm_script::callHostAPIFunc: Error calling host API function: %s",
-             instr.operands[0].text.c_str());
+    WriteLog("vm_script::callHostAPIFunc: Error calling host API function: %s", ops.values[0].text.c_str());
   } else {
     // The function may unload this thread or reset its group.
     std::uint32_t generation = generation_;
@@ -323,208 +315,280 @@ void vm_script::pauseFor(std::int32_t ms) {
   }
 }
 
-// The dispatch loop. Over 60 lines because it is the one switch over all
-// opcodes; slow paths live in the helpers above. The code and the stack stay
+namespace {
+
+// The cell of a plain ref: a frame cell (tag bit 0, added to the frame
+// base's address) or an address of its own.
+[[gnu::always_inline]] inline vm_value* plainCell(script::OperandRef ref, std::uintptr_t frame) {
+  return reinterpret_cast<vm_value*>(((ref & script::kFrameRef) != 0 ? frame - 1 : 0) + ref);
+}
+
+[[gnu::always_inline]] inline const script::OperandPath& pathOf(script::OperandRef ref) {
+  return *reinterpret_cast<const script::OperandPath*>(ref & ~script::kPathRef);
+}
+
+}  // namespace
+
+// The dispatch loop. Over 60 lines because it is the one dispatch over all
+// codes; slow paths live in the helpers above. Dispatch is threaded through
+// a table of labels where the compiler has computed goto, a switch otherwise
+// (and in sanitizer builds, so tests run both). The code and the stack stay
 // where they are during a call (loads and releases wait for it to end), so
-// their addresses are held in locals; the frame base is refreshed whenever a
-// frame changes or the host has run.
-// Every code has its case and there is no default (see script::Code).
+// their addresses are held in locals; the frame's address is refreshed
+// whenever a frame changes or the host has run. Each instruction's work is
+// one macro, so a fused code runs exactly what its instructions run alone.
 vm_script::RunResult vm_script::run(std::size_t depth) {
   vm_instr* const code = instrs_.data();
-  StackView view{stack_.data(), stack_.size(), base_};
   vm_instr* pc = code + ip_;
-  // The operands of the instruction at pc: fixed addresses first.
-  // A frame-relative cell: base - n never reaches the top of the stack, as
-  // the base is at most the stack size; below cell 0 takes the slow path.
-#define FRAME_CELL(k) (pc->relative[k] != 0 && view.base + pc->relative[k] >= 0)
-#define READ(k)                                                            \
-  (pc->fixed[k] != nullptr ? pc->fixed[k]                                  \
-   : FRAME_CELL(k)         ? view.cells + (view.base + pc->relative[k])    \
-                           : readRef(view, ops[k]))
-#define WRITE(k)                                                           \
-  (pc->fixed[k] != nullptr ? pc->fixed[k]                                  \
-   : FRAME_CELL(k)         ? view.cells + (view.base + pc->relative[k])    \
-                           : writeRef(view, ops[k]))
-  vm_instr* next;  // where the instruction at pc leaves execution
-  for (;; pc = next) {
-    const vm_value* ops = pc->operands;
-    const Code op = pc->code;
-    next = pc->fallTo;
-    switch (op) {
-      case Code::MOV: WRITE(0)->assignKeepExtra(*READ(1)); continue;
-      case Code::MOV_THEN_ARITH: {
-        // Both at once when they act on plain numbers of one kind; otherwise
-        // the mov alone, and the arithmetic runs as the next instruction.
-        vm_instr* second = pc + 1;
-        vm_value* d = fastRef(view, *pc, 0);
-        const vm_value* a = fastRef(view, *pc, 1);
-        const vm_value* b = fastRef(view, *second, 1);
-        std::int32_t type, bits;
-        if (d != nullptr && a != nullptr && b != nullptr &&
-            movThenArith(second->code, *d, *a, *b, type, bits)) {
-          d->type = type;
-          d->intValue = bits;
-          next = second->fallTo;
-          // "mov X, D" after them: stored from the same result.
-          vm_value* x = pc->storeAfter ? fastRef(view, *(second + 1), 0) : nullptr;
-          if (x != nullptr && !vm_value::holdsText(x->type)) {
-            x->type = type;
-            x->intValue = bits;
-            next = (second + 1)->fallTo;
-          }
-        } else {
-          WRITE(0)->assignKeepExtra(*READ(1));
-          next = second;
-        }
-        continue;
-      }
-      case Code::ADD: mixedArith(*WRITE(0), *READ(1), wrapAdd, [](float a, float b) { return a + b; }); continue;
-      case Code::SUB: mixedArith(*WRITE(0), *READ(1), wrapSub, [](float a, float b) { return a - b; }); continue;
-      case Code::MUL: mixedArith(*WRITE(0), *READ(1), wrapMul, [](float a, float b) { return a * b; }); continue;
-      case Code::DIV: doDiv(*WRITE(0), *READ(1)); continue;
-      case Code::MOD: doMod(*WRITE(0), *READ(1)); continue;
-      case Code::EXP: doExp(*WRITE(0), *READ(1)); continue;
-      case Code::NEG: {
-        vm_value* d = WRITE(0);
-        if (d->type == OP_TYPE_INT) d->intValue = wrapSub(0, d->intValue);
-        else if (d->type == OP_TYPE_FLOAT) d->floatValue = -d->floatValue;
-        continue;
-      }
-      case Code::INC: step(*WRITE(0), 1); continue;
-      case Code::DEC: step(*WRITE(0), -1); continue;
-      case Code::AND:
-      case Code::OR:
-      case Code::XOR:
-      case Code::SHL:
-      case Code::SHR: bitwise(op, *WRITE(0), toInt(*READ(1))); continue;
-      case Code::NOT: {
-        vm_value* d = WRITE(0);
-        if (d->type == OP_TYPE_INT) d->intValue = ~d->intValue;
-        continue;
-      }
-      case Code::CONCAT: doConcat(*WRITE(0), *READ(1)); continue;
-      case Code::GETCHAR: doGetChar(*WRITE(0), *READ(1), *READ(2)); continue;
-      case Code::SETCHAR: doSetChar(*WRITE(0), *READ(1), *READ(2)); continue;
-      case Code::JMP: next = pc->jumpTo; continue;
-#define VELMORA_JUMP(OPNAME, INT_TEST)                                                \
-  case Code::OPNAME: {                                                                \
-    const vm_value* a = READ(0);                                                      \
-    const vm_value* b = READ(1);                                                      \
-    bool taken = a->type == OP_TYPE_INT && b->type == OP_TYPE_INT                     \
-                     ? a->intValue INT_TEST b->intValue                               \
-                     : jumpTaken(Code::OPNAME, *a, *b);                               \
-    if (taken) next = pc->jumpTo;                                                     \
-    continue;                                                                         \
-  }
-      // Integer against integer, the common loop test, is decided inline.
-      VELMORA_JUMP(JE, ==)
-      VELMORA_JUMP(JNE, !=)
-      VELMORA_JUMP(JG, >)
-      VELMORA_JUMP(JL, <)
-      VELMORA_JUMP(JGE, >=)
-      VELMORA_JUMP(JLE, <=)
-#undef VELMORA_JUMP
-      case Code::PUSH: {
-        const vm_value* v = READ(0);
-        if (static_cast<std::uint64_t>(top_) < view.size) view.cells[top_++].assign(*v);
-        else push(*v);  // reports the overflow
-        continue;
-      }
-      case Code::POP: {
-        vm_value* d = WRITE(0);
-        if (top_ >= 1 && d->bothNumbers(view.cells[top_ - 1])) {
-          d->assignKeepExtra(view.cells[--top_]);  // nothing to move out
-        } else {
-          vm_value v = pop();
-          d->assignKeepExtra(v);
-        }
-        continue;
-      }
-      case Code::CALL: {
-        int func = ops[0].intValue;
-        const vm_func& f = funcs_[static_cast<std::size_t>(func)];
-        if (!frameFits(f, 0)) [[unlikely]] {
-          ShowErrorBox("Script VM Error: %s\n", "Stack fulled");
-          unwindTo(depth);
-          return RunResult::Aborted;
-        }
-        // The return IP is the next index itself: it is kept in the frame's marker cell.
-        pushFrame(func, static_cast<std::int32_t>(pc - code) + 1, false, std::max(0, top_ - f.paramCount));
-        view.base = base_;
-        next = code + f.entry;
-        continue;
-      }
-      case Code::RET: {
-        const CallRecord& record = frames_.back();
-        top_ = record.topAfter;
-        base_ = record.savedBase;
-        std::int32_t returnIp = record.returnIp;
-        bool host = record.host;
-        frames_.pop_back();
-        if (host) {
-          ip_ = returnIp;
-          return RunResult::Returned;
-        }
-        next = code + returnIp;
-        view.base = base_;
-        continue;
-      }
-      case Code::CALLHOST: {
-        ip_ = static_cast<std::int32_t>(pc - code);
-        if (!callHost(*pc)) return RunResult::Unloaded;
-        view = StackView{stack_.data(), stack_.size(), base_};
-        continue;
-      }
-      case Code::PAUSE:
-        ip_ = static_cast<std::int32_t>(pc - code);
-        pauseFor(toInt(*READ(0)));
-        continue;
-      case Code::EXIT:
-        unwindTo(depth);
-        ip_ = -1;
-        return RunResult::Exited;
-      case Code::PRINT: WriteLog("%s", READ(0)->asText().c_str()); continue;
-      case Code::SIN:
-      case Code::COS:
-      case Code::TAN:
-      case Code::LN:
-      case Code::LG:
-      case Code::EXPL:
-      case Code::REC:
-      case Code::SH:
-      case Code::CH:
-      case Code::TH:
-      case Code::SQRT: {
-        vm_value* d = WRITE(0);
-        d->setFloat(mathFunction(op, toFloat(*READ(1))));
-        continue;
-      }
-      case Code::PUSHHPARAM: hostArgs_.push_back(*READ(0)); continue;
-      case Code::RANDOM_INT: {
-        vm_value* d = WRITE(0);
-        std::int32_t lo = toInt(*READ(1)), hi = toInt(*READ(2));
-        d->setInt(hge_ != nullptr ? hge_->Random_Int(lo, hi) : lo);
-        continue;
-      }
-      case Code::RANDOM_FLOAT: {
-        vm_value* d = WRITE(0);
-        float lo = toFloat(*READ(1)), hi = toFloat(*READ(2));
-        d->setFloat(hge_ != nullptr ? hge_->Random_Float(lo, hi) : lo);
-        continue;
-      }
-      case Code::PUSHPARAM:
-      case Code::PARAM: continue;  // no-ops (the loader made every other number PARAM)
-      case Code::END_OF_CODE:
-        WriteLog("vm_script::callFunc: instruction index %d outside the code, call ended",
-                 static_cast<int>(pc - code));
-        unwindTo(depth);
-        return RunResult::Aborted;
+  std::uintptr_t frame = reinterpret_cast<std::uintptr_t>(cells_ + base_);
+#define SYNC_FRAME() (frame = reinterpret_cast<std::uintptr_t>(cells_ + base_))
+#define REF(instr, k, forWrite)                                                              \
+  (((instr)->refs[k] & script::kPathRef) != 0 ? pathCell(pathOf((instr)->refs[k]), forWrite) \
+                                              : plainCell((instr)->refs[k], frame))
+#define READ_OF(instr, k) static_cast<const vm_value*>(REF(instr, k, false))
+#define WRITE_OF(instr, k) REF(instr, k, true)
+#define READ(k) READ_OF(pc, k)
+#define WRITE(k) WRITE_OF(pc, k)
+  // The work of single instructions, shared by their own codes and the fused ones.
+#define DO_MOV(instr) WRITE_OF(instr, 0)->assignKeepExtra(*READ_OF(instr, 1))
+#define DO_PUSH(instr)                                         \
+  do {                                                         \
+    const vm_value* pushed = READ_OF(instr, 0);                \
+    if (top_ < size_) cells_[top_++].assign(*pushed);          \
+    else push(*pushed); /* reports the overflow */             \
+  } while (false)
+#define DO_POP(instr)                                          \
+  do {                                                         \
+    vm_value* popped = WRITE_OF(instr, 0);                     \
+    if (top_ >= 1 && popped->bothNumbers(cells_[top_ - 1])) {  \
+      popped->assignKeepExtra(cells_[--top_]);                 \
+    } else {                                                   \
+      vm_value v = pop();                                      \
+      popped->assignKeepExtra(v);                              \
+    }                                                          \
+  } while (false)
+#define DO_ARITH(instr) arith((instr)->op, *WRITE_OF(instr, 0), instr->operandCount > 1 ? READ_OF(instr, 1) : nullptr)
+#define DO_BRANCH(instr)                                                               \
+  do {                                                                                 \
+    const vm_value* left = READ_OF(instr, 0);                                          \
+    const vm_value* right = READ_OF(instr, 1);                                         \
+    bool taken = (left->type | right->type) == OP_TYPE_INT                             \
+                     ? intJumpTaken((instr)->op, left->intValue, right->intValue)      \
+                     : jumpTaken((instr)->op, *left, *right);                          \
+    pc = taken ? (instr)->target : (instr)->next;                                      \
+  } while (false)
+#define DO_RET()                              \
+  do {                                        \
+    const CallRecord& record = frames_.back(); \
+    top_ = record.topAfter;                   \
+    base_ = record.savedBase;                 \
+    std::int32_t returnIp = record.returnIp;  \
+    bool host = record.host;                  \
+    frames_.pop_back();                       \
+    if (host) {                               \
+      ip_ = returnIp;                         \
+      return RunResult::Returned;             \
+    }                                         \
+    pc = code + returnIp;                     \
+    SYNC_FRAME();                             \
+  } while (false)
+#if defined(__GNUC__) && !defined(VELMORA_SWITCH_DISPATCH)
+  static const void* const kLabels[] = {
+#define OP(name, ...) &&L_##name,
+#include "script/runtime/opcodes.def"
+#undef OP
+      &&L_END_OF_CODE,    &&L_MOV_THEN_ARITH,  &&L_ARITH_THEN_MOV, &&L_PUSH_THEN_POP,
+      &&L_PUSH2_THEN_POP2, &&L_STEP_THEN_BRANCH, &&L_MOV_THEN_RET,
+  };
+  static_assert(std::size(kLabels) == static_cast<std::size_t>(Code::CODE_COUNT), "a label for every code");
+#define CASE(name) L_##name:
+#define DISPATCH() goto* kLabels[static_cast<std::size_t>(pc->code)]
+  DISPATCH();
+#else
+#define CASE(name) case Code::name:
+#define DISPATCH() goto dispatch
+dispatch:
+  switch (pc->code) {
+#endif
+#define NEXT()      \
+  do {              \
+    pc = pc->next;  \
+    DISPATCH();     \
+  } while (false)
+
+  CASE(MOV) DO_MOV(pc); NEXT();
+  CASE(MOV_THEN_ARITH) {
+    // Both at once, the result kept in registers, when they act on plain
+    // numbers of one kind; otherwise one by one. The loader fuses only
+    // operands without paths.
+    vm_instr* second = pc + 1;
+    vm_value* d = plainCell(pc->refs[0], frame);
+    const vm_value* a = plainCell(pc->refs[1], frame);
+    const vm_value* b = plainCell(second->refs[1], frame);
+    std::int32_t type, bits;
+    if (!movThenArith(second->op, *d, *a, *b, type, bits)) {
+      d->assignKeepExtra(*a);
+      pc = second;
+      DISPATCH();
     }
-    // Every case continues or returns: a code with no case cannot come here,
-    // so the dispatch needs no range check.
-    __builtin_unreachable();
+    d->type = type;
+    d->intValue = bits;
+    pc = second;
+    // "mov X, D" after them: stored from the same result.
+    if (second[-1].withMov) {
+      vm_value* x = plainCell(second[1].refs[0], frame);
+      if (vm_value::holdsText(x->type)) NEXT();
+      x->type = type;
+      x->intValue = bits;
+      pc = second + 1;
+    }
+    NEXT();
   }
-#undef FRAME_CELL
+  CASE(ARITH_THEN_MOV) DO_ARITH(pc); ++pc; DO_MOV(pc); NEXT();
+  CASE(PUSH_THEN_POP) {
+    DO_PUSH(pc);
+    if (pc->withMov) {
+      ++pc;
+      DO_MOV(pc);
+    }
+    ++pc;
+    DO_POP(pc);
+    NEXT();
+  }
+  CASE(PUSH2_THEN_POP2) {
+    DO_PUSH(pc);
+    DO_PUSH(pc + 1);
+    DO_POP(pc + 2);
+    pc += 3;
+    DO_POP(pc);
+    NEXT();
+  }
+  CASE(STEP_THEN_BRANCH) {
+    DO_ARITH(pc);
+    vm_instr* jump = pc->next;
+    DO_BRANCH(jump);
+    DISPATCH();
+  }
+  CASE(MOV_THEN_RET) DO_MOV(pc); DO_RET(); DISPATCH();
+  CASE(ADD) mixedArith(*WRITE(0), *READ(1), wrapAdd, [](float a, float b) { return a + b; }); NEXT();
+  CASE(SUB) mixedArith(*WRITE(0), *READ(1), wrapSub, [](float a, float b) { return a - b; }); NEXT();
+  CASE(MUL) mixedArith(*WRITE(0), *READ(1), wrapMul, [](float a, float b) { return a * b; }); NEXT();
+  CASE(DIV) doDiv(*WRITE(0), *READ(1)); NEXT();
+  CASE(MOD) doMod(*WRITE(0), *READ(1)); NEXT();
+  CASE(EXP) doExp(*WRITE(0), *READ(1)); NEXT();
+  CASE(NEG) {
+    vm_value* d = WRITE(0);
+    if (d->type == OP_TYPE_INT) d->intValue = wrapSub(0, d->intValue);
+    else if (d->type == OP_TYPE_FLOAT) d->floatValue = -d->floatValue;
+    NEXT();
+  }
+  CASE(INC) step(*WRITE(0), 1); NEXT();
+  CASE(DEC) step(*WRITE(0), -1); NEXT();
+  CASE(AND) CASE(OR) CASE(XOR) CASE(SHL) CASE(SHR) bitwise(pc->op, *WRITE(0), toInt(*READ(1))); NEXT();
+  CASE(NOT) {
+    vm_value* d = WRITE(0);
+    if (d->type == OP_TYPE_INT) d->intValue = ~d->intValue;
+    NEXT();
+  }
+  CASE(CONCAT) doConcat(*WRITE(0), *READ(1)); NEXT();
+  CASE(GETCHAR) doGetChar(*WRITE(0), *READ(1), *READ(2)); NEXT();
+  CASE(SETCHAR) doSetChar(*WRITE(0), *READ(1), *READ(2)); NEXT();
+  CASE(JMP) pc = pc->target; DISPATCH();
+#define VELMORA_JUMP(OPNAME, INT_TEST)                                                 \
+  CASE(OPNAME) {                                                                       \
+    const vm_value* a = READ(0);                                                       \
+    const vm_value* b = READ(1);                                                       \
+    bool taken = (a->type | b->type) == OP_TYPE_INT ? a->intValue INT_TEST b->intValue \
+                                                    : jumpTaken(Code::OPNAME, *a, *b); \
+    pc = taken ? pc->target : pc->next;                                                \
+    DISPATCH();                                                                        \
+  }
+  // Integer against integer, the common loop test, is decided inline.
+  VELMORA_JUMP(JE, ==)
+  VELMORA_JUMP(JNE, !=)
+  VELMORA_JUMP(JG, >)
+  VELMORA_JUMP(JL, <)
+  VELMORA_JUMP(JGE, >=)
+  VELMORA_JUMP(JLE, <=)
+#undef VELMORA_JUMP
+  CASE(PUSH) DO_PUSH(pc); NEXT();
+  CASE(POP) DO_POP(pc); NEXT();
+  CASE(CALL) {
+    int func = pc->operands->values[0].intValue;
+    const vm_func& f = funcs_[static_cast<std::size_t>(func)];
+    if (!frameFits(f, 0)) [[unlikely]] {
+      ShowErrorBox("Script VM Error: %s\n", "Stack fulled");
+      unwindTo(depth);
+      return RunResult::Aborted;
+    }
+    // The return IP is the next index itself: it is kept in the frame's marker cell.
+    pushFrame(func, static_cast<std::int32_t>(pc - code) + 1, false, std::max(0, top_ - f.paramCount));
+    SYNC_FRAME();
+    pc = code + f.entry;
+    DISPATCH();
+  }
+  CASE(RET) DO_RET(); DISPATCH();
+  CASE(CALLHOST) {
+    ip_ = static_cast<std::int32_t>(pc - code);
+    if (!callHost(*pc)) return RunResult::Unloaded;
+    SYNC_FRAME();
+    NEXT();
+  }
+  CASE(PAUSE) {
+    ip_ = static_cast<std::int32_t>(pc - code);
+    pauseFor(toInt(*READ(0)));
+    NEXT();
+  }
+  CASE(EXIT) {
+    unwindTo(depth);
+    ip_ = -1;
+    return RunResult::Exited;
+  }
+  CASE(PRINT) WriteLog("%s", READ(0)->asText().c_str()); NEXT();
+  CASE(SIN) CASE(COS) CASE(TAN) CASE(LN) CASE(LG) CASE(EXPL) CASE(REC) CASE(SH) CASE(CH) CASE(TH) CASE(SQRT) {
+    vm_value* d = WRITE(0);
+    d->setFloat(mathFunction(pc->op, toFloat(*READ(1))));
+    NEXT();
+  }
+  CASE(PUSHHPARAM) hostArgs_.push_back(*READ(0)); NEXT();
+  CASE(RANDOM_INT) {
+    vm_value* d = WRITE(0);
+    std::int32_t lo = toInt(*READ(1)), hi = toInt(*READ(2));
+    d->setInt(hge_ != nullptr ? hge_->Random_Int(lo, hi) : lo);
+    NEXT();
+  }
+  CASE(RANDOM_FLOAT) {
+    vm_value* d = WRITE(0);
+    float lo = toFloat(*READ(1)), hi = toFloat(*READ(2));
+    d->setFloat(hge_ != nullptr ? hge_->Random_Float(lo, hi) : lo);
+    NEXT();
+  }
+  CASE(PUSHPARAM) CASE(PARAM) NEXT();  // no-ops (the loader made every other number PARAM)
+  CASE(END_OF_CODE) {
+    WriteLog("vm_script::callFunc: instruction index %d outside the code, call ended",
+             static_cast<int>(pc - code));
+    unwindTo(depth);
+    return RunResult::Aborted;
+  }
+#if !(defined(__GNUC__) && !defined(VELMORA_SWITCH_DISPATCH))
+    case Code::CODE_COUNT: break;
+  }
+#endif
+  // Every code ends in a dispatch or a return.
+  __builtin_unreachable();
+#undef SYNC_FRAME
+#undef REF
+#undef READ_OF
+#undef WRITE_OF
 #undef READ
 #undef WRITE
+#undef DO_MOV
+#undef DO_PUSH
+#undef DO_POP
+#undef DO_ARITH
+#undef DO_BRANCH
+#undef DO_RET
+#undef CASE
+#undef DISPATCH
+#undef NEXT
 }

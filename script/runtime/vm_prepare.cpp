@@ -1,72 +1,154 @@
-// Load-time preparation of a thread's code for the interpreter: fixed operand addresses, jump targets, fused pairs.
+// Load-time preparation of a thread's code for the interpreter: operand refs, jump targets, fused pairs.
 #include <algorithm>
 
 #include "script/runtime/opcodes.h"
 #include "script/runtime/vm_script.h"
 
 using script::Code;
+using script::OperandPath;
+using script::OperandRef;
 
 namespace {
 
-bool isOp(const vm_instr& instr, Code code) { return instr.code == code; }
+// The deepest frame cell the interpreter reaches without a range check; a
+// deeper operand (only a hand-made file has one) takes the checked path.
+constexpr std::int32_t kMaxFramePadding = 4096;
+
+bool isOp(const vm_instr& instr, Code code) { return instr.op == code; }
 
 bool sameOperand(const vm_value& a, const vm_value& b) {
   return a.type == b.type && a.intValue == b.intValue && a.extra == b.extra;
 }
 
+bool isPath(OperandRef ref) { return (ref & script::kPathRef) != 0; }
+
+bool isConditionalJump(const vm_instr& instr) {
+  return instr.op == Code::JE || instr.op == Code::JNE || instr.op == Code::JG || instr.op == Code::JL ||
+         instr.op == Code::JGE || instr.op == Code::JLE;
+}
+
 // "mov D, A" directly followed by "add/sub/mul/div D, B": the pair the
-// compiler emits for every binary expression.
+// compiler emits for every binary expression. The fused step reads its
+// operands without paths.
 bool fusesMovArith(const vm_instr& first, const vm_instr& second) {
   if (!isOp(first, Code::MOV)) return false;
   if (!isOp(second, Code::ADD) && !isOp(second, Code::SUB) && !isOp(second, Code::MUL) && !isOp(second, Code::DIV)) {
     return false;
   }
-  return sameOperand(first.operands[0], second.operands[0]);
+  if (isPath(first.refs[0]) || isPath(first.refs[1]) || isPath(second.refs[1])) return false;
+  return sameOperand(first.operands->values[0], second.operands->values[0]);
+}
+
+// The fused code for the run starting at [at] ([end] is the end marker), or
+// the instruction's own. The compiler's shapes: binary expressions, stores
+// of their results, element reads through the stack, loop steps before the
+// loop's test, and returns of a value.
+Code fusedCode(vm_instr* at, vm_instr* end, bool& withMov) {
+  withMov = false;
+  auto is = [&](std::ptrdiff_t k, Code op) { return at + k < end && at[k].op == op; };
+  switch (at->op) {
+    case Code::MOV:
+      if (at + 1 < end && fusesMovArith(at[0], at[1])) {
+        withMov = is(2, Code::MOV) && !isPath(at[2].refs[0]) &&
+                  sameOperand(at[2].operands->values[1], at[0].operands->values[0]);
+        return Code::MOV_THEN_ARITH;
+      }
+      if (is(1, Code::RET)) return Code::MOV_THEN_RET;
+      break;
+    case Code::PUSH:
+      if (is(1, Code::PUSH) && is(2, Code::POP) && is(3, Code::POP)) return Code::PUSH2_THEN_POP2;
+      if (is(1, Code::POP)) return Code::PUSH_THEN_POP;
+      if (is(1, Code::MOV) && is(2, Code::POP)) {
+        withMov = true;
+        return Code::PUSH_THEN_POP;
+      }
+      break;
+    case Code::ADD:
+    case Code::SUB:
+    case Code::INC:
+    case Code::DEC:
+      if (isConditionalJump(*at->next)) return Code::STEP_THEN_BRANCH;
+      if (at->op != Code::INC && at->op != Code::DEC && is(1, Code::MOV)) return Code::ARITH_THEN_MOV;
+      break;
+    case Code::MUL:
+    case Code::DIV:
+    case Code::MOD:
+      if (is(1, Code::MOV)) return Code::ARITH_THEN_MOV;
+      break;
+    default: break;
+  }
+  return at->op;
 }
 
 // Follows jmp instructions from [at]; a cycle of them spins either way, so
 // a few steps are enough.
 vm_instr* skipJumps(vm_instr* at) {
-  for (int hops = 0; hops < 8 && at->code == Code::JMP; ++hops) at = at->jumpTo;
+  for (int hops = 0; hops < 8 && at->op == Code::JMP; ++hops) at = at->target;
   return at;
 }
+
 }  // namespace
 
+std::int32_t vm_script::framePadding() const {
+  std::int32_t deepest = 0;
+  for (const script::InstrOperands& ops : operands_) {
+    for (const vm_value& op : ops.values) {
+      if (op.type == OP_TYPE_STACK_INDEX && op.intValue < 0 && op.intValue >= -kMaxFramePadding) {
+        deepest = std::max(deepest, -op.intValue);
+      }
+    }
+  }
+  return deepest;
+}
+
+// Frame cells within the padding and cells inside the stack are plain refs;
+// everything else resolves through a checked path at run time.
+OperandRef vm_script::refFor(const vm_value& op, OperandPath& path) {
+  switch (op.type) {
+    case OP_TYPE_INT:
+    case OP_TYPE_FLOAT:
+    case OP_TYPE_STRING: return reinterpret_cast<OperandRef>(&op);
+    case OP_TYPE_RETVAL: return reinterpret_cast<OperandRef>(&retval_);
+    case OP_TYPE_STACK_INDEX:
+      if (op.intValue >= 0 && op.intValue < size_) return reinterpret_cast<OperandRef>(cells_ + op.intValue);
+      if (op.intValue < 0 && -op.intValue <= padding_) {
+        return static_cast<OperandRef>(static_cast<std::intptr_t>(op.intValue) *
+                                       static_cast<std::intptr_t>(sizeof(vm_value))) |
+               script::kFrameRef;
+      }
+      path = {OperandPath::Kind::Cell, op.intValue, 0};
+      return reinterpret_cast<OperandRef>(&path) | script::kPathRef;
+    case OP_TYPE_ARRAY_INDEX:
+      path = {OperandPath::Kind::Element, op.intValue, op.extra};
+      return reinterpret_cast<OperandRef>(&path) | script::kPathRef;
+    default:
+      // Labels, functions and host names are not values; a value read of
+      // one (never in a verified file) reads the operand itself.
+      return reinterpret_cast<OperandRef>(&op);
+  }
+}
+
 void vm_script::prepareCode() {
-  vm_instr end;
-  end.code = Code::END_OF_CODE;
-  instrs_.push_back(end);
-  // Addresses are taken once the code and the stack have their final size.
-  for (vm_instr& instr : instrs_) {
+  static_assert(alignof(vm_value) >= 4 && alignof(OperandPath) >= 4, "refs keep two tag bits");
+  for (std::size_t i = 0; i < instrs_.size(); ++i) {
+    vm_instr& instr = instrs_[i];
+    script::InstrOperands& ops = *instr.operands;
     int n = std::min<int>(instr.operandCount, script::kMaxOperands);
     for (int k = 0; k < n; ++k) {
-      vm_value& op = instr.operands[k];
-      vm_value*& fixed = instr.fixed[k];
-      if (op.type == OP_TYPE_INT || op.type == OP_TYPE_FLOAT || op.type == OP_TYPE_STRING) {
-        fixed = &op;
-      } else if (op.type == OP_TYPE_RETVAL) {
-        fixed = &retval_;
-      } else if (op.type == OP_TYPE_STACK_INDEX && op.intValue >= 0 &&
-                 static_cast<std::size_t>(op.intValue) < stack_.size()) {
-        fixed = &stack_[static_cast<std::size_t>(op.intValue)];
-      } else if (op.type == OP_TYPE_STACK_INDEX && op.intValue < 0) {
-        instr.relative[k] = op.intValue;
-      } else if (op.type == OP_TYPE_INSTR_INDEX) {
+      const vm_value& op = ops.values[k];
+      instr.refs[k] = refFor(op, ops.paths[k]);
+      if (op.type == OP_TYPE_INSTR_INDEX) {
         vm_instr* target = &instrs_[static_cast<std::size_t>(op.intValue)];
-        instr.jumpTo = target == &instr ? &instr + 1 : target;
+        instr.target = target == &instr ? &instr + 1 : target;
       }
     }
   }
   // The end marker falls nowhere: it ends the call.
   for (std::size_t i = 0; i + 1 < instrs_.size(); ++i) {
     vm_instr& instr = instrs_[i];
-    instr.fallTo = skipJumps(&instr + 1);
-    if (instr.jumpTo != nullptr) instr.jumpTo = skipJumps(instr.jumpTo);
-    if (fusesMovArith(instr, instrs_[i + 1])) {
-      instr.code = Code::MOV_THEN_ARITH;
-      const vm_instr& third = instrs_[i + 2];  // the end marker at the latest
-      instr.storeAfter = isOp(third, Code::MOV) && sameOperand(third.operands[1], instr.operands[0]);
-    }
+    instr.next = skipJumps(&instr + 1);
+    if (instr.target != nullptr) instr.target = skipJumps(instr.target);
   }
+  vm_instr* end = &instrs_.back();
+  for (vm_instr* at = instrs_.data(); at < end; ++at) at->code = fusedCode(at, end, at->withMov);
 }
-

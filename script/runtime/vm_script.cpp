@@ -65,17 +65,25 @@ int vm_script::loadAssembled(const AssembledScript& s) {
   unload();
   if (int check = script::validateAssembledScript(s); check != script::kLoadOk) return check;
   try {
-    instrs_.resize(s.instrs.size());
+    instrs_.resize(s.instrs.size() + 1);  // and the end marker
+    operands_.resize(s.instrs.size() + 1);
     for (std::size_t i = 0; i < s.instrs.size(); ++i) {
       const script::FileInstr& in = s.instrs[i];
       vm_instr& out = instrs_[i];
       // Numbers that are not instructions become PARAM, the other no-op.
-      out.code = in.opcode < script::kOpCount ? static_cast<script::Code>(in.opcode) : script::Code::PARAM;
+      out.op = in.opcode < script::kOpCount ? static_cast<script::Code>(in.opcode) : script::Code::PARAM;
+      out.code = out.op;
       out.operandCount = static_cast<std::uint8_t>(in.operands.size());
+      out.operands = &operands_[i];
       std::size_t kept = std::min<std::size_t>(in.operands.size(), script::kMaxOperands);
-      for (std::size_t k = 0; k < kept; ++k) out.operands[k] = operandFromFile(s, in.operands[k]);
+      for (std::size_t k = 0; k < kept; ++k) operands_[i].values[k] = operandFromFile(s, in.operands[k]);
     }
-    stack_.resize(script::effectiveStackSize(s.stackSize));
+    instrs_.back().code = instrs_.back().op = script::Code::END_OF_CODE;
+    instrs_.back().operands = &operands_.back();
+    size_ = static_cast<std::int32_t>(script::effectiveStackSize(s.stackSize));
+    padding_ = framePadding();
+    stack_.resize(static_cast<std::size_t>(padding_) + static_cast<std::size_t>(size_));
+    cells_ = stack_.data() + padding_;
     funcs_.reserve(s.funcs.size());
     for (const script::FileFunc& f : s.funcs) {
       vm_func func;
@@ -104,7 +112,10 @@ int vm_script::loadAssembled(const AssembledScript& s) {
 
 void vm_script::releaseContents() {
   std::vector<vm_instr>().swap(instrs_);
+  std::vector<script::InstrOperands>().swap(operands_);
   std::vector<vm_value>().swap(stack_);
+  cells_ = nullptr;
+  size_ = padding_ = 0;
   std::vector<vm_func>().swap(funcs_);
   funcIndex_.clear();
   spellingCache_.clear();
@@ -170,15 +181,15 @@ bool vm_script::callFunc(std::string_view name) {
     return false;
   }
   const vm_func& f = funcs_[static_cast<std::size_t>(func)];
-  std::int32_t padding = std::max(0, f.paramCount - args);
-  if (!frameFits(f, padding)) {
+  std::int32_t missing = std::max(0, f.paramCount - args);
+  if (!frameFits(f, missing)) {
     stackError("Stack fulled");
     top_ = entryTop;
     return false;
   }
   // Missing arguments become null cells above the pushed ones, so the values
   // pushed in source order still fill the first parameters.
-  for (std::int32_t i = 0; i < padding; ++i) stack_[static_cast<std::size_t>(top_++)].clear();
+  for (std::int32_t i = 0; i < missing; ++i) cells_[top_++].clear();
   std::size_t depth = frames_.size();
   std::size_t hostArgsAtEntry = hostArgs_.size();
   pushFrame(func, ip_, true, entryTop);
@@ -214,11 +225,11 @@ void vm_script::finishCall() {
 }
 
 void vm_script::push(const vm_value& value) {
-  if (top_ >= static_cast<std::int32_t>(stack_.size())) {
+  if (top_ >= size_) {
     stackError("Stack fulled");
     return;
   }
-  stack_[static_cast<std::size_t>(top_++)] = value;
+  cells_[top_++] = value;
 }
 
 vm_value vm_script::pop() {
@@ -226,7 +237,7 @@ vm_value vm_script::pop() {
     stackError("Empty stack");
     return vm_value();
   }
-  return std::move(stack_[static_cast<std::size_t>(--top_)]);
+  return std::move(cells_[--top_]);
 }
 
 void vm_script::pushHostArg(const vm_value& value) {

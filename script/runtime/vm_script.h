@@ -27,46 +27,83 @@ namespace script {
 
 // The loaded code's own instruction numbers: the instruction set, in which the
 // loader makes every number that is no instruction a PARAM, then the
-// interpreter's codes beyond it. The dispatch switch names every code and has
-// no default, so a row added to opcodes.def without its case is a -Wswitch
-// warning.
+// interpreter's codes beyond it. The dispatch names every code (a label or
+// a case each), so a row added to opcodes.def without its case does not
+// build.
+//
+// The fused codes run a short straight run of instructions, which the
+// compiler emits together, in one dispatch (vm_prepare.cpp decides where);
+// each instruction of the run still does exactly what it does alone, and a
+// jump into the middle of a run runs the rest one by one.
 enum class Code : std::uint16_t {
 #define OP(name, ...) name,
 #include "script/runtime/opcodes.def"
 #undef OP
-  END_OF_CODE,     // after the last instruction: ends the call
-  MOV_THEN_ARITH,  // mov D, A then add/sub/mul/div D, B, fused at load
+  END_OF_CODE,       // after the last instruction: ends the call
+  MOV_THEN_ARITH,    // mov D, A; add/sub/mul/div D, B [; mov X, D]
+  ARITH_THEN_MOV,    // add/sub/mul/div/mod D, S; mov X, D
+  PUSH_THEN_POP,     // push A; [mov X, Y;] pop B
+  PUSH2_THEN_POP2,   // push A; push B; pop P; pop Q
+  STEP_THEN_BRANCH,  // add/sub D, S or inc/dec D, then the conditional jump it goes on to
+  MOV_THEN_RET,      // mov X, Y; ret
+  CODE_COUNT,
 };
 static_assert(static_cast<int>(Code::END_OF_CODE) == kOpCount);
 
-}  // namespace script
+// An operand as the interpreter reads it, decided at load (see vm_prepare.cpp):
+//   bit 0 set:  a cell of the current frame, (index * sizeof(vm_value)) | 1,
+//               added to the frame base's address;
+//   bit 1 set:  a pointer to an OperandPath (array elements and cells that
+//               need a range check), | 2;
+//   otherwise:  the value's own address (constants, globals, _RETVAL).
+using OperandRef = std::uintptr_t;
+constexpr OperandRef kFrameRef = 1;
+constexpr OperandRef kPathRef = 2;
 
-// One loaded instruction. Operands past kMaxOperands are never read: only
-// no-op opcodes may carry more, and the loader drops them.
-struct vm_instr {
-  script::Code code = script::Code::PARAM;
-  std::uint8_t operandCount = 0;
-  vm_value operands[3];
-  // The value each operand names when that never changes during a run (a
-  // constant, _RETVAL, a global inside the stack), set at load; nullptr for
-  // frame-relative and array operands, which are resolved as they run.
-  vm_value* fixed[3] = {nullptr, nullptr, nullptr};
-  // The negative index of a frame-relative variable operand, 0 for others.
-  std::int32_t relative[3] = {0, 0, 0};
-  // jmp and the conditional jumps: where a taken jump goes (a jump to its own
-  // index goes on with the next instruction), set at load.
-  vm_instr* jumpTo = nullptr;
-  // Where execution goes on when this instruction does not transfer control:
-  // the next instruction, or where the jmp instructions from there lead
-  // (a jmp does nothing else, so running it is skipped). Set at load.
-  vm_instr* fallTo = nullptr;
-  // A fused mov-and-arithmetic pair directly followed by "mov X, D" of its
-  // result (set at load).
-  bool storeAfter = false;
+// How a checked operand finds its cell.
+struct OperandPath {
+  enum class Kind : std::uint8_t {
+    Element,  // an array element: [base] and the cell that holds the index
+    Cell,     // a stack index that may lie outside the stack: [base] alone
+  };
+  Kind kind = Kind::Cell;
+  std::int32_t base = 0;     // a stack index (negative: from the frame base)
+  std::int32_t indexCell = 0;  // Element: the stack index of the index's cell
+};
+
+// The cold half of an instruction: its operands as loaded (constants are
+// read from here), the paths of checked operands, and a host call's
+// resolved function.
+struct InstrOperands {
+  vm_value values[3];
+  OperandPath paths[3];
   // callhost: the function resolved on first use, valid while the registry's
   // version equals hostVersion (the table is fixed after start-up).
   HostAPIFunc hostFunc = nullptr;
   std::uint32_t hostVersion = 0;
+};
+
+}  // namespace script
+
+// One loaded instruction, laid out for the interpreter: where its operands
+// are, where execution goes next, and, kept apart, the operands as loaded.
+struct vm_instr {
+  script::Code code = script::Code::PARAM;  // what the dispatch runs: op, or a fused code
+  script::Code op = script::Code::PARAM;    // the instruction itself
+  std::uint8_t operandCount = 0;
+  // MOV_THEN_ARITH: a "mov X, D" of the result follows; PUSH_THEN_POP: a mov
+  // stands between the push and the pop.
+  bool withMov = false;
+  script::OperandRef refs[3] = {0, 0, 0};
+  // Where execution goes on when this instruction does not transfer control:
+  // the next instruction, or where the jmp instructions from there lead
+  // (a jmp does nothing else, so running it is skipped). Set at load.
+  vm_instr* next = nullptr;
+  // jmp and the conditional jumps: where a taken jump goes (a jump to its own
+  // index goes on with the next instruction), set at load.
+  vm_instr* target = nullptr;
+  // The operands as loaded.
+  script::InstrOperands* operands = nullptr;
 };
 
 struct vm_func {
@@ -142,8 +179,10 @@ class vm_script {
   int top() const { return top_; }
   int frameBase() const { return base_; }
   int ip() const { return ip_; }
-  int stackSize() const { return static_cast<int>(stack_.size()); }
-  const vm_value& cellAt(int index) const { return stack_.at(static_cast<std::size_t>(index)); }
+  int stackSize() const { return size_; }
+  const vm_value& cellAt(int index) const {
+    return stack_.at(index >= 0 && index < size_ ? static_cast<std::size_t>(index + padding_) : stack_.size());
+  }
   std::size_t hostArgCount() const { return hostArgs_.size(); }
   const std::vector<vm_func>& functions() const { return funcs_; }
 
@@ -167,31 +206,19 @@ class vm_script {
   void unwindTo(std::size_t depth);
   void finishCall();
 
-  // The interpreter's copy of the stack location, held in locals by the loop
-  // and refreshed whenever a frame changes (interpreter.cpp).
-  struct StackView {
-    vm_value* cells;
-    std::uint64_t size;
-    std::int64_t base;
-  };
-
   // The interpreter (interpreter.cpp): runs until the call record at [depth]
   // is gone.
   RunResult run(std::size_t depth);
-  const vm_value* readRef(const StackView& view, const vm_value& op);
-  vm_value* writeRef(const StackView& view, const vm_value& op);
+  // Checked operands: the cell a path names, for reading (outside the stack:
+  // cell 0) or writing (outside the stack: a scratch cell, the write dropped).
+  vm_value* pathCell(const script::OperandPath& path, bool forWrite);
   vm_value* droppedWrite(std::int64_t cell);
-  // The operand's cell when it needs no checking (fixed, or frame-relative
-  // inside the stack); nullptr when the checked path must resolve it.
-  static vm_value* fastRef(const StackView& view, const vm_instr& instr, int k) {
-    if (instr.fixed[k] != nullptr) return instr.fixed[k];
-    std::int64_t cell = view.base + instr.relative[k];
-    return instr.relative[k] != 0 && cell >= 0 ? view.cells + cell : nullptr;
-  }
-  // Load-time preparation for run (vm_prepare.cpp): fixed operand addresses,
-  // jump targets, the end marker and fused pairs, which get codes of their
-  // own beyond the instruction set.
+  // Load-time preparation for run (vm_prepare.cpp): operand refs, jump
+  // targets, the end marker and fused pairs, which get codes of their own
+  // beyond the instruction set.
   void prepareCode();
+  std::int32_t framePadding() const;
+  script::OperandRef refFor(const vm_value& op, script::OperandPath& path);
   bool callHost(vm_instr& instr);
   void pauseFor(std::int32_t ms);
 
@@ -207,8 +234,15 @@ class vm_script {
   vm_value retval_;
 
   std::vector<vm_instr> instrs_;
+  std::vector<script::InstrOperands> operands_;  // one per instruction
   std::int32_t ip_ = -1;
+  // The stack: [padding_] cells below cell 0, so that a frame's cells never
+  // need a range check (a frame reaches at most padding_ cells below its
+  // base; see prepareCode), then the stack's own cells from cells_.
   std::vector<vm_value> stack_;
+  vm_value* cells_ = nullptr;
+  std::int32_t size_ = 0;
+  std::int32_t padding_ = 0;
   std::int32_t top_ = 0;
   std::int32_t base_ = 0;
   std::vector<vm_func> funcs_;
