@@ -26,11 +26,13 @@
 // DO NOT REORDER: a name that two groups register ends up with the later one.
 void RegisterHostAPIs() {
   xHostAPIManager::getInstance();
-  // TODO(host groups): sprites first, then keys, fonts and geometry join
-  // at their places as they are built.
+  // TODO(host groups): keys and geometry join at their places as they are
+  // built.
+  RegisterHostSpriteAPIs();
   RegisterHostSystemAPIs();
   RegisterHostBulletAPIs();
   RegisterHostScriptAPIs();
+  RegisterHostFontAPIs();
   RegisterHostSoundAPIs();
   RegisterHostBossAPIs();
   RegisterHostPlayerAPIs();

@@ -2,6 +2,7 @@
 #include "gfx/xSprite.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/resource_path.h"
 #include "base/xLogFile.h"
@@ -23,6 +24,16 @@ void aimTween(xEffectBase& tween, float from, float to, std::uint32_t frames) {
 int meshNodes(float size) {
   if (!(size > 0)) return 0;
   return static_cast<int>(std::min(size, 65535.0f));
+}
+
+// Channel by channel, as the engine multiplies a texel by a vertex colour.
+DWORD modulate(DWORD a, DWORD b) {
+  DWORD out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    DWORD product = ((a >> shift) & 0xFF) * ((b >> shift) & 0xFF) / 255;
+    out |= product << shift;
+  }
+  return out;
 }
 
 }  // namespace
@@ -76,6 +87,7 @@ void xSprite::update() {
 
 void xSprite::render() {
   if (!sprite || color.a == 0) return;
+  if (renderMesh(x, y)) return;
   if (scaleY == 1 && scaleX == 1 && rotation == 0) {
     sprite->Render(x, y);
   } else {
@@ -85,6 +97,7 @@ void xSprite::render() {
 
 void xSprite::renderEx(float atX, float atY) {
   if (!sprite || color.a == 0) return;
+  if (renderMesh(atX, atY)) return;
   sprite->RenderEx(atX, atY, rotation, scaleX, scaleY);
 }
 
@@ -183,6 +196,37 @@ void xSprite::enableDistort() {
   }
   distortMesh = std::make_unique<hgeDistortionMesh>(cols, rows);
   distortMesh->SetTexture(sprite->GetTexture());
+  float tx, ty, w, h;
+  sprite->GetTextureRect(&tx, &ty, &w, &h);
+  distortMesh->SetTextureRect(tx, ty, w, h);
+}
+
+bool xSprite::renderMesh(float atX, float atY) {
+  if (!distorted || !distortMesh) return false;
+  float hotX, hotY;
+  sprite->GetHotSpot(&hotX, &hotY);
+  hgeDistortionMesh& mesh = *distortMesh;
+  // The quad's colour tints every node for this drawing, so fades and
+  // colours reach a distorted sprite too.
+  DWORD tint = sprite->GetColor(0);
+  if (tint == 0xFFFFFFFF) {
+    mesh.Render(atX - hotX, atY - hotY);
+    return true;
+  }
+  std::vector<DWORD> own;
+  own.reserve(static_cast<std::size_t>(mesh.GetCols()) * static_cast<std::size_t>(mesh.GetRows()));
+  for (int r = 0; r < mesh.GetRows(); ++r) {
+    for (int c = 0; c < mesh.GetCols(); ++c) {
+      own.push_back(mesh.GetColor(c, r));
+      mesh.SetColor(c, r, modulate(own.back(), tint));
+    }
+  }
+  mesh.Render(atX - hotX, atY - hotY);
+  std::size_t i = 0;
+  for (int r = 0; r < mesh.GetRows(); ++r) {
+    for (int c = 0; c < mesh.GetCols(); ++c) mesh.SetColor(c, r, own[i++]);
+  }
+  return true;
 }
 
 void xSprite::setUp(HTEXTURE tex, float rx, float ry, float w, float h) {

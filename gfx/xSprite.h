@@ -63,9 +63,10 @@ class xSprite {
   void setTextureRectFrom(const Rect& rect) {
     setTextureRect(rect.x, rect.y, rect.w, rect.h);
   }
-  // Makes a new mesh of (int) width x (int) height nodes over the sprite's
-  // texture, replacing an old one. Neither render draws it. A rectangle
-  // needing more than gfx::kMaxMeshNodes nodes gets no mesh and a log line.
+  // Makes a new mesh of (int) width x (int) height nodes laid evenly over
+  // the sprite's texture rectangle, replacing an old one. The renders draw
+  // it only while `distorted` is set. A rectangle needing more than
+  // gfx::kMaxMeshNodes nodes gets no mesh and a log line.
   void enableDistort();
 
   // Rotation modes.
@@ -89,10 +90,16 @@ class xSprite {
   bool moving = false;
   xEffectCor moveTween;
   std::unique_ptr<hgeDistortionMesh> distortMesh;
+  // Draw the mesh in place of the quad, its top-left where the quad's would
+  // be unrotated and unscaled, its nodes' colours tinted by the quad's.
+  bool distorted = false;
   gfx::SharedTexture texture;  // empty when the texture belongs to someone else
 
  private:
   void setUp(HTEXTURE tex, float x, float y, float w, float h);
   void applyColor();
   void rotate();
+  // Draws the mesh at ([atX], [atY]) when the sprite is distorted; false
+  // when the quad is to be drawn instead.
+  bool renderMesh(float atX, float atY);
 };
