@@ -113,6 +113,14 @@ TEST_F(ActorWiringTest, TheDemoStagePlaysItsWavesAndATwoAttackBoss) {
   }
   EXPECT_GT(gBulletManager->bulletCount(), bullets);  // the spell card keeps shooting
   system_->changeState(STATE_STG, false, "");
+  // The spell card's bullets burst through a function bound in the boss's own script.
+  frames(150);
+  int burst = 0;  // rice of colour 6, made only by the bound function
+  for (std::size_t i = 0; i < gBulletManager->bulletCount(); ++i) {
+    const mBulletRect& r = gBulletManager->bulletAt(i)->texRect;
+    burst += r.x == 96 && r.y == 16;
+  }
+  EXPECT_GT(burst, 0);
 
   boss->hit(1000);
   EXPECT_TRUE(boss->dying);
