@@ -51,34 +51,41 @@ inline void mixedArith(vm_value& d, const vm_value& s, IntOp intOp, FloatOp floa
   }
 }
 
-// "mov d, a" then "op d, b" (op: add, sub, mul, div) in one step, when d
-// holds no text and a and b are both integers or both floats: the result's
-// tag and payload bits, which replace d's; false otherwise. b is read after
-// the mov, so b being d reads a.
-inline bool movThenArith(Code op, const vm_value& d, const vm_value& a, const vm_value& b, std::int32_t& type,
-                         std::int32_t& bits) {
-  if (vm_value::holdsText(d.type)) return false;
-  const vm_value& s = &b == &d ? a : b;
-  if ((a.type | s.type) == OP_TYPE_INT) {
-    if (op == Code::DIV) {
-      type = OP_TYPE_FLOAT;
-      bits = std::bit_cast<std::int32_t>(static_cast<float>(a.intValue) / static_cast<float>(s.intValue));
-    } else {
-      type = OP_TYPE_INT;
-      bits = op == Code::ADD   ? wrapAdd(a.intValue, s.intValue)
-             : op == Code::SUB ? wrapSub(a.intValue, s.intValue)
-                               : wrapMul(a.intValue, s.intValue);
-    }
+// A number of an arithmetic run, kept in registers: a tag (integer or
+// float) and the payload's bits.
+struct Number {
+  std::int32_t type;
+  std::int32_t bits;
+  float f() const { return std::bit_cast<float>(bits); }
+  float asFloat() const { return type == OP_TYPE_INT ? static_cast<float>(bits) : f(); }
+  static Number ofFloat(float v) { return {OP_TYPE_FLOAT, std::bit_cast<std::int32_t>(v)}; }
+  static Number ofInt(std::int32_t v) { return {OP_TYPE_INT, v}; }
+};
+
+inline bool isNumber(const vm_value& v) { return (v.type & ~1) == 0; }
+
+// One step of a run, exactly as add, sub, mul, div and mod compute it on an
+// integer or float destination and a number; false when the instruction
+// alone must run (a mod by 0 logs a warning).
+inline bool runStep(Code op, Number& v, Number s) {
+  if (op == Code::DIV) {
+    v = Number::ofFloat(v.asFloat() / s.asFloat());
     return true;
   }
-  if (a.type == OP_TYPE_FLOAT && s.type == OP_TYPE_FLOAT) {
-    float x = a.floatValue, y = s.floatValue;
-    type = OP_TYPE_FLOAT;
-    float r = op == Code::ADD ? x + y : op == Code::SUB ? x - y : op == Code::MUL ? x * y : x / y;
-    bits = std::bit_cast<std::int32_t>(r);
+  if (op == Code::MOD) {
+    if (v.type != OP_TYPE_INT) return true;  // a float destination stays
+    std::int32_t divisor = s.type == OP_TYPE_INT ? s.bits : script::floatToInt(s.f());
+    if (divisor == 0) return false;
+    v.bits = divisor == -1 ? 0 : v.bits % divisor;
     return true;
   }
-  return false;
+  if ((v.type | s.type) == OP_TYPE_INT) {
+    v.bits = op == Code::ADD ? wrapAdd(v.bits, s.bits) : op == Code::SUB ? wrapSub(v.bits, s.bits) : wrapMul(v.bits, s.bits);
+    return true;
+  }
+  float x = v.asFloat(), y = s.asFloat();
+  v = Number::ofFloat(op == Code::ADD ? x + y : op == Code::SUB ? x - y : x * y);
+  return true;
 }
 
 void doDiv(vm_value& d, const vm_value& s) {
@@ -339,7 +346,7 @@ namespace {
 // one macro, so a fused code runs exactly what its instructions run alone.
 vm_script::RunResult vm_script::run(std::size_t depth) {
   vm_instr* const code = instrs_.data();
-  vm_instr* pc = code + ip_;
+  vm_instr* pc = nullptr;
   std::uintptr_t frame = reinterpret_cast<std::uintptr_t>(cells_ + base_);
 #define SYNC_FRAME() (frame = reinterpret_cast<std::uintptr_t>(cells_ + base_))
 #define REF(instr, k, forWrite)                                                              \
@@ -397,18 +404,35 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
 #define OP(name, ...) &&L_##name,
 #include "script/runtime/opcodes.def"
 #undef OP
-      &&L_END_OF_CODE,    &&L_MOV_THEN_ARITH,  &&L_ARITH_THEN_MOV, &&L_PUSH_THEN_POP,
-      &&L_PUSH2_THEN_POP2, &&L_STEP_THEN_BRANCH, &&L_MOV_THEN_RET,
+      &&L_END_OF_CODE, &&L_ARITH_RUN, &&L_PUSH_THEN_POP, &&L_PUSH2_THEN_POP2, &&L_STEP_THEN_BRANCH, &&L_MOV_THEN_RET,
   };
   static_assert(std::size(kLabels) == static_cast<std::size_t>(Code::CODE_COUNT), "a label for every code");
+  if (depth == kLabelsOf) {
+    dispatchLabels_ = kLabels;
+    return RunResult::Returned;
+  }
 #define CASE(name) L_##name:
-#define DISPATCH() goto* kLabels[static_cast<std::size_t>(pc->code)]
+#define DISPATCH() goto* pc->handler
+#define DISPATCH_PLAIN() goto* kLabels[static_cast<std::size_t>(pc->op)]
+  pc = code + ip_;
   DISPATCH();
 #else
+  if (depth == kLabelsOf) return RunResult::Returned;
 #define CASE(name) case Code::name:
-#define DISPATCH() goto dispatch
+  pc = code + ip_;
+  Code current = pc->code;
+#define DISPATCH()      \
+  do {                  \
+    current = pc->code; \
+    goto dispatch;      \
+  } while (false)
+#define DISPATCH_PLAIN() \
+  do {                   \
+    current = pc->op;    \
+    goto dispatch;       \
+  } while (false)
 dispatch:
-  switch (pc->code) {
+  switch (current) {
 #endif
 #define NEXT()      \
   do {              \
@@ -417,34 +441,36 @@ dispatch:
   } while (false)
 
   CASE(MOV) DO_MOV(pc); NEXT();
-  CASE(MOV_THEN_ARITH) {
-    // Both at once, the result kept in registers, when they act on plain
-    // numbers of one kind; otherwise one by one. The loader fuses only
-    // operands without paths.
-    vm_instr* second = pc + 1;
-    vm_value* d = plainCell(pc->refs[0], frame);
-    const vm_value* a = plainCell(pc->refs[1], frame);
-    const vm_value* b = plainCell(second->refs[1], frame);
-    std::int32_t type, bits;
-    if (!movThenArith(second->op, *d, *a, *b, type, bits)) {
-      d->assignKeepExtra(*a);
-      pc = second;
-      DISPATCH();
+  CASE(ARITH_RUN) {
+    // The run in registers when every value is a number and D holds no
+    // text; otherwise its instructions one by one (nothing is written
+    // before that is decided). The loader fuses only operands without paths.
+    vm_instr* at = pc;
+    vm_value* d = plainCell(at->refs[0], frame);
+    const vm_value* first = at->op == Code::MOV ? plainCell(at->refs[1], frame) : d;
+    if (vm_value::holdsText(d->type) || !isNumber(*first)) DISPATCH_PLAIN();
+    Number v{first->type, first->intValue};
+    if (at->op == Code::MOV) ++at;
+    for (vm_instr* last = at + pc->runLength; at < last; ++at) {
+      const vm_value* s = plainCell(at->refs[1], frame);
+      if (s != d && !isNumber(*s)) DISPATCH_PLAIN();
+      if (!runStep(at->op, v, s == d ? v : Number{s->type, s->intValue})) DISPATCH_PLAIN();
     }
-    d->type = type;
-    d->intValue = bits;
-    pc = second;
-    // "mov X, D" after them: stored from the same result.
-    if (second[-1].withMov) {
-      vm_value* x = plainCell(second[1].refs[0], frame);
-      if (vm_value::holdsText(x->type)) NEXT();
-      x->type = type;
-      x->intValue = bits;
-      pc = second + 1;
+    d->type = v.type;
+    d->intValue = v.bits;
+    if (!pc->withMov) {
+      pc = at - 1;
+      NEXT();
     }
+    // "mov X, D" after them: stored from the same result, unless X holds a
+    // text, which the mov alone releases.
+    vm_value* x = plainCell(at->refs[0], frame);
+    pc = at;
+    if (vm_value::holdsText(x->type)) DISPATCH();
+    x->type = v.type;
+    x->intValue = v.bits;
     NEXT();
   }
-  CASE(ARITH_THEN_MOV) DO_ARITH(pc); ++pc; DO_MOV(pc); NEXT();
   CASE(PUSH_THEN_POP) {
     DO_PUSH(pc);
     if (pc->withMov) {
@@ -590,5 +616,6 @@ dispatch:
 #undef DO_RET
 #undef CASE
 #undef DISPATCH
+#undef DISPATCH_PLAIN
 #undef NEXT
 }

@@ -10,6 +10,8 @@ using script::OperandRef;
 
 namespace {
 
+bool gFuse = true;
+
 // The deepest frame cell the interpreter reaches without a range check; a
 // deeper operand (only a hand-made file has one) takes the checked path.
 constexpr std::int32_t kMaxFramePadding = 4096;
@@ -27,39 +29,52 @@ bool isConditionalJump(const vm_instr& instr) {
          instr.op == Code::JGE || instr.op == Code::JLE;
 }
 
-// "mov D, A" directly followed by "add/sub/mul/div D, B": the pair the
-// compiler emits for every binary expression. The fused step reads its
-// operands without paths.
-bool fusesMovArith(const vm_instr& first, const vm_instr& second) {
-  if (!isOp(first, Code::MOV)) return false;
-  if (!isOp(second, Code::ADD) && !isOp(second, Code::SUB) && !isOp(second, Code::MUL) && !isOp(second, Code::DIV)) {
-    return false;
+bool isRunArith(Code op) {
+  return op == Code::ADD || op == Code::SUB || op == Code::MUL || op == Code::DIV || op == Code::MOD;
+}
+
+// A run of arithmetic on one destination, the shape of every binary
+// expression: [mov D, A;] then arithmetic on D, [then mov X, D]. Computed in
+// registers, so every operand must be plain (no path). The run's length (its
+// arithmetic instructions) and whether the store follows; 0 when there is
+// no run of two instructions or more.
+int arithRun(const vm_instr* at, const vm_instr* end, bool& withMov) {
+  withMov = false;
+  const vm_value& d = at->operands->values[0];
+  if (isPath(at->refs[0]) || (at->op != Code::MOV && !isRunArith(at->op)) || isPath(at->refs[1])) return 0;
+  const vm_instr* next = at->op == Code::MOV ? at + 1 : at;
+  int length = 0;
+  for (; next < end && length < 255 && isRunArith(next->op) && !isPath(next->refs[1]) &&
+         sameOperand(next->operands->values[0], d);
+       ++next) {
+    ++length;
   }
-  if (isPath(first.refs[0]) || isPath(first.refs[1]) || isPath(second.refs[1])) return false;
-  return sameOperand(first.operands->values[0], second.operands->values[0]);
+  withMov = next < end && next->op == Code::MOV && !isPath(next->refs[0]) &&
+            sameOperand(next->operands->values[1], d);
+  int covered = length + (at->op == Code::MOV ? 1 : 0) + (withMov ? 1 : 0);
+  return length >= 1 && covered >= 2 ? length : 0;
 }
 
 // The fused code for the run starting at [at] ([end] is the end marker), or
-// the instruction's own. The compiler's shapes: binary expressions, stores
-// of their results, element reads through the stack, loop steps before the
-// loop's test, and returns of a value.
-Code fusedCode(vm_instr* at, vm_instr* end, bool& withMov) {
-  withMov = false;
+// the instruction's own. The compiler's shapes: binary expressions and the
+// stores of their results, element reads through the stack, loop steps
+// before the loop's test, and returns of a value.
+Code fusedCode(vm_instr* at, vm_instr* end) {
   auto is = [&](std::ptrdiff_t k, Code op) { return at + k < end && at[k].op == op; };
+  if (int length = arithRun(at, end, at->withMov); length > 0) {
+    at->runLength = static_cast<std::uint8_t>(length);
+    return Code::ARITH_RUN;
+  }
+  at->withMov = false;
   switch (at->op) {
     case Code::MOV:
-      if (at + 1 < end && fusesMovArith(at[0], at[1])) {
-        withMov = is(2, Code::MOV) && !isPath(at[2].refs[0]) &&
-                  sameOperand(at[2].operands->values[1], at[0].operands->values[0]);
-        return Code::MOV_THEN_ARITH;
-      }
       if (is(1, Code::RET)) return Code::MOV_THEN_RET;
       break;
     case Code::PUSH:
       if (is(1, Code::PUSH) && is(2, Code::POP) && is(3, Code::POP)) return Code::PUSH2_THEN_POP2;
       if (is(1, Code::POP)) return Code::PUSH_THEN_POP;
       if (is(1, Code::MOV) && is(2, Code::POP)) {
-        withMov = true;
+        at->withMov = true;
         return Code::PUSH_THEN_POP;
       }
       break;
@@ -68,12 +83,6 @@ Code fusedCode(vm_instr* at, vm_instr* end, bool& withMov) {
     case Code::INC:
     case Code::DEC:
       if (isConditionalJump(*at->next)) return Code::STEP_THEN_BRANCH;
-      if (at->op != Code::INC && at->op != Code::DEC && is(1, Code::MOV)) return Code::ARITH_THEN_MOV;
-      break;
-    case Code::MUL:
-    case Code::DIV:
-    case Code::MOD:
-      if (is(1, Code::MOV)) return Code::ARITH_THEN_MOV;
       break;
     default: break;
   }
@@ -88,6 +97,8 @@ vm_instr* skipJumps(vm_instr* at) {
 }
 
 }  // namespace
+
+void script::setFusedCodes(bool on) { gFuse = on; }
 
 std::int32_t vm_script::framePadding() const {
   std::int32_t deepest = 0;
@@ -150,5 +161,11 @@ void vm_script::prepareCode() {
     if (instr.target != nullptr) instr.target = skipJumps(instr.target);
   }
   vm_instr* end = &instrs_.back();
-  for (vm_instr* at = instrs_.data(); at < end; ++at) at->code = fusedCode(at, end, at->withMov);
+  if (gFuse) {
+    for (vm_instr* at = instrs_.data(); at < end; ++at) at->code = fusedCode(at, end);
+  }
+  run(kLabelsOf);
+  if (dispatchLabels_ != nullptr) {
+    for (vm_instr& instr : instrs_) instr.handler = dispatchLabels_[static_cast<std::size_t>(instr.code)];
+  }
 }

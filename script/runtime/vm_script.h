@@ -40,8 +40,7 @@ enum class Code : std::uint16_t {
 #include "script/runtime/opcodes.def"
 #undef OP
   END_OF_CODE,       // after the last instruction: ends the call
-  MOV_THEN_ARITH,    // mov D, A; add/sub/mul/div D, B [; mov X, D]
-  ARITH_THEN_MOV,    // add/sub/mul/div/mod D, S; mov X, D
+  ARITH_RUN,         // [mov D, A;] add/sub/mul/div/mod D, B ... [; mov X, D]
   PUSH_THEN_POP,     // push A; [mov X, Y;] pop B
   PUSH2_THEN_POP2,   // push A; push B; pop P; pop Q
   STEP_THEN_BRANCH,  // add/sub D, S or inc/dec D, then the conditional jump it goes on to
@@ -83,6 +82,10 @@ struct InstrOperands {
   std::uint32_t hostVersion = 0;
 };
 
+// Whether loads fuse runs of instructions (on by default). Tests turn it off
+// to compare fused and unfused runs of the same code.
+void setFusedCodes(bool on);
+
 }  // namespace script
 
 // One loaded instruction, laid out for the interpreter: where its operands
@@ -91,9 +94,11 @@ struct vm_instr {
   script::Code code = script::Code::PARAM;  // what the dispatch runs: op, or a fused code
   script::Code op = script::Code::PARAM;    // the instruction itself
   std::uint8_t operandCount = 0;
-  // MOV_THEN_ARITH: a "mov X, D" of the result follows; PUSH_THEN_POP: a mov
+  // ARITH_RUN: a "mov X, D" of the result follows; PUSH_THEN_POP: a mov
   // stands between the push and the pop.
   bool withMov = false;
+  std::uint8_t runLength = 0;  // ARITH_RUN: the arithmetic instructions of the run
+  const void* handler = nullptr;  // threaded dispatch: the label of [code]
   script::OperandRef refs[3] = {0, 0, 0};
   // Where execution goes on when this instruction does not transfer control:
   // the next instruction, or where the jmp instructions from there lead
@@ -207,8 +212,10 @@ class vm_script {
   void finishCall();
 
   // The interpreter (interpreter.cpp): runs until the call record at [depth]
-  // is gone.
+  // is gone. With kLabelsOf it only hands out its dispatch labels.
   RunResult run(std::size_t depth);
+  static constexpr std::size_t kLabelsOf = SIZE_MAX;
+  const void* const* dispatchLabels_ = nullptr;
   // Checked operands: the cell a path names, for reading (outside the stack:
   // cell 0) or writing (outside the stack: a scratch cell, the write dropped).
   vm_value* pathCell(const script::OperandPath& path, bool forWrite);

@@ -1,4 +1,4 @@
-// Random programs compiled with and without the optimiser must leave the same globals behind.
+// Random programs compiled with and without the optimiser, and run with and without fused instruction runs, must leave the same globals behind.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/xLogFile.h"
+#include "script/runtime/vm_script.h"
 #include "tests/script/compiler/compiler_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -39,7 +40,8 @@ class ProgramGenerator {
   const std::string& scalar() { return kScalars[std::size_t(pick(0, int(kScalars.size()) - 1))]; }
 
   std::string atom(const std::string& p, const std::string& q) {
-    switch (pick(0, 10)) {
+    switch (pick(0, 11)) {
+      case 11: return pick(0, 3) ? "\"7\"" : "s0";  // texts into arithmetic
       case 10: return pick(0, 1) ? "arr[w1]" : "arr[f2]++";
       case 0: return std::to_string(pick(0, 20));
       case 1: return std::to_string(pick(0, 4)) + ".5";
@@ -121,20 +123,25 @@ class ProgramGenerator {
   bool calls_ = true;
 };
 
-TEST(CompilerRandomPrograms, OptimiserKeepsEveryResult) {
+// Unoptimised and fused, optimised and fused, optimised and one by one.
+TEST(CompilerRandomPrograms, OptimiserAndFusedRunsKeepEveryResult) {
   ScopedTempDir dir;
   const std::vector<std::string> globals = {"v0", "v1", "v2", "v3", "v4", "s0", "k0", "w1", "w2", "f1", "f2"};
   for (int seed = 0; seed < kPrograms; ++seed) {
     xLogFile::resetForTests();
     std::string source = ProgramGenerator(unsigned(seed)).program();
-    std::vector<std::string> results[2];
-    for (int optimise = 0; optimise < 2; ++optimise) {
+    std::vector<std::string> results[3];
+    for (int variant = 0; variant < 3; ++variant) {
+      script::setFusedCodes(variant != 2);
       compiler_test::Runner runner;
-      ASSERT_TRUE(runner.run(source, optimise == 1)) << source;
-      for (const std::string& name : globals) results[optimise].push_back(runner.global(name));
-      for (int cell = 0; cell < 4; ++cell) results[optimise].push_back(runner.global("arr", cell));
+      bool ran = runner.run(source, variant != 0);
+      script::setFusedCodes(true);
+      ASSERT_TRUE(ran) << source;
+      for (const std::string& name : globals) results[variant].push_back(runner.global(name));
+      for (int cell = 0; cell < 4; ++cell) results[variant].push_back(runner.global("arr", cell));
     }
-    ASSERT_EQ(results[0], results[1]) << "seed " << seed << "\n" << source;
+    ASSERT_EQ(results[0], results[1]) << "optimiser, seed " << seed << "\n" << source;
+    ASSERT_EQ(results[1], results[2]) << "fused runs, seed " << seed << "\n" << source;
   }
 }
 
