@@ -1,4 +1,4 @@
-// The score's and the items' places in start-up, the frame and render order, the new game and the stage set-up, with the game's own data.
+// The score's and the items' places in start-up, the frame and render order, the retry, the new game and the stage set-up, with the game's own data.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -78,13 +78,20 @@ class ScoreWiringTest : public ::testing::Test {
   xItemManager* items = nullptr;
 };
 
-TEST_F(ScoreWiringTest, StartUpLoadsTheHighScoreAndANewGameResetsTheRun) {
+TEST_F(ScoreWiringTest, StartUpLoadsTheHighScoreARetryRestoresTheStageStartAndANewGameResetsTheRun) {
   EXPECT_EQ(score->highScore, 3000000000u);
   EXPECT_TRUE(items->texture) << "the demo's items.png";
   EXPECT_NE(score->board->sprite, nullptr) << "the demo's UI/scoreboard.png";
 
   score->score = 500;
   score->stage = 2;
+  score->saveStageStart();
+  score->addHit(7);
+  system->hooks.retryStage();
+  EXPECT_EQ(score->score, 500u);
+  EXPECT_EQ(score->stageHits, 0u);
+  EXPECT_EQ(score->comboHits, 0u);
+
   score->addHit(7);
   system->startNewGame();
   EXPECT_EQ(score->score, 0u);
