@@ -1,4 +1,4 @@
-// The demo stage through the frame and render callbacks: the player, the enemy waves and the two-attack boss in their places.
+// A stage through the frame and render callbacks: the player, the enemy waves and the two-attack boss in their places.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,8 +35,8 @@ class ActorWiringTest : public ::testing::Test {
     reset();
     std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data", "data");
     std::filesystem::copy_file(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
-    for (const char* script : {"stage1.vkscript", "boss_attack1.vkscript", "boss_attack2.vkscript"}) {
-      std::filesystem::copy_file(std::string(VELMORA_SOURCE_DIR "/data/") + script, script);
+    for (const char* script : {"actors_stage.vkscript", "actors_attack1.vkscript", "actors_attack2.vkscript"}) {
+      std::filesystem::copy_file(std::string(VELMORA_TEST_DATA "/stg/") + script, script);
     }
     engine::clearPathCache();
     GameStartUp();
@@ -77,8 +77,8 @@ class ActorWiringTest : public ::testing::Test {
   xSystem* system_ = nullptr;
 };
 
-TEST_F(ActorWiringTest, TheDemoStagePlaysItsWavesAndATwoAttackBoss) {
-  system_->changeState(STATE_STG, true, "stage1.vkscript");
+TEST_F(ActorWiringTest, AStagePlaysItsWavesAndATwoAttackBoss) {
+  system_->changeState(STATE_STG, true, "actors_stage.vkscript");
   frames(60);
   ASSERT_EQ(system_->getState(), STATE_STG);
   xPlayer* player = xPlayer::getInstance();
