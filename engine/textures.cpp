@@ -24,13 +24,16 @@ std::atomic<HTEXTURE> gNextHandle{1};
 HTEXTURE TextureStore::add(Texture texture) {
   HTEXTURE handle = gNextHandle.fetch_add(1);
   textures_.emplace(handle, std::move(texture));
+  forget();
   return handle;
 }
 
-Texture* TextureStore::find(HTEXTURE handle) {
-  if (handle == 0) return nullptr;
-  auto it = textures_.find(handle);
-  return it == textures_.end() ? nullptr : &it->second;
+Texture* TextureStore::findAndKeep(HTEXTURE handle) {
+  auto it = handle == 0 ? textures_.end() : textures_.find(handle);
+  Recent& recent = recent_[handle % kRecent];
+  recent.handle = handle;
+  recent.texture = it == textures_.end() ? nullptr : &it->second;
+  return recent.texture;
 }
 
 bool TextureStore::remove(HTEXTURE handle, Texture& removed) {
@@ -38,6 +41,7 @@ bool TextureStore::remove(HTEXTURE handle, Texture& removed) {
   if (handle == 0 || it == textures_.end()) return false;
   removed = std::move(it->second);
   textures_.erase(it);
+  forget();
   return true;
 }
 

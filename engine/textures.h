@@ -32,8 +32,14 @@ struct Texture {
 class TextureStore {
  public:
   HTEXTURE add(Texture texture);
-  // Null for 0, a freed or an unknown handle.
-  Texture* find(HTEXTURE handle);
+  // Null for 0, a freed or an unknown handle. A frame's quads use a few
+  // textures over and over, so recent answers are kept (by the handle's low
+  // bits) until the store changes.
+  Texture* find(HTEXTURE handle) {
+    const Recent& recent = recent_[handle % kRecent];
+    if (recent.handle == handle) return recent.texture;
+    return findAndKeep(handle);
+  }
   // Moves the texture out into [removed]; false for 0 or an unknown handle.
   bool remove(HTEXTURE handle, Texture& removed);
   // Every live texture, for the renderer to release its device names.
@@ -41,10 +47,24 @@ class TextureStore {
   void forEach(Fn fn) {
     for (auto& [handle, texture] : textures_) fn(texture);
   }
-  void clear() { textures_.clear(); }
+  void clear() {
+    textures_.clear();
+    forget();
+  }
 
  private:
+  Texture* findAndKeep(HTEXTURE handle);
+  void forget() {
+    for (Recent& recent : recent_) recent = Recent{};
+  }
+
+  struct Recent {
+    HTEXTURE handle = 0;  // 0 always finds nothing
+    Texture* texture = nullptr;
+  };
+  static constexpr HTEXTURE kRecent = 8;
   std::unordered_map<HTEXTURE, Texture> textures_;
+  Recent recent_[kRecent];
 };
 
 // Decodes a PNG file image into [out] at its exact size. False with

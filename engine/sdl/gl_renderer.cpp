@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 
 namespace engine::sdl {
@@ -145,13 +146,9 @@ bool GlRenderer::init(int width, int height, bool filter, std::string& error) {
   glGenBuffers(1, &indexBuffer_);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(GLuint), indices.data(), GL_STATIC_DRAW);
-  staging_.reserve(static_cast<size_t>(kMaxQueuedQuads) * 4);
-  units_.reserve(static_cast<size_t>(kMaxQueuedQuads) * 4);
+  staging_.reset(new hgeVertex[static_cast<size_t>(kMaxQueuedQuads) * 4]);
+  staged_ = 0;
   commands_.reserve(1024);
-  glGenBuffers(1, &unitBuffer_);
-  glBindBuffer(GL_ARRAY_BUFFER, unitBuffer_);
-  glEnableVertexAttribArray(unitAttrib_);
-  glVertexAttribPointer(unitAttrib_, 1, GL_FLOAT, GL_FALSE, sizeof(float), nullptr);
   glGenBuffers(1, &vertexBuffer_);
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
 
@@ -165,6 +162,10 @@ bool GlRenderer::init(int width, int height, bool filter, std::string& error) {
   glEnableVertexAttribArray(uvAttrib_);
   glVertexAttribPointer(uvAttrib_, 2, GL_FLOAT, GL_FALSE, stride,
                         reinterpret_cast<const void*>(offsetof(hgeVertex, tx)));
+  // The screen has no depth: a staged vertex carries its texture unit in z.
+  glEnableVertexAttribArray(unitAttrib_);
+  glVertexAttribPointer(unitAttrib_, 1, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<const void*>(offsetof(hgeVertex, z)));
 
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -182,15 +183,13 @@ bool GlRenderer::init(int width, int height, bool filter, std::string& error) {
 }
 
 void GlRenderer::shutdown(TextureStore& textures) {
-  staging_.clear();
-  units_.clear();
+  staged_ = 0;
   commands_.clear();
   textures.forEach([this](Texture& t) { release(t); });
-  if (unitBuffer_) glDeleteBuffers(1, &unitBuffer_);
   if (vertexBuffer_) glDeleteBuffers(1, &vertexBuffer_);
   if (indexBuffer_) glDeleteBuffers(1, &indexBuffer_);
   if (program_) glDeleteProgram(program_);
-  vertexBuffer_ = unitBuffer_ = indexBuffer_ = program_ = 0;
+  vertexBuffer_ = indexBuffer_ = program_ = 0;
 }
 
 void GlRenderer::setViewport(int pixelWidth, int pixelHeight) {
@@ -243,12 +242,13 @@ void GlRenderer::setMode(int mode) {
 
 int GlRenderer::unitFor(Texture* texture, int blend) {
   int key = blend & (BLEND_COLORADD | BLEND_ALPHABLEND);  // depth writes are ignored
-  int nextQuad = static_cast<int>(staging_.size() / 4);
+  int nextQuad = static_cast<int>(staged_ / 4);
   if (commands_.empty() || commands_.back().blend != key) {
     commands_.push_back(Command{key, nextQuad, 0, 0, {}});
   }
   if (texture == nullptr) return -1;
   Command* c = &commands_.back();
+  // Mixed runs go back and forth between the few textures of one command.
   for (int u = 0; u < c->textureCount; ++u) {
     if (c->textures[u] == texture) return u;
   }
@@ -262,30 +262,30 @@ int GlRenderer::unitFor(Texture* texture, int blend) {
 
 void GlRenderer::draw(Texture* texture, int blend, const hgeVertex* vertices, int quads) {
   while (quads > 0) {
-    int room = kMaxQueuedQuads - static_cast<int>(staging_.size() / 4);
+    int room = kMaxQueuedQuads - static_cast<int>(staged_ / 4);
     if (room == 0) {
       flush();
       continue;
     }
     int n = std::min(room, quads);
     float unit = static_cast<float>(unitFor(texture, blend));
-    staging_.insert(staging_.end(), vertices, vertices + static_cast<size_t>(n) * 4);
-    units_.insert(units_.end(), static_cast<size_t>(n) * 4, unit);
+    hgeVertex* out = staging_.get() + staged_;
+    size_t count = static_cast<size_t>(n) * 4;
+    std::memcpy(out, vertices, count * sizeof(hgeVertex));
+    for (size_t v = 0; v < count; ++v) out[v].z = unit;
+    staged_ += count;
     commands_.back().quads += n;
-    vertices += static_cast<size_t>(n) * 4;
+    vertices += count;
     quads -= n;
   }
 }
 
 void GlRenderer::flush() {
   if (commands_.empty()) return;
-  // Orphaning the buffers each time lets the driver keep drawing the last ones.
-  glBindBuffer(GL_ARRAY_BUFFER, unitBuffer_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(units_.size() * sizeof(float)), units_.data(),
-               GL_STREAM_DRAW);
+  // Orphaning the buffer each time lets the driver keep drawing the last one.
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(staging_.size() * sizeof(hgeVertex)),
-               staging_.data(), GL_STREAM_DRAW);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(staged_ * sizeof(hgeVertex)), staging_.get(),
+               GL_STREAM_DRAW);
   for (const Command& c : commands_) {
     if (c.quads == 0) continue;
     setBlend(c.blend);
@@ -302,8 +302,7 @@ void GlRenderer::flush() {
                         reinterpret_cast<const void*>(static_cast<size_t>(c.firstQuad) * 6 * sizeof(GLuint)));
   }
   glActiveTexture(GL_TEXTURE0);
-  staging_.clear();
-  units_.clear();
+  staged_ = 0;
   commands_.clear();
 }
 

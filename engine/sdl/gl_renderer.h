@@ -1,6 +1,7 @@
 // Draws the engine's quad batches with OpenGL 2.1 (GLSL 1.20), the level Mesa's llvmpipe offers everywhere.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,8 @@ namespace engine::sdl {
 //
 // Draw calls are what a GL driver charges for, so consecutive batches with
 // the same blend share one draw even when their textures differ: each
-// texture gets a texture unit and every vertex carries its unit number.
+// texture gets a texture unit and every vertex carries its unit number (in
+// its z, which a screen without depth does not use).
 class GlRenderer {
  public:
   [[nodiscard]] bool init(int width, int height, bool filter, std::string& error);
@@ -56,8 +58,11 @@ class GlRenderer {
   void setMode(int mode);
 
   // Capacity kept across frames: no allocation per quad once warm.
-  std::vector<hgeVertex> staging_;
-  std::vector<float> units_;  // one texture unit number per staged vertex
+  // Room for the most quads queued at once, taken at init (pages are
+  // touched only as they fill); staged_ vertices are in use. z holds the
+  // vertex's texture unit.
+  std::unique_ptr<hgeVertex[]> staging_;
+  size_t staged_ = 0;
   std::vector<Command> commands_;
   int currentMode_ = -1;
   int unitCount_ = 1;
@@ -65,7 +70,6 @@ class GlRenderer {
 
   unsigned program_ = 0;
   unsigned vertexBuffer_ = 0;
-  unsigned unitBuffer_ = 0;
   unsigned indexBuffer_ = 0;
   int modeUniform_ = -1;
   int posAttrib_ = -1, colAttrib_ = -1, uvAttrib_ = -1, unitAttrib_ = -1;
