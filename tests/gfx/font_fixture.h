@@ -1,4 +1,4 @@
-// Font tests: a headless engine, a temporary data folder holding DejaVu Sans, and a TrueType font manager.
+// Font tests: a headless engine, a temporary data folder holding DejaVu Sans, a TrueType font manager and an empty font registry.
 #pragma once
 
 #include <filesystem>
@@ -8,6 +8,7 @@
 #include "base/xLogFile.h"
 #include "engine/platform.h"
 #include "gfx/hgeTTFont.h"
+#include "gfx/xFontManager.h"
 #include "tests/gfx/gfx_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -23,8 +24,10 @@ class FontTest : public HeadlessEngineTest {
     HeadlessEngineTest::SetUp();
     installFont("data/font/DejaVuSans.ttf");
     fonts_ = std::make_unique<TTFontManager>(hge_);
+    xFontManager::resetForTests();
   }
   void TearDown() override {
+    xFontManager::resetForTests();  // its fonts go before their manager
     fonts_.reset();
     HeadlessEngineTest::TearDown();
     engine::setSystemFontOverride(nullptr);

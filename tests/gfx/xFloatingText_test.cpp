@@ -1,7 +1,6 @@
 // Floating texts: the life cycle frame by frame, what is drawn, and handles after deletion.
 #include "gfx/xFloatingText.h"
 
-#include "gfx/xFontManager.h"
 #include "tests/gfx/font_fixture.h"
 
 namespace gfx::test {
@@ -12,12 +11,10 @@ class FloatingTextTest : public FontTest {
   void SetUp() override {
     FontTest::SetUp();
     engine::setSystemFontOverride([](std::string_view) { return std::string(); });
-    xFontManager::resetForTests();
     xFloatingTextManager::resetForTests();
   }
   void TearDown() override {
     xFloatingTextManager::resetForTests();
-    xFontManager::resetForTests();
     FontTest::TearDown();
   }
   static xFloatingTextManager* texts() { return xFloatingTextManager::getInstance(); }

@@ -8,19 +8,10 @@ namespace {
 
 constexpr const char* kMono = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
 
-class xFontManagerTest : public gfx::test::FontTest {
- protected:
-  void SetUp() override {
-    FontTest::SetUp();
-    xFontManager::resetForTests();
-  }
-  void TearDown() override {
-    xFontManager::resetForTests();
-    FontTest::TearDown();
-  }
-  // Tells DejaVu Sans (a narrow "i") from DejaVu Sans Mono.
-  static int advanceOfI(hgeTTFont* font) { return font != nullptr ? font->getCharAdvance(L'i') : -1; }
-};
+using xFontManagerTest = gfx::test::FontTest;
+
+// Tells DejaVu Sans (a narrow "i") from DejaVu Sans Mono.
+int advanceOfI(hgeTTFont* font) { return font != nullptr ? font->getCharAdvance(L'i') : -1; }
 
 TEST_F(xFontManagerTest, TheFontFolderComesBeforeTheSystemFonts) {
   installFont("data/font/Girl.ttf");

@@ -7,40 +7,40 @@
 
 namespace {
 
-std::vector<int32_t> run(xFrameCounter& c, int steps) {
-  std::vector<int32_t> states;
-  for (int i = 0; i < steps; ++i) {
-    c.step();
-    states.push_back(c.state);
+// 1 counting, 0 fired, 2 off, after each step.
+TEST(xFrameCounterTest, FiringSequences) {
+  struct Case {
+    std::uint32_t limit;
+    bool repeat;
+    std::uint32_t count;  // preset after start
+    std::vector<int32_t> states;
+  };
+  const Case cases[] = {
+      {3, false, 0, {1, 1, 1, 0, 2, 2, 2}},  // a one-shot fires once after limit + 1 steps
+      {2, true, 0, {1, 1, 0, 1, 1, 0, 1, 1, 0}},
+      {1, true, 0, {1, 0, 1, 0}},  // alternates: never sticks in the fired state
+      {0, true, 0, {2, 2, 2}},     // off at once, never counting
+      // A limit near the top of the unsigned range counts instead of wrapping into a firing.
+      {0xFFFFFFFFu, false, 0xFFFFFFFEu, {1, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.limit << (c.repeat ? " repeating" : " once"));
+    xFrameCounter counter;
+    counter.start(c.limit, c.repeat);
+    counter.count = c.count;
+    std::vector<int32_t> states;
+    for (std::size_t i = 0; i < c.states.size(); ++i) {
+      counter.step();
+      states.push_back(counter.state);
+    }
+    EXPECT_EQ(states, c.states);
+    if (c.limit == 0) {
+      EXPECT_EQ(counter.count, 0u);
+    }
+    if (!c.repeat) {
+      EXPECT_EQ(counter.limit, 0u) << "a one-shot turns off";
+    }
   }
-  return states;
-}
-
-TEST(xFrameCounterTest, OneShotFiresOnceAfterLimitPlusOneStepsThenTurnsOff) {
-  xFrameCounter c;
-  c.start(3, false);
-  EXPECT_EQ(run(c, 7), (std::vector<int32_t>{1, 1, 1, 0, 2, 2, 2}));
-  EXPECT_EQ(c.limit, 0u);
-}
-
-TEST(xFrameCounterTest, RepeatingFiresEveryLimitPlusOneSteps) {
-  xFrameCounter c;
-  c.start(2, true);
-  EXPECT_EQ(run(c, 9), (std::vector<int32_t>{1, 1, 0, 1, 1, 0, 1, 1, 0}));
-  // Limit 1 alternates; the counter never sticks in the fired state.
-  c.start(1, true);
-  EXPECT_EQ(run(c, 4), (std::vector<int32_t>{1, 0, 1, 0}));
-}
-
-TEST(xFrameCounterTest, LimitZeroIsOffAtOnceAndNeverCounts) {
-  xFrameCounter c;
-  c.start(0, true);
-  EXPECT_EQ(run(c, 3), (std::vector<int32_t>{2, 2, 2}));
-  EXPECT_EQ(c.count, 0u);
-  // A limit near the top of the unsigned range counts instead of wrapping into a firing.
-  c.start(0xFFFFFFFFu, false);
-  c.count = 0xFFFFFFFEu;
-  EXPECT_EQ(run(c, 2), (std::vector<int32_t>{1, 0}));
 }
 
 }  // namespace

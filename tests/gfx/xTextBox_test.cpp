@@ -1,7 +1,6 @@
 // Text boxes: reveal timing, wrapping and the bottom edge, "\n", gradient, fades, moves, the indicator, a missing font.
 #include <gtest/gtest.h>
 
-#include "gfx/xFontManager.h"
 #include "gfx/xSpriteCharac.h"
 #include "gfx/xTextBox.h"
 #include "tests/gfx/font_fixture.h"
@@ -10,14 +9,6 @@ namespace {
 
 class xTextBoxTest : public gfx::test::FontTest {
  protected:
-  void SetUp() override {
-    FontTest::SetUp();
-    xFontManager::resetForTests();
-  }
-  void TearDown() override {
-    xFontManager::resetForTests();
-    FontTest::TearDown();
-  }
   // A 16-pixel DejaVu box at (100, 50).
   static xTextBox box(float width, float height) { return xTextBox({100, 50, width, height}, "DejaVuSans.ttf", 16); }
   static void updates(xTextBox& b, int n) {
