@@ -42,9 +42,7 @@ TEST_F(PauseTest, StageAndScenePausesResumeRetryAndQuit) {
 TEST_F(PauseTest, GameOverTakesConfirmOnlyOnceTheCoverHasLanded) {
   xSystem* system = makeShell();
   xSoundManager* sound = xSoundManager::getInstance();
-  RecordingHge rec(sound->engine);
-  HGE* real = sound->engine;
-  sound->engine = &rec;
+  ScopedRecorder rec(sound->engine);
   sound->bgmVolume = 70;
   system->changeState(STATE_GAMEOVER, false, "");
   tap(29, HGEK_ENTER);  // the cover is still rising
@@ -54,11 +52,10 @@ TEST_F(PauseTest, GameOverTakesConfirmOnlyOnceTheCoverHasLanded) {
   run(16);
   EXPECT_EQ(system->pendingState, STATE_STG);
   EXPECT_EQ(calls(), (std::vector<std::string>{"bullets off", "bullets off", "retry"}));
-  std::vector<SoundCall> slides = rec.named("Channel_SlideTo");
+  std::vector<SoundCall> slides = rec->named("Channel_SlideTo");
   ASSERT_EQ(slides.size(), 2u);
   EXPECT_EQ(slides[0].volume, 3);
   EXPECT_EQ(slides[1].volume, 70) << "the music comes back";
-  sound->engine = real;
   run(60);  // an empty stage name re-enters the stage without loading
   EXPECT_EQ(system->getState(), STATE_STG);
 }

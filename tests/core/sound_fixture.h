@@ -1,4 +1,5 @@
-// An engine interface that forwards to the real one and records every sound call, for the sound tests.
+// An engine interface that forwards to the real one and records every sound call, for the sound tests;
+// a scoped swap that puts it in a manager's engine pointer.
 #pragma once
 
 #include <cstdarg>
@@ -159,4 +160,24 @@ class RecordingHge final : public HGE {
     return call.handle;
   }
   HGE* inner_;
+};
+
+// Records the calls made through [slot], an engine pointer a manager holds,
+// and puts the real engine back when it goes, failed assertions included.
+class ScopedRecorder {
+ public:
+  explicit ScopedRecorder(HGE*& slot) : slot_(slot), rec_(slot) {
+    real_ = slot;
+    slot = &rec_;
+  }
+  ~ScopedRecorder() { slot_ = real_; }
+  ScopedRecorder(const ScopedRecorder&) = delete;
+  ScopedRecorder& operator=(const ScopedRecorder&) = delete;
+  RecordingHge& operator*() { return rec_; }
+  RecordingHge* operator->() { return &rec_; }
+
+ private:
+  HGE*& slot_;
+  HGE* real_;
+  RecordingHge rec_;
 };

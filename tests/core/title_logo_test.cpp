@@ -11,9 +11,8 @@ class LogoTest : public ShellTest {};
 
 TEST_F(LogoTest, TheTimelinePlaysItsSoundOnceAtFrame110AndRestartsWithTheTitle) {
   xSystem* system = makeShell();
-  RecordingHge rec(system->hge);
-  HGE* real = system->hge;
-  system->hge = &rec;
+  ScopedRecorder recorder(system->hge);
+  RecordingHge& rec = *recorder;
   auto& cells = system->logoCells;
   std::vector<int> soundFrames;
   std::map<int, float> swing;
@@ -42,7 +41,6 @@ TEST_F(LogoTest, TheTimelinePlaysItsSoundOnceAtFrame110AndRestartsWithTheTitle) 
   EXPECT_EQ(soundFrames, std::vector<int>{110});
   EXPECT_FLOAT_EQ(cells[7]->rotation, 0.785398f) << "the swing of the first run stopped";
   EXPECT_FLOAT_EQ(cells[0]->rotation, -0.00872665f * 10) << "no tilt carried over";
-  system->hge = real;
 }
 
 TEST_F(LogoTest, TheShellDrawsCoversTitleLogoCursorMenusThenTheTransitionCovers) {

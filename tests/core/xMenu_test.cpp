@@ -107,9 +107,8 @@ TEST_F(MenuTest, ChoosingAnotherItemUnloadsTheScriptFocusedBefore) {
 
 TEST_F(MenuTest, EmptyMenusAndIndicesNamingNoItemChangeNothing) {
   xMenu* menu = makeMenu(0);
-  RecordingHge rec(menu->engine);
-  HGE* real = menu->engine;
-  menu->engine = &rec;
+  ScopedRecorder recorder(menu->engine);
+  RecordingHge& rec = *recorder;
   for (auto move : {&xMenu::selectNext, &xMenu::selectPrevious, &xMenu::selectFirst, &xMenu::selectLast}) {
     (menu->*move)();
   }
@@ -134,7 +133,6 @@ TEST_F(MenuTest, EmptyMenusAndIndicesNamingNoItemChangeNothing) {
   menu->setItemText(1, L"gone");
   EXPECT_EQ(menu->selected, 1);
   menu->itemSound = 0;
-  menu->engine = real;
 }
 
 TEST_F(MenuTest, TheManagerHoldsMenusByIndexAndDrawsTheActiveOnes) {

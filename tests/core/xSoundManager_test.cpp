@@ -37,15 +37,13 @@ class SoundTest : public CoreTest {
     sound_->engine = recorder_.get();
     return sound_;
   }
+  xTextBox* titleBox() const { return xTextBoxManager::getInstance()->getTextBox(sound_->titleBoxIndex); }
   std::wstring titleText() const {
     std::wstring text;
-    xTextBox* box = xTextBoxManager::getInstance()->getTextBox(sound_->titleBoxIndex);
-    if (box) {
+    if (xTextBox* box = titleBox())
       for (const TextBoxChar& c : box->chars) text += c.text;
-    }
     return text;
   }
-  xTextBox* titleBox() const { return xTextBoxManager::getInstance()->getTextBox(sound_->titleBoxIndex); }
 
   xSoundManager* sound_ = nullptr;
   HGE* real_ = nullptr;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "base/xLogFile.h"
 #include "core/xSoundManager.h"
@@ -157,23 +158,20 @@ class SystemSoundTest : public SystemTest {
   void SetUp() override {
     SystemTest::SetUp();
     sound_ = xSoundManager::getInstance();
-    real_ = sound_->engine;
-    recorder_ = std::make_unique<RecordingHge>(real_);
-    sound_->engine = recorder_.get();
+    recorder_.emplace(sound_->engine);
   }
   void TearDown() override {
-    sound_->engine = real_;
+    recorder_.reset();
     xSoundManager::destroy();
     xTimerManager::resetForTests();
     SystemTest::TearDown();
   }
   xSoundManager* sound_ = nullptr;
-  HGE* real_ = nullptr;
-  std::unique_ptr<RecordingHge> recorder_;
+  std::optional<ScopedRecorder> recorder_;
 };
 
 TEST_F(SystemSoundTest, SetUpsMoveTheMusicStopTheBackgroundSoundAndClearTimers) {
-  RecordingHge& rec = *recorder_;
+  RecordingHge& rec = **recorder_;
   xSystem* system = makeSystem();
   sound_->bgmVolume = 70;
   system->changeState(STATE_GAMEOVER, false, "");
