@@ -68,7 +68,6 @@ class PlayerTest : public CoreTest {
     player_ = xAVG::getInstance();
   }
   void TearDown() override {
-    if (recorder_) xSoundManager::getInstance()->engine = real_;
     resetScene();
     xHostAPIManager::resetForTests();
     xFontManager::resetForTests();
@@ -107,15 +106,10 @@ class PlayerTest : public CoreTest {
 
   xAVG* player_ = nullptr;
   std::unique_ptr<TTFontManager> fonts_;
-  HGE* real_ = nullptr;
-  std::unique_ptr<RecordingHge> recorder_;
 };
 
 TEST_F(PlayerTest, TextRevealsConfirmShowsItWholeThenMovesOnAndVoicesAndMusicPlay) {
-  xSoundManager* sound = xSoundManager::getInstance();
-  real_ = sound->engine;
-  recorder_ = std::make_unique<RecordingHge>(real_);
-  sound->engine = recorder_.get();
+  ScopedRecorder recorder(xSoundManager::getInstance()->engine);
   play("player_text.txt");
   xTextBox& box = *player_->avgTextBox;
   EXPECT_EQ(textOf(*player_->avgTalkerBox), L"Li Ming");
@@ -129,15 +123,15 @@ TEST_F(PlayerTest, TextRevealsConfirmShowsItWholeThenMovesOnAndVoicesAndMusicPla
   EXPECT_EQ(textOf(box), L"HelloWorld");
   EXPECT_LT(box.shownCount, 10u) << "the added text is revealed";
   tap(HGEK_ENTER);
-  EXPECT_TRUE(recorder_->named("Effect_Load").empty());
+  EXPECT_TRUE(recorder->named("Effect_Load").empty());
   tap(HGEK_ENTER);
   EXPECT_EQ(textOf(box), L"Again");
-  EXPECT_EQ(recorder_->ops(), (std::vector<std::string>{"Effect_Load data/voice/voice01.wav", "Effect_PlayEx"}));
+  EXPECT_EQ(recorder->ops(), (std::vector<std::string>{"Effect_Load data/voice/voice01.wav", "Effect_PlayEx"}));
   tap(HGEK_ENTER);
   tap(HGEK_ENTER);
   // NOBGM with a parameter is skipped with its message; the music still starts.
   EXPECT_NE(log().find("xAVG::ParseOrder: order: NOBGM, invalid param size 1\n"), std::string::npos);
-  EXPECT_EQ(recorder_->named("Stream_Load").at(0).file, "data/music/theme.mp3");
+  EXPECT_EQ(recorder->named("Stream_Load").at(0).file, "data/music/theme.mp3");
   EXPECT_FALSE(player_->active);
   EXPECT_EQ(gEnds, 1);
   // The boxes keep their text after the end; the next start empties the main one.
