@@ -1,5 +1,4 @@
 // Headless drawing and textures: recorded quads, batching, the transform, PNG loading, locks, handles, no memory.
-#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +8,7 @@
 
 #include <sys/resource.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include "tests/engine/child_fixture.h"
 #include "tests/engine/hge_fixture.h"
@@ -23,15 +23,6 @@ const char* fixturePng() {
   return VELMORA_TEST_DATA "/engine_rgba_3x2.png";
 }
 
-std::uint32_t crc32(const unsigned char* data, std::size_t size) {
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < size; ++i) {
-    crc ^= data[i];
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
 void putBe32(std::vector<unsigned char>& out, std::uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(value >> shift));
 }
@@ -39,51 +30,12 @@ void putBe32(std::vector<unsigned char>& out, std::uint32_t value) {
 void putChunk(std::vector<unsigned char>& png, std::vector<unsigned char> typeAndData) {
   putBe32(png, static_cast<std::uint32_t>(typeAndData.size() - 4));
   png.insert(png.end(), typeAndData.begin(), typeAndData.end());
-  putBe32(png, crc32(typeAndData.data(), typeAndData.size()));
+  putBe32(png, static_cast<std::uint32_t>(::crc32(0, typeAndData.data(), static_cast<uInt>(typeAndData.size()))));
 }
 
-// A well-formed PNG head claiming [width] x [height] RGBA pixels, followed
-// by a few bytes of image data: enough for the header to be read.
-std::vector<unsigned char> pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
-  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<unsigned char> header = {'I', 'H', 'D', 'R'};
-  putBe32(header, width);
-  putBe32(header, height);
-  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, no interlace
-  putChunk(png, header);
-  putChunk(png, {'I', 'D', 'A', 'T', 0x78, 0x9C, 0x03, 0x00});
-  putChunk(png, {'I', 'E', 'N', 'D'});
-  return png;
-}
-
-// A zlib stream holding [raw] in stored (uncompressed) blocks.
-std::vector<unsigned char> zlibStored(const std::vector<unsigned char>& raw) {
-  std::vector<unsigned char> out = {0x78, 0x01};
-  std::size_t pos = 0;
-  do {
-    std::size_t n = std::min<std::size_t>(raw.size() - pos, 65535);
-    out.push_back(pos + n == raw.size() ? 1 : 0);
-    for (std::size_t v : {n, ~n}) {
-      out.push_back(static_cast<unsigned char>(v));
-      out.push_back(static_cast<unsigned char>(v >> 8));
-    }
-    out.insert(out.end(), raw.begin() + std::ptrdiff_t(pos), raw.begin() + std::ptrdiff_t(pos + n));
-    pos += n;
-  } while (pos < raw.size());
-  std::uint32_t a = 1, b = 0;
-  for (unsigned char c : raw) {
-    a = (a + c) % 65521;
-    b = (b + a) % 65521;
-  }
-  putBe32(out, (b << 16) | a);
-  return out;
-}
-
-// A PNG of [width] x [height] samples of [depth] bits in colour [type] with
-// the filtered rows [raw]; [chunks] (type and data) go before the data.
-std::vector<unsigned char> makePng(std::uint32_t width, std::uint32_t height, int depth, int type,
-                                   const std::vector<unsigned char>& raw,
-                                   const std::vector<std::vector<unsigned char>>& chunks = {}, int interlace = 0) {
+// The signature and header of a PNG of [width] x [height] samples of [depth] bits in colour [type].
+std::vector<unsigned char> pngHead(std::uint32_t width, std::uint32_t height, int depth = 8, int type = 6,
+                                   int interlace = 0) {
   std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<unsigned char> header = {'I', 'H', 'D', 'R'};
   putBe32(header, width);
@@ -91,10 +43,30 @@ std::vector<unsigned char> makePng(std::uint32_t width, std::uint32_t height, in
   header.insert(header.end(), {static_cast<unsigned char>(depth), static_cast<unsigned char>(type), 0, 0,
                                static_cast<unsigned char>(interlace)});
   putChunk(png, header);
+  return png;
+}
+
+// A well-formed PNG head claiming [width] x [height] RGBA pixels, followed
+// by a few bytes of image data: enough for the header to be read.
+std::vector<unsigned char> pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
+  std::vector<unsigned char> png = pngHead(width, height);
+  putChunk(png, {'I', 'D', 'A', 'T', 0x78, 0x9C, 0x03, 0x00});
+  putChunk(png, {'I', 'E', 'N', 'D'});
+  return png;
+}
+
+// A PNG of [width] x [height] samples of [depth] bits in colour [type] with
+// the filtered rows [raw]; [chunks] (type and data) go before the data.
+std::vector<unsigned char> makePng(std::uint32_t width, std::uint32_t height, int depth, int type,
+                                   const std::vector<unsigned char>& raw,
+                                   const std::vector<std::vector<unsigned char>>& chunks = {}, int interlace = 0) {
+  std::vector<unsigned char> png = pngHead(width, height, depth, type, interlace);
   for (const auto& chunk : chunks) putChunk(png, chunk);
+  uLongf size = compressBound(static_cast<uLong>(raw.size()));
   std::vector<unsigned char> data = {'I', 'D', 'A', 'T'};
-  std::vector<unsigned char> z = zlibStored(raw);
-  data.insert(data.end(), z.begin(), z.end());
+  data.resize(4 + size);
+  EXPECT_EQ(compress(data.data() + 4, &size, raw.data(), static_cast<uLong>(raw.size())), Z_OK);
+  data.resize(4 + size);
   putChunk(png, data);
   putChunk(png, {'I', 'E', 'N', 'D'});
   return png;
