@@ -166,10 +166,7 @@ class RecordingHge final : public HGE {
 // and puts the real engine back when it goes, failed assertions included.
 class ScopedRecorder {
  public:
-  explicit ScopedRecorder(HGE*& slot) : slot_(slot), rec_(slot) {
-    real_ = slot;
-    slot = &rec_;
-  }
+  explicit ScopedRecorder(HGE*& slot) : slot_(slot), real_(slot), rec_(slot) { slot = &rec_; }
   ~ScopedRecorder() { slot_ = real_; }
   ScopedRecorder(const ScopedRecorder&) = delete;
   ScopedRecorder& operator=(const ScopedRecorder&) = delete;

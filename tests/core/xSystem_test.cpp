@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 
 #include "base/xLogFile.h"
 #include "core/xSoundManager.h"
@@ -155,25 +154,19 @@ TEST_F(SystemTest, ConfigReadsEveryTimeAndWritesKeepOtherLines) {
 // The sound manager's calls recorded while the state machine sets states up.
 class SystemSoundTest : public SystemTest {
  protected:
-  void SetUp() override {
-    SystemTest::SetUp();
-    sound_ = xSoundManager::getInstance();
-    recorder_.emplace(sound_->engine);
-  }
   void TearDown() override {
-    recorder_.reset();
     xSoundManager::destroy();
     xTimerManager::resetForTests();
     SystemTest::TearDown();
   }
-  xSoundManager* sound_ = nullptr;
-  std::optional<ScopedRecorder> recorder_;
 };
 
 TEST_F(SystemSoundTest, SetUpsMoveTheMusicStopTheBackgroundSoundAndClearTimers) {
-  RecordingHge& rec = **recorder_;
+  xSoundManager* sound = xSoundManager::getInstance();
+  ScopedRecorder recorder(sound->engine);
+  RecordingHge& rec = *recorder;
   xSystem* system = makeSystem();
-  sound_->bgmVolume = 70;
+  sound->bgmVolume = 70;
   system->changeState(STATE_GAMEOVER, false, "");
   EXPECT_EQ(system->savedMusicVolume, 70);
   ASSERT_EQ(rec.ops(), std::vector<std::string>{"Channel_SlideTo"});
