@@ -1,5 +1,6 @@
 // The assembler's driver: kept lines, the two passes, error reports, table lookups and writing.
 #include <algorithm>
+#include <cstring>
 
 #include "base/xLogFile.h"
 #include "engine/platform.h"
@@ -15,21 +16,25 @@ static_assert(script::kOpCount <= 256);
 
 namespace script {
 
+// One pass over the bytes: most lines of a listing are notes (comments) or
+// blank, and those are passed over at the first byte that is not a blank.
 std::vector<std::string_view> keptListingLines(std::string_view text) {
-  constexpr std::string_view kTrimmed = " \t\r";
   std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    line = line.substr(0, line.find(';'));
-    std::size_t first = line.find_first_not_of(kTrimmed);
-    if (first != std::string_view::npos) {
-      std::size_t last = line.find_last_not_of(kTrimmed);
-      lines.emplace_back(line.substr(first, last - first + 1));
+  lines.reserve(text.size() / 32);
+  const char* p = text.data();
+  const char* end = p + text.size();
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (p < end) {
+    const char* eol = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    if (eol == nullptr) eol = end;
+    while (p < eol && blank(*p)) ++p;
+    if (p < eol && *p != ';') {
+      const char* cut = static_cast<const char*>(std::memchr(p, ';', static_cast<std::size_t>(eol - p)));
+      const char* last = cut != nullptr ? cut : eol;
+      while (last > p && blank(last[-1])) --last;
+      lines.emplace_back(p, static_cast<std::size_t>(last - p));
     }
-    start = end + 1;
+    p = eol + 1;
   }
   return lines;
 }

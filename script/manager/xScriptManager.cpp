@@ -96,11 +96,21 @@ ThreadIndex xScriptManager::loadScript(GroupId group, const std::string& name) {
 }
 
 // Both files are written where the game always wrote them, but each stage
-// takes what the one before made from memory rather than reading it back.
+// takes what the one before made from memory rather than reading it back,
+// and each stage's tables are gone before the next one builds its own.
 bool xScriptManager::buildAssembledFile(const std::string& name, const std::string& listing,
                                         const std::string& assembled, script::AssembledScript& out) {
-  xScriptCompiler compiler;
+  std::string text;
+  if (!compileToListing(name, listing, text)) return false;
   xScriptAssembler assembler;
+  assembler.loadText(std::move(text), listing);
+  if (!assembler.assemble() || !assembler.writeBinary(assembled)) return false;
+  out = assembler.takeOutput();
+  return true;
+}
+
+bool xScriptManager::compileToListing(const std::string& name, const std::string& listing, std::string& text) {
+  xScriptCompiler compiler;
   compiler.setDiagnosticHandler(diagnosticHandler_);
   if (compiler.loadSource(name) != 1) {
     fatalBox("Error Assembling script file");
@@ -110,12 +120,7 @@ bool xScriptManager::buildAssembledFile(const std::string& name, const std::stri
   // missing include would otherwise run with pieces missing. A file included
   // twice loses nothing.
   if (!compiler.compile() || compiler.hasErrors()) return false;
-  std::string text;
-  if (!compiler.emitAssembly(listing, &text)) return false;
-  assembler.loadText(std::move(text), listing);
-  if (!assembler.assemble() || !assembler.writeBinary(assembled)) return false;
-  out = assembler.takeOutput();
-  return true;
+  return compiler.emitAssembly(listing, &text);
 }
 
 void xScriptManager::runScript(const std::string& name) {

@@ -75,6 +75,8 @@ class xScriptManager {
   // assembled script. False when a step failed.
   bool buildAssembledFile(const std::string& name, const std::string& listing, const std::string& assembled,
                           script::AssembledScript& out);
+  // Compiles [name] and writes its listing, which [text] receives.
+  bool compileToListing(const std::string& name, const std::string& listing, std::string& text);
   void callFocused(std::string_view name, const char* badGroupMessage);
 
   script::ThreadIndex focusedThread_ = script::kNoThread;

@@ -1,6 +1,7 @@
 // Writing and validating reading of assembled script files.
 #include "script/runtime/bytecode_file.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -242,6 +243,27 @@ void traceWrite(const AssembledScript& s) {
 
 FileOperand FileOperand::floating(float f) {
   return {OP_TYPE_FLOAT, std::bit_cast<std::int32_t>(f), 0};
+}
+
+void FileOperands::resize(std::size_t n) {
+  if (n > kInPlace) {
+    if (size_ <= kInPlace) more_.assign(inPlace_, inPlace_ + size_);
+    more_.resize(n);
+  } else if (size_ > kInPlace) {
+    std::copy(more_.begin(), more_.begin() + static_cast<std::ptrdiff_t>(n), inPlace_);
+    more_.clear();
+  }
+  for (std::size_t i = size_; i < std::min(n, kInPlace); ++i) inPlace_[i] = FileOperand{};
+  size_ = n;
+}
+
+void FileOperands::assign(const FileOperand* ops, std::size_t n) {
+  resize(n);
+  std::copy(ops, ops + n, begin());
+}
+
+bool FileOperands::operator==(const FileOperands& other) const {
+  return size_ == other.size_ && std::equal(begin(), end(), other.begin());
 }
 
 float FileOperand::asFloat() const { return std::bit_cast<float>(value); }

@@ -8,6 +8,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -41,9 +43,48 @@ struct FileOperand {
   bool operator==(const FileOperand&) const = default;
 };
 
+// An instruction's operands: up to three in place (every instruction of the
+// set), more only for the no-op numbers a file may carry, so reading and
+// assembling a script allocate nothing per instruction.
+class FileOperands {
+ public:
+  static constexpr std::size_t kInPlace = 3;
+
+  FileOperands() = default;
+  FileOperands(std::initializer_list<FileOperand> operands) { assign(operands.begin(), operands.size()); }
+  FileOperands(const std::vector<FileOperand>& operands) { assign(operands.data(), operands.size()); }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  FileOperand* begin() { return size_ <= kInPlace ? inPlace_ : more_.data(); }
+  FileOperand* end() { return begin() + size_; }
+  const FileOperand* begin() const { return size_ <= kInPlace ? inPlace_ : more_.data(); }
+  const FileOperand* end() const { return begin() + size_; }
+  FileOperand& operator[](std::size_t i) { return begin()[i]; }
+  const FileOperand& operator[](std::size_t i) const { return begin()[i]; }
+  const FileOperand& at(std::size_t i) const {
+    if (i >= size_) throw std::out_of_range("FileOperands::at");
+    return begin()[i];
+  }
+  void resize(std::size_t n);
+  void push_back(const FileOperand& op) {
+    resize(size_ + 1);
+    (*this)[size_ - 1] = op;
+  }
+  void pop_back() { resize(size_ - 1); }
+  bool operator==(const FileOperands& other) const;
+
+ private:
+  void assign(const FileOperand* ops, std::size_t n);
+
+  FileOperand inPlace_[kInPlace];
+  std::vector<FileOperand> more_;  // all of them, past kInPlace
+  std::size_t size_ = 0;
+};
+
 struct FileInstr {
   std::uint16_t opcode = 0;  // see opcodes.def
-  std::vector<FileOperand> operands;
+  FileOperands operands;
   bool operator==(const FileInstr&) const = default;
 };
 

@@ -271,39 +271,18 @@ vm_value* vm_script::pathCell(const script::OperandPath& path, bool forWrite) {
   return &scratch_;
 }
 
-bool vm_script::frameFits(const vm_func& f, std::int64_t extraCells) const {
-  return std::int64_t{top_} + extraCells + f.localSize + 2 <= std::int64_t{size_};
-}
-
-// Defined here so the loop's calls inline it.
-void vm_script::pushFrame(int func, std::int32_t returnIp, bool host, std::int32_t topAfter) {
-  const vm_func& f = funcs_[static_cast<std::size_t>(func)];
-  frames_.push_back(CallRecord{func, returnIp, base_, topAfter, host});
-  // Marker cells keep the documented layout; nothing reads them back.
-  vm_value& returnMarker = cells_[top_];
-  returnMarker.clear();
-  returnMarker.intValue = returnIp;
-  top_ += f.localSize + 2;
-  vm_value& funcMarker = cells_[top_ - 1];
-  funcMarker.clear();
-  funcMarker.type = host ? OP_TYPE_HOST_FRAME : OP_TYPE_NULL;
-  funcMarker.intValue = func;
-  funcMarker.extra = base_;
-  base_ = top_;
-}
-
 bool vm_script::callHost(vm_instr& instr) {
   argsRead_ = 0;
   hostReturned_ = false;
-  script::InstrOperands& ops = *instr.operands;
+  script::HostCall& call = *reinterpret_cast<script::HostCall*>(instr.refs[0]);
   xHostAPIManager* registry = xHostAPIManager::getInstance();
-  if (ops.hostVersion != registry->version()) {
-    ops.hostFunc = registry->find(ops.values[0].text);
-    ops.hostVersion = registry->version();
+  if (call.version != registry->version()) {
+    call.func = registry->find(call.name);
+    call.version = registry->version();
   }
-  HostAPIFunc func = ops.hostFunc;
+  HostAPIFunc func = call.func;
   if (func == nullptr) {
-    WriteLog("vm_script::callHostAPIFunc: Error calling host API function: %s", ops.values[0].text.c_str());
+    WriteLog("vm_script::callHostAPIFunc: Error calling host API function: %s", call.name.c_str());
   } else {
     // The function may unload this thread or reset its group.
     std::uint32_t generation = generation_;
@@ -367,7 +346,7 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
 #define DO_POP(instr)                                          \
   do {                                                         \
     vm_value* popped = WRITE_OF(instr, 0);                     \
-    if (top_ >= 1 && popped->bothNumbers(cells_[top_ - 1])) {  \
+    if (top_ >= 1 && popped->neitherHoldsText(cells_[top_ - 1])) { \
       popped->assignKeepExtra(cells_[--top_]);                 \
     } else {                                                   \
       vm_value v = pop();                                      \
@@ -386,12 +365,11 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
   } while (false)
 #define DO_RET()                              \
   do {                                        \
-    const CallRecord& record = frames_.back(); \
+    const CallRecord& record = frames_[--frameCount_]; \
     top_ = record.topAfter;                   \
     base_ = record.savedBase;                 \
     std::int32_t returnIp = record.returnIp;  \
     bool host = record.host;                  \
-    frames_.pop_back();                       \
     if (host) {                               \
       ip_ = returnIp;                         \
       return RunResult::Returned;             \
@@ -540,7 +518,7 @@ dispatch:
   CASE(PUSH) DO_PUSH(pc); NEXT();
   CASE(POP) DO_POP(pc); NEXT();
   CASE(CALL) {
-    int func = pc->operands->values[0].intValue;
+    int func = static_cast<int>(pc->refs[0]);
     const vm_func& f = funcs_[static_cast<std::size_t>(func)];
     if (!frameFits(f, 0)) [[unlikely]] {
       ShowErrorBox("Script VM Error: %s\n", "Stack fulled");

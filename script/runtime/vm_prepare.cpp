@@ -1,6 +1,7 @@
 // Load-time preparation of a thread's code for the interpreter: operand refs, jump targets, fused pairs.
 #include <algorithm>
 
+#include "script/runtime/number_text.h"
 #include "script/runtime/opcodes.h"
 #include "script/runtime/vm_script.h"
 
@@ -16,11 +17,13 @@ bool gFuse = true;
 // deeper operand (only a hand-made file has one) takes the checked path.
 constexpr std::int32_t kMaxFramePadding = 4096;
 
-bool isOp(const vm_instr& instr, Code code) { return instr.op == code; }
+bool sameOperand(const script::FileOperand& a, const script::FileOperand& b) { return a == b; }
 
-bool sameOperand(const vm_value& a, const vm_value& b) {
-  return a.type == b.type && a.intValue == b.intValue && a.extra == b.extra;
-}
+const script::FileOperand& operandOf(const vm_instr& instr, int k) { return instr.operands->ops[k]; }
+
+// What a value read of an operand that names no value (never in a verified
+// file) reads.
+const vm_value kNoValue;
 
 bool isPath(OperandRef ref) { return (ref & script::kPathRef) != 0; }
 
@@ -40,17 +43,17 @@ bool isRunArith(Code op) {
 // no run of two instructions or more.
 int arithRun(const vm_instr* at, const vm_instr* end, bool& withMov) {
   withMov = false;
-  const vm_value& d = at->operands->values[0];
+  const script::FileOperand& d = operandOf(*at, 0);
   if (isPath(at->refs[0]) || (at->op != Code::MOV && !isRunArith(at->op)) || isPath(at->refs[1])) return 0;
   const vm_instr* next = at->op == Code::MOV ? at + 1 : at;
   int length = 0;
   for (; next < end && length < 255 && isRunArith(next->op) && !isPath(next->refs[1]) &&
-         sameOperand(next->operands->values[0], d);
+         sameOperand(operandOf(*next, 0), d);
        ++next) {
     ++length;
   }
   withMov = next < end && next->op == Code::MOV && !isPath(next->refs[0]) &&
-            sameOperand(next->operands->values[1], d);
+            sameOperand(operandOf(*next, 1), d);
   int covered = length + (at->op == Code::MOV ? 1 : 0) + (withMov ? 1 : 0);
   return length >= 1 && covered >= 2 ? length : 0;
 }
@@ -103,9 +106,9 @@ void script::setFusedCodes(bool on) { gFuse = on; }
 std::int32_t vm_script::framePadding() const {
   std::int32_t deepest = 0;
   for (const script::InstrOperands& ops : operands_) {
-    for (const vm_value& op : ops.values) {
-      if (op.type == OP_TYPE_STACK_INDEX && op.intValue < 0 && op.intValue >= -kMaxFramePadding) {
-        deepest = std::max(deepest, -op.intValue);
+    for (const script::FileOperand& op : ops.ops) {
+      if (op.type == OP_TYPE_STACK_INDEX && op.value < 0 && op.value >= -kMaxFramePadding) {
+        deepest = std::max(deepest, -op.value);
       }
     }
   }
@@ -113,43 +116,61 @@ std::int32_t vm_script::framePadding() const {
 }
 
 // Frame cells within the padding and cells inside the stack are plain refs;
-// everything else resolves through a checked path at run time.
-OperandRef vm_script::refFor(const vm_value& op, OperandPath& path) {
+// everything else resolves through a checked path at run time. Constants
+// get cells of their own, which nothing writes (the loader admits no
+// constant where an instruction writes).
+OperandRef vm_script::refFor(const script::FileOperand& op, const script::AssembledScript& file) {
+  auto path = [&](OperandPath::Kind kind, std::int32_t base, std::int32_t indexCell) {
+    paths_.push_back({kind, base, indexCell});
+    return reinterpret_cast<OperandRef>(&paths_.back()) | script::kPathRef;
+  };
   switch (op.type) {
-    case OP_TYPE_INT:
-    case OP_TYPE_FLOAT:
-    case OP_TYPE_STRING: return reinterpret_cast<OperandRef>(&op);
+    case OP_TYPE_INT: constants_.push_back(vm_value::makeInt(op.value)); break;
+    case OP_TYPE_FLOAT: constants_.push_back(vm_value::makeFloat(op.asFloat())); break;
+    case OP_TYPE_STRING:
+      constants_.push_back(vm_value::makeString(file.strings[static_cast<std::size_t>(op.value)]));
+      break;
     case OP_TYPE_RETVAL: return reinterpret_cast<OperandRef>(&retval_);
     case OP_TYPE_STACK_INDEX:
-      if (op.intValue >= 0 && op.intValue < size_) return reinterpret_cast<OperandRef>(cells_ + op.intValue);
-      if (op.intValue < 0 && -op.intValue <= padding_) {
-        return static_cast<OperandRef>(static_cast<std::intptr_t>(op.intValue) *
+      if (op.value >= 0 && op.value < size_) return reinterpret_cast<OperandRef>(cells_ + op.value);
+      if (op.value < 0 && -op.value <= padding_) {
+        return static_cast<OperandRef>(static_cast<std::intptr_t>(op.value) *
                                        static_cast<std::intptr_t>(sizeof(vm_value))) |
                script::kFrameRef;
       }
-      path = {OperandPath::Kind::Cell, op.intValue, 0};
-      return reinterpret_cast<OperandRef>(&path) | script::kPathRef;
-    case OP_TYPE_ARRAY_INDEX:
-      path = {OperandPath::Kind::Element, op.intValue, op.extra};
-      return reinterpret_cast<OperandRef>(&path) | script::kPathRef;
-    default:
-      // Labels, functions and host names are not values; a value read of
-      // one (never in a verified file) reads the operand itself.
-      return reinterpret_cast<OperandRef>(&op);
+      return path(OperandPath::Kind::Cell, op.value, 0);
+    case OP_TYPE_ARRAY_INDEX: return path(OperandPath::Kind::Element, op.value, op.extra);
+    case OP_TYPE_FUNC_INDEX: return static_cast<OperandRef>(op.value);
+    case OP_TYPE_HOST_CALL:
+      hostCalls_.push_back({script::toUpperAscii(file.strings[static_cast<std::size_t>(op.value)]), nullptr, 0});
+      return reinterpret_cast<OperandRef>(&hostCalls_.back());
+    default: return reinterpret_cast<OperandRef>(&kNoValue);
   }
+  return reinterpret_cast<OperandRef>(&constants_.back());
 }
 
-void vm_script::prepareCode() {
+void vm_script::prepareCode(const script::AssembledScript& file) {
   static_assert(alignof(vm_value) >= 4 && alignof(OperandPath) >= 4, "refs keep two tag bits");
-  for (std::size_t i = 0; i < instrs_.size(); ++i) {
-    vm_instr& instr = instrs_[i];
-    script::InstrOperands& ops = *instr.operands;
+  // Refs point into these, so they are sized once, before any is taken.
+  std::size_t constants = 0, paths = 0, hostCalls = 0;
+  for (const vm_instr& instr : instrs_) {
+    for (int k = 0; k < std::min<int>(instr.operandCount, script::kMaxOperands); ++k) {
+      const script::FileOperand& op = operandOf(instr, k);
+      constants += op.type <= OP_TYPE_STRING ? 1 : 0;
+      paths += op.type == OP_TYPE_ARRAY_INDEX || op.type == OP_TYPE_STACK_INDEX ? 1 : 0;
+      hostCalls += op.type == OP_TYPE_HOST_CALL ? 1 : 0;
+    }
+  }
+  constants_.reserve(constants);
+  paths_.reserve(paths);
+  hostCalls_.reserve(hostCalls);
+  for (vm_instr& instr : instrs_) {
     int n = std::min<int>(instr.operandCount, script::kMaxOperands);
     for (int k = 0; k < n; ++k) {
-      const vm_value& op = ops.values[k];
-      instr.refs[k] = refFor(op, ops.paths[k]);
+      const script::FileOperand& op = operandOf(instr, k);
+      instr.refs[k] = refFor(op, file);
       if (op.type == OP_TYPE_INSTR_INDEX) {
-        vm_instr* target = &instrs_[static_cast<std::size_t>(op.intValue)];
+        vm_instr* target = &instrs_[static_cast<std::size_t>(op.value)];
         instr.target = target == &instr ? &instr + 1 : target;
       }
     }

@@ -14,28 +14,6 @@ using script::AssembledScript;
 
 namespace {
 
-vm_value operandFromFile(const AssembledScript& s, const script::FileOperand& op) {
-  vm_value v;
-  v.type = op.type;
-  switch (op.type) {
-    case OP_TYPE_FLOAT: v.floatValue = op.asFloat(); break;
-    case OP_TYPE_STRING: v.text = s.strings[static_cast<std::size_t>(op.value)]; break;
-    case OP_TYPE_HOST_CALL:
-      v.text = script::toUpperAscii(s.strings[static_cast<std::size_t>(op.value)]);
-      break;
-    case OP_TYPE_ARRAY_INDEX:
-      v.intValue = op.value;
-      v.extra = op.extra;
-      break;
-    default:
-      // Unknown types only occur in no-op instructions and read as null.
-      if (op.type > OP_TYPE_RETVAL) v.type = OP_TYPE_NULL;
-      v.intValue = op.value;
-      break;
-  }
-  return v;
-}
-
 void stackError(const char* what) { ShowErrorBox("Script VM Error: %s\n", what); }
 
 }  // namespace
@@ -76,7 +54,7 @@ int vm_script::loadAssembled(const AssembledScript& s) {
       out.operandCount = static_cast<std::uint8_t>(in.operands.size());
       out.operands = &operands_[i];
       std::size_t kept = std::min<std::size_t>(in.operands.size(), script::kMaxOperands);
-      for (std::size_t k = 0; k < kept; ++k) operands_[i].values[k] = operandFromFile(s, in.operands[k]);
+      for (std::size_t k = 0; k < kept; ++k) operands_[i].ops[k] = in.operands[k];
     }
     instrs_.back().code = instrs_.back().op = script::Code::END_OF_CODE;
     instrs_.back().operands = &operands_.back();
@@ -95,8 +73,9 @@ int vm_script::loadAssembled(const AssembledScript& s) {
       funcIndex_.emplace(func.name, static_cast<int>(funcs_.size()));  // first of a name wins
       funcs_.push_back(std::move(func));
     }
-    frames_.reserve(64);
-    prepareCode();
+    frames_.resize(static_cast<std::size_t>(size_) / 2 + 1);
+    frameCount_ = 0;
+    prepareCode(s);
   } catch (const std::bad_alloc&) {
     releaseContents();
     return script::kLoadNoMemory;
@@ -113,6 +92,9 @@ int vm_script::loadAssembled(const AssembledScript& s) {
 void vm_script::releaseContents() {
   std::vector<vm_instr>().swap(instrs_);
   std::vector<script::InstrOperands>().swap(operands_);
+  std::vector<vm_value>().swap(constants_);
+  std::vector<script::OperandPath>().swap(paths_);
+  std::vector<script::HostCall>().swap(hostCalls_);
   std::vector<vm_value>().swap(stack_);
   cells_ = nullptr;
   size_ = padding_ = 0;
@@ -121,6 +103,7 @@ void vm_script::releaseContents() {
   spellingCache_.clear();
   std::vector<vm_value>().swap(hostArgs_);
   std::vector<CallRecord>().swap(frames_);
+  frameCount_ = 0;
   top_ = base_ = 0;
 }
 
@@ -148,7 +131,7 @@ void vm_script::resetRunState() {
   if (hasMain_) {
     top_ = base_ = top_ + funcs_[static_cast<std::size_t>(mainIndex_)].frameSize + 1;
   }
-  frames_.clear();
+  frameCount_ = 0;
   pendingArgs_ = 0;
 }
 
@@ -162,11 +145,11 @@ int vm_script::findFunc(std::string_view name) const {
 }
 
 void vm_script::unwindTo(std::size_t depth) {
-  const CallRecord& entry = frames_[depth];
+  const CallRecord& entry = frames_[depth];  // the call that started at [depth]
   top_ = entry.topAfter;
   base_ = entry.savedBase;
   ip_ = entry.returnIp;
-  frames_.resize(depth);
+  frameCount_ = depth;
 }
 
 bool vm_script::callFunc(std::string_view name) {
@@ -190,7 +173,7 @@ bool vm_script::callFunc(std::string_view name) {
   // Missing arguments become null cells above the pushed ones, so the values
   // pushed in source order still fill the first parameters.
   for (std::int32_t i = 0; i < missing; ++i) cells_[top_++].clear();
-  std::size_t depth = frames_.size();
+  std::size_t depth = frameCount_;
   std::size_t hostArgsAtEntry = hostArgs_.size();
   pushFrame(func, ip_, true, entryTop);
   ip_ = f.entry;

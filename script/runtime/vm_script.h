@@ -70,16 +70,19 @@ struct OperandPath {
   std::int32_t indexCell = 0;  // Element: the stack index of the index's cell
 };
 
-// The cold half of an instruction: its operands as loaded (constants are
-// read from here), the paths of checked operands, and a host call's
-// resolved function.
+// The cold half of an instruction: its operands as loaded (labels,
+// functions and host calls are read from here at load; values through refs).
 struct InstrOperands {
-  vm_value values[3];
-  OperandPath paths[3];
-  // callhost: the function resolved on first use, valid while the registry's
-  // version equals hostVersion (the table is fixed after start-up).
-  HostAPIFunc hostFunc = nullptr;
-  std::uint32_t hostVersion = 0;
+  FileOperand ops[kMaxOperands];
+};
+
+// A host call's name (upper case) and its function, resolved on first use
+// and valid while the registry's version equals [version] (the table is
+// fixed after start-up).
+struct HostCall {
+  std::string name;
+  HostAPIFunc func = nullptr;
+  std::uint32_t version = 0;
 };
 
 // Whether loads fuse runs of instructions (on by default). Tests turn it off
@@ -99,6 +102,8 @@ struct vm_instr {
   bool withMov = false;
   std::uint8_t runLength = 0;  // ARITH_RUN: the arithmetic instructions of the run
   const void* handler = nullptr;  // threaded dispatch: the label of [code]
+  // Values as OperandRefs; for call the function's index, for callhost
+  // the address of its HostCall.
   script::OperandRef refs[3] = {0, 0, 0};
   // Where execution goes on when this instruction does not transfer control:
   // the next instruction, or where the jmp instructions from there lead
@@ -108,7 +113,7 @@ struct vm_instr {
   // index goes on with the next instruction), set at load.
   vm_instr* target = nullptr;
   // The operands as loaded.
-  script::InstrOperands* operands = nullptr;
+  const script::InstrOperands* operands = nullptr;
 };
 
 struct vm_func {
@@ -206,8 +211,28 @@ class vm_script {
   enum class RunResult { Returned, Exited, Aborted, Unloaded };
 
   void releaseContents();
-  bool frameFits(const vm_func& f, std::int64_t extraCells) const;
-  void pushFrame(int func, std::int32_t returnIp, bool host, std::int32_t topAfter);
+  // The frame's cells and a call record: every frame takes two cells or
+  // more, so the records (half the stack's size) cannot run out first.
+  bool frameFits(const vm_func& f, std::int64_t extraCells) const {
+    return std::int64_t{top_} + extraCells + f.localSize + 2 <= std::int64_t{size_} && frameCount_ < frames_.size();
+  }
+  // Inline: the interpreter's call runs it for every script call.
+  void pushFrame(int func, std::int32_t returnIp, bool host, std::int32_t topAfter) {
+    const vm_func& f = funcs_[static_cast<std::size_t>(func)];
+    frames_[frameCount_++] = CallRecord{func, returnIp, base_, topAfter, host};
+    // Marker cells keep the documented layout; nothing reads them back.
+    setMarker(cells_[top_], OP_TYPE_NULL, returnIp, 0);
+    top_ += f.localSize + 2;
+    setMarker(cells_[top_ - 1], host ? OP_TYPE_HOST_FRAME : OP_TYPE_NULL, func, base_);
+    base_ = top_;
+  }
+  // A frame marker cell: {tag, value, extra}, releasing a text the cell held.
+  static void setMarker(vm_value& cell, std::int32_t type, std::int32_t value, std::int32_t extra) {
+    if (vm_value::holdsText(cell.type)) cell.clear();
+    cell.type = type;
+    cell.intValue = value;
+    cell.extra = extra;
+  }
   void unwindTo(std::size_t depth);
   void finishCall();
 
@@ -223,9 +248,9 @@ class vm_script {
   // Load-time preparation for run (vm_prepare.cpp): operand refs, jump
   // targets, the end marker and fused pairs, which get codes of their own
   // beyond the instruction set.
-  void prepareCode();
+  void prepareCode(const script::AssembledScript& file);
   std::int32_t framePadding() const;
-  script::OperandRef refFor(const vm_value& op, script::OperandPath& path);
+  script::OperandRef refFor(const script::FileOperand& op, const script::AssembledScript& file);
   bool callHost(vm_instr& instr);
   void pauseFor(std::int32_t ms);
 
@@ -242,6 +267,11 @@ class vm_script {
 
   std::vector<vm_instr> instrs_;
   std::vector<script::InstrOperands> operands_;  // one per instruction
+  // What refs point at, each allocated once at load: constant operands,
+  // checked paths and host calls.
+  std::vector<vm_value> constants_;
+  std::vector<script::OperandPath> paths_;
+  std::vector<script::HostCall> hostCalls_;
   std::int32_t ip_ = -1;
   // The stack: [padding_] cells below cell 0, so that a frame's cells never
   // need a range check (a frame reaches at most padding_ cells below its
@@ -261,7 +291,11 @@ class vm_script {
   NameTable funcIndex_;             // upper-case name -> function
   mutable NameTable spellingCache_;  // every spelling asked for -> function or -1
   std::vector<vm_value> hostArgs_;
+  // One record per call in progress, frameCount_ of them. Every frame takes
+  // two cells or more, so the stack's size bounds their number and the
+  // records are allocated once, at load.
   std::vector<CallRecord> frames_;
+  std::size_t frameCount_ = 0;
   vm_value scratch_;  // target of dropped out-of-range writes
 
   bool lastCallCompleted_ = false;

@@ -72,18 +72,19 @@ struct vm_value {
     text = std::move(v);
   }
   // Copies tag, payload and text from [v] (not the extra word). Safe when
-  // [v] is this value. Numbers copy inline; only texts take the slow path.
+  // [v] is this value. Values without texts copy inline; only texts take
+  // the slow path.
   void assignKeepExtra(const vm_value& v) {
-    if (!bothNumbers(v)) {
+    if (!neitherHoldsText(v)) {
       assignOtherKeepExtra(v);
       return;
     }
     type = v.type;
     intValue = v.intValue;
   }
-  // Full copy (tag, payload, extra, text), inline between two numbers.
+  // Full copy (tag, payload, extra, text), inline between values without texts.
   void assign(const vm_value& v) {
-    if (!bothNumbers(v)) {
+    if (!neitherHoldsText(v)) {
       *this = v;
       return;
     }
@@ -91,9 +92,13 @@ struct vm_value {
     intValue = v.intValue;
     extra = v.extra;
   }
-  // Whether this value and [v] are both integers or floats (tags 0 and 1):
-  // neither has a text to copy or release.
+  // Whether this value and [v] are both integers or floats (tags 0 and 1).
   bool bothNumbers(const vm_value& v) const { return ((type | v.type) & ~1) == 0; }
+  // Whether neither this value nor [v] has a text to copy or release: both
+  // numbers (the common case, tested first), nulls or markers.
+  bool neitherHoldsText(const vm_value& v) const {
+    return bothNumbers(v) || (!holdsText(type) && !holdsText(v.type));
+  }
   void clear() {
     if (holdsText(type)) releaseText();  // other tags never keep a text
     type = OP_TYPE_NULL;
