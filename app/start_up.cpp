@@ -26,17 +26,17 @@
 // DO NOT REORDER: a name that two groups register ends up with the later one.
 void RegisterHostAPIs() {
   xHostAPIManager::getInstance();
-  // TODO(host groups): keys and geometry join at their places as they are
-  // built.
   RegisterHostSpriteAPIs();
   RegisterHostSystemAPIs();
   RegisterHostBulletAPIs();
+  RegisterHostKeyAPIs();
   RegisterHostScriptAPIs();
   RegisterHostFontAPIs();
+  RegisterHostMathAPIs();
   RegisterHostSoundAPIs();
   RegisterHostBossAPIs();
   RegisterHostPlayerAPIs();
-  // TODO(menus): "bindScriptToMenuItem" is registered here last.
+  xHostAPIManager::getInstance()->addFunc("bindScriptToMenuItem", host_BindScriptToMenuItem);
 }
 
 namespace {

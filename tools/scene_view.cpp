@@ -16,11 +16,11 @@
 
 #include "app/game_loop.h"
 #include "avg/xAVG.h"
-#include "avg/xAVGScriptReader.h"
 #include "base/xLogFile.h"
 #include "core/xSystem.h"
 #include "engine/hge.h"
 #include "engine/options.h"
+#include "host/host_script_apis.h"
 #include "stg/xPlayer.h"
 
 namespace {
@@ -30,17 +30,9 @@ std::string gStage;
 long gFrame = 0;
 int gSkip = 0;
 
-// TODO(script-group host functions): "htRunAVGScriptInSTG" does this for
-// scripts; use it once it is registered.
+// What "htRunAVGScriptInSTG" does for scripts.
 void playSceneInStage() {
-  if (!xAVGScriptReader::getInstance()->readFile(gScene)) {
-    std::fprintf(stderr, "scene_view: cannot read %s\n", gScene.c_str());
-    return;
-  }
-  xSystem* system = xSystem::getInstance();
-  system->changeState(STATE_AVG_IN_STG, false, gScene);
-  xAVG::getInstance()->buildOrders();
-  xAVG::getInstance()->start();
+  if (!host::runSceneInStage(gScene)) std::fprintf(stderr, "scene_view: cannot read %s\n", gScene.c_str());
 }
 
 bool frame() {
