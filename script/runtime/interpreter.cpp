@@ -68,24 +68,32 @@ inline bool isNumber(const vm_value& v) { return (v.type & ~1) == 0; }
 // integer or float destination and a number; false when the instruction
 // alone must run (a mod by 0 logs a warning).
 inline bool runStep(Code op, Number& v, Number s) {
-  if (op == Code::DIV) {
-    v = Number::ofFloat(v.asFloat() / s.asFloat());
-    return true;
+  if ((v.type | s.type) == OP_TYPE_INT) {
+    switch (op) {
+      case Code::ADD: v.bits = wrapAdd(v.bits, s.bits); return true;
+      case Code::SUB: v.bits = wrapSub(v.bits, s.bits); return true;
+      case Code::MUL: v.bits = wrapMul(v.bits, s.bits); return true;
+      case Code::MOD:
+        if (s.bits == 0) return false;
+        v.bits = s.bits == -1 ? 0 : v.bits % s.bits;
+        return true;
+      default: v = Number::ofFloat(static_cast<float>(v.bits) / static_cast<float>(s.bits)); return true;
+    }
   }
   if (op == Code::MOD) {
     if (v.type != OP_TYPE_INT) return true;  // a float destination stays
-    std::int32_t divisor = s.type == OP_TYPE_INT ? s.bits : script::floatToInt(s.f());
+    std::int32_t divisor = script::floatToInt(s.f());
     if (divisor == 0) return false;
     v.bits = divisor == -1 ? 0 : v.bits % divisor;
     return true;
   }
-  if ((v.type | s.type) == OP_TYPE_INT) {
-    v.bits = op == Code::ADD ? wrapAdd(v.bits, s.bits) : op == Code::SUB ? wrapSub(v.bits, s.bits) : wrapMul(v.bits, s.bits);
-    return true;
-  }
   float x = v.asFloat(), y = s.asFloat();
-  v = Number::ofFloat(op == Code::ADD ? x + y : op == Code::SUB ? x - y : x * y);
-  return true;
+  switch (op) {
+    case Code::ADD: v = Number::ofFloat(x + y); return true;
+    case Code::SUB: v = Number::ofFloat(x - y); return true;
+    case Code::MUL: v = Number::ofFloat(x * y); return true;
+    default: v = Number::ofFloat(x / y); return true;
+  }
 }
 
 void doDiv(vm_value& d, const vm_value& s) {
@@ -327,6 +335,10 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
   vm_instr* const code = instrs_.data();
   vm_instr* pc = nullptr;
   std::uintptr_t frame = reinterpret_cast<std::uintptr_t>(cells_ + base_);
+  // An arithmetic run's result, its destination and where its tail starts.
+  std::int32_t runType = OP_TYPE_NULL, runBits = 0;
+  vm_value* runCell = nullptr;
+  vm_instr* runTail = nullptr;
 #define SYNC_FRAME() (frame = reinterpret_cast<std::uintptr_t>(cells_ + base_))
 #define REF(instr, k, forWrite)                                                              \
   (((instr)->refs[k] & script::kPathRef) != 0 ? pathCell(pathOf((instr)->refs[k]), forWrite) \
@@ -377,12 +389,27 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
     pc = code + returnIp;                     \
     SYNC_FRAME();                             \
   } while (false)
+#define DO_CALL(instr)                                                                               \
+  do {                                                                                               \
+    int func = static_cast<int>((instr)->refs[0]);                                                   \
+    const vm_func& f = funcs_[static_cast<std::size_t>(func)];                                       \
+    if (!frameFits(f, 0)) [[unlikely]] {                                                             \
+      ShowErrorBox("Script VM Error: %s\n", "Stack fulled");                                        \
+      unwindTo(depth);                                                                               \
+      return RunResult::Aborted;                                                                     \
+    }                                                                                                \
+    /* The return IP is the next index itself: it is kept in the frame's marker cell. */             \
+    pushFrame(func, static_cast<std::int32_t>((instr) - code) + 1, false, std::max(0, top_ - f.paramCount)); \
+    SYNC_FRAME();                                                                                    \
+    pc = code + f.entry;                                                                             \
+  } while (false)
 #if defined(__GNUC__) && !defined(VELMORA_SWITCH_DISPATCH)
   static const void* const kLabels[] = {
 #define OP(name, ...) &&L_##name,
 #include "script/runtime/opcodes.def"
 #undef OP
-      &&L_END_OF_CODE, &&L_ARITH_RUN, &&L_PUSH_THEN_POP, &&L_PUSH2_THEN_POP2, &&L_STEP_THEN_BRANCH, &&L_MOV_THEN_RET,
+      &&L_END_OF_CODE, &&L_ARITH_RUN, &&L_RUN_ADD, &&L_RUN_SUB, &&L_RUN_MUL, &&L_RUN_DIV, &&L_PUSH_THEN_POP, &&L_PUSH2_THEN_POP2, &&L_PUSH_RUN, &&L_STEP_THEN_BRANCH,
+      &&L_MOV_THEN_RET,
   };
   static_assert(std::size(kLabels) == static_cast<std::size_t>(Code::CODE_COUNT), "a label for every code");
   if (depth == kLabelsOf) {
@@ -425,29 +452,109 @@ dispatch:
     // before that is decided). The loader fuses only operands without paths.
     vm_instr* at = pc;
     vm_value* d = plainCell(at->refs[0], frame);
-    const vm_value* first = at->op == Code::MOV ? plainCell(at->refs[1], frame) : d;
+    const vm_value* first = d;
+    if (pc->runHead == script::RunHead::Mov) {
+      first = plainCell(at->refs[1], frame);
+    } else if (pc->runHead == script::RunHead::Pop) {
+      if (top_ < 1) DISPATCH_PLAIN();  // the pop reports the empty stack
+      first = &cells_[top_ - 1];
+    }
     if (vm_value::holdsText(d->type) || !isNumber(*first)) DISPATCH_PLAIN();
     Number v{first->type, first->intValue};
-    if (at->op == Code::MOV) ++at;
+    if (pc->runHead != script::RunHead::None) ++at;
     for (vm_instr* last = at + pc->runLength; at < last; ++at) {
       const vm_value* s = plainCell(at->refs[1], frame);
       if (s != d && !isNumber(*s)) DISPATCH_PLAIN();
       if (!runStep(at->op, v, s == d ? v : Number{s->type, s->intValue})) DISPATCH_PLAIN();
     }
-    d->type = v.type;
-    d->intValue = v.bits;
-    if (!pc->withMov) {
-      pc = at - 1;
-      NEXT();
+    if (pc->runHead == script::RunHead::Pop) --top_;
+    runType = v.type;
+    runBits = v.bits;
+    runCell = d;
+    runTail = at;
+    goto finish_run;
+  }
+  // The single-operation runs: the two kinds of numbers the operation keeps
+  // to inline, the rest through runStep.
+#define VELMORA_RUN(OPNAME, INT_RESULT, FLOAT_RESULT)                                                \
+  CASE(RUN_##OPNAME) {                                                                              \
+    vm_value* d = plainCell(pc->refs[0], frame);                                                    \
+    const vm_value* a = d;                                                                          \
+    if (pc->runHead == script::RunHead::Mov) {                                                      \
+      a = plainCell(pc->refs[1], frame);                                                            \
+    } else if (pc->runHead == script::RunHead::Pop) {                                               \
+      if (top_ < 1) DISPATCH_PLAIN();                                                               \
+      a = &cells_[top_ - 1];                                                                        \
+    }                                                                                               \
+    vm_instr* at = pc + (pc->runHead == script::RunHead::None ? 0 : 1);                             \
+    const vm_value* b = plainCell(at->refs[1], frame);                                              \
+    if (b == d) b = a; /* reads D as the head left it */                                            \
+    if (vm_value::holdsText(d->type)) DISPATCH_PLAIN();                                             \
+    if ((a->type | b->type) == OP_TYPE_INT) {                                                       \
+      std::int32_t x = a->intValue, y = b->intValue;                                                \
+      INT_RESULT;                                                                                   \
+    } else if (a->type == OP_TYPE_FLOAT && b->type == OP_TYPE_FLOAT) {                              \
+      float x = a->floatValue, y = b->floatValue;                                                   \
+      runType = OP_TYPE_FLOAT;                                                                      \
+      runBits = std::bit_cast<std::int32_t>(FLOAT_RESULT);                                          \
+    } else {                                                                                        \
+      Number v{a->type, a->intValue};                                                               \
+      if (!isNumber(*a) || !isNumber(*b) || !runStep(Code::OPNAME, v, Number{b->type, b->intValue})) \
+        DISPATCH_PLAIN();                                                                           \
+      runType = v.type;                                                                             \
+      runBits = v.bits;                                                                             \
+    }                                                                                               \
+    if (pc->runHead == script::RunHead::Pop) --top_;                                                \
+    runCell = d;                                                                                    \
+    runTail = at + 1;                                                                               \
+    goto finish_run;                                                                                \
+  }
+  VELMORA_RUN(ADD, (runType = OP_TYPE_INT, runBits = wrapAdd(x, y)), x + y)
+  VELMORA_RUN(SUB, (runType = OP_TYPE_INT, runBits = wrapSub(x, y)), x - y)
+  VELMORA_RUN(MUL, (runType = OP_TYPE_INT, runBits = wrapMul(x, y)), x * y)
+  VELMORA_RUN(DIV, (runType = OP_TYPE_FLOAT, runBits = std::bit_cast<std::int32_t>(static_cast<float>(x) / static_cast<float>(y))), x / y)
+#undef VELMORA_RUN
+  // A run's result into D, then its tail (runTail: the instruction after
+  // its arithmetic). Shared by the run codes, which jump here.
+finish_run: {
+    runCell->type = runType;
+    runCell->intValue = runBits;
+    vm_instr* at = runTail;
+    switch (pc->runTail) {
+      case script::RunTail::None:
+        pc = at - 1;
+        NEXT();
+      case script::RunTail::Mov: {
+        // "mov X, D": stored from the same result, unless X holds a text,
+        // which the mov alone releases.
+        vm_value* x = plainCell(at->refs[0], frame);
+        pc = at;
+        if (vm_value::holdsText(x->type)) DISPATCH();
+        x->type = runType;
+        x->intValue = runBits;
+        NEXT();
+      }
+      case script::RunTail::MovRet: {
+        vm_value* x = plainCell(at->refs[0], frame);
+        pc = at;
+        if (vm_value::holdsText(x->type)) DISPATCH();
+        x->type = runType;
+        x->intValue = runBits;
+        DO_RET();
+        DISPATCH();
+      }
+      case script::RunTail::Push: {
+        // "push D": a call's argument, as push copies it.
+        pc = at;
+        if (top_ >= size_ || vm_value::holdsText(cells_[top_].type)) DISPATCH();
+        vm_value& cell = cells_[top_++];
+        cell.type = runType;
+        cell.intValue = runBits;
+        cell.extra = runCell->extra;
+        NEXT();
+      }
     }
-    // "mov X, D" after them: stored from the same result, unless X holds a
-    // text, which the mov alone releases.
-    vm_value* x = plainCell(at->refs[0], frame);
-    pc = at;
-    if (vm_value::holdsText(x->type)) DISPATCH();
-    x->type = v.type;
-    x->intValue = v.bits;
-    NEXT();
+    __builtin_unreachable();
   }
   CASE(PUSH_THEN_POP) {
     DO_PUSH(pc);
@@ -466,6 +573,19 @@ dispatch:
     pc += 3;
     DO_POP(pc);
     NEXT();
+  }
+  CASE(PUSH_RUN) {
+    vm_instr* last = pc + pc->runLength - 1;
+    for (vm_instr* at = pc;; ++at) {
+      DO_PUSH(at);
+      if (at == last) break;
+    }
+    if (!pc->withMov) {
+      pc = last;
+      NEXT();
+    }
+    DO_CALL(last + 1);
+    DISPATCH();
   }
   CASE(STEP_THEN_BRANCH) {
     DO_ARITH(pc);
@@ -517,20 +637,7 @@ dispatch:
 #undef VELMORA_JUMP
   CASE(PUSH) DO_PUSH(pc); NEXT();
   CASE(POP) DO_POP(pc); NEXT();
-  CASE(CALL) {
-    int func = static_cast<int>(pc->refs[0]);
-    const vm_func& f = funcs_[static_cast<std::size_t>(func)];
-    if (!frameFits(f, 0)) [[unlikely]] {
-      ShowErrorBox("Script VM Error: %s\n", "Stack fulled");
-      unwindTo(depth);
-      return RunResult::Aborted;
-    }
-    // The return IP is the next index itself: it is kept in the frame's marker cell.
-    pushFrame(func, static_cast<std::int32_t>(pc - code) + 1, false, std::max(0, top_ - f.paramCount));
-    SYNC_FRAME();
-    pc = code + f.entry;
-    DISPATCH();
-  }
+  CASE(CALL) DO_CALL(pc); DISPATCH();
   CASE(RET) DO_RET(); DISPATCH();
   CASE(CALLHOST) {
     ip_ = static_cast<std::int32_t>(pc - code);
@@ -592,6 +699,7 @@ dispatch:
 #undef DO_ARITH
 #undef DO_BRANCH
 #undef DO_RET
+#undef DO_CALL
 #undef CASE
 #undef DISPATCH
 #undef DISPATCH_PLAIN

@@ -37,24 +37,36 @@ bool isRunArith(Code op) {
 }
 
 // A run of arithmetic on one destination, the shape of every binary
-// expression: [mov D, A;] then arithmetic on D, [then mov X, D]. Computed in
-// registers, so every operand must be plain (no path). The run's length (its
-// arithmetic instructions) and whether the store follows; 0 when there is
-// no run of two instructions or more.
-int arithRun(const vm_instr* at, const vm_instr* end, bool& withMov) {
-  withMov = false;
+// expression: [mov D, A; or pop D;] then arithmetic on D, [then mov X, D or
+// push D]. Computed in registers, so every operand must be plain (no
+// path). Returns the run's arithmetic instructions and sets its head and
+// tail; 0 when there is no run of two instructions or more.
+int arithRun(vm_instr* at, const vm_instr* end) {
+  at->runHead = script::RunHead::None;
+  at->runTail = script::RunTail::None;
+  if (isPath(at->refs[0])) return 0;
+  if (at->op == Code::MOV) {
+    if (isPath(at->refs[1])) return 0;
+    at->runHead = script::RunHead::Mov;
+  } else if (at->op == Code::POP) {
+    at->runHead = script::RunHead::Pop;
+  } else if (!isRunArith(at->op) || isPath(at->refs[1])) {
+    return 0;
+  }
   const script::FileOperand& d = operandOf(*at, 0);
-  if (isPath(at->refs[0]) || (at->op != Code::MOV && !isRunArith(at->op)) || isPath(at->refs[1])) return 0;
-  const vm_instr* next = at->op == Code::MOV ? at + 1 : at;
+  const vm_instr* next = at->runHead == script::RunHead::None ? at : at + 1;
   int length = 0;
   for (; next < end && length < 255 && isRunArith(next->op) && !isPath(next->refs[1]) &&
          sameOperand(operandOf(*next, 0), d);
        ++next) {
     ++length;
   }
-  withMov = next < end && next->op == Code::MOV && !isPath(next->refs[0]) &&
-            sameOperand(operandOf(*next, 1), d);
-  int covered = length + (at->op == Code::MOV ? 1 : 0) + (withMov ? 1 : 0);
+  if (next < end && next->op == Code::MOV && !isPath(next->refs[0]) && sameOperand(operandOf(*next, 1), d)) {
+    at->runTail = next->next->op == Code::RET ? script::RunTail::MovRet : script::RunTail::Mov;
+  } else if (next < end && next->op == Code::PUSH && sameOperand(operandOf(*next, 0), d)) {
+    at->runTail = script::RunTail::Push;
+  }
+  int covered = length + (at->runHead != script::RunHead::None ? 1 : 0) + (at->runTail != script::RunTail::None ? 1 : 0);
   return length >= 1 && covered >= 2 ? length : 0;
 }
 
@@ -64,11 +76,19 @@ int arithRun(const vm_instr* at, const vm_instr* end, bool& withMov) {
 // before the loop's test, and returns of a value.
 Code fusedCode(vm_instr* at, vm_instr* end) {
   auto is = [&](std::ptrdiff_t k, Code op) { return at + k < end && at[k].op == op; };
-  if (int length = arithRun(at, end, at->withMov); length > 0) {
+  if (int length = arithRun(at, end); length > 0) {
     at->runLength = static_cast<std::uint8_t>(length);
+    if (length == 1) {
+      switch (at[at->runHead == script::RunHead::None ? 0 : 1].op) {
+        case Code::ADD: return Code::RUN_ADD;
+        case Code::SUB: return Code::RUN_SUB;
+        case Code::MUL: return Code::RUN_MUL;
+        case Code::DIV: return Code::RUN_DIV;
+        default: break;
+      }
+    }
     return Code::ARITH_RUN;
   }
-  at->withMov = false;
   switch (at->op) {
     case Code::MOV:
       if (is(1, Code::RET)) return Code::MOV_THEN_RET;
@@ -79,6 +99,16 @@ Code fusedCode(vm_instr* at, vm_instr* end) {
       if (is(1, Code::MOV) && is(2, Code::POP)) {
         at->withMov = true;
         return Code::PUSH_THEN_POP;
+      }
+      {
+        int pushes = 1;
+        while (pushes < 255 && is(pushes, Code::PUSH)) ++pushes;
+        at->withMov = is(pushes, Code::CALL);
+        if (pushes >= 2 || at->withMov) {
+          at->runLength = static_cast<std::uint8_t>(pushes);
+          return Code::PUSH_RUN;
+        }
+        at->withMov = false;
       }
       break;
     case Code::ADD:

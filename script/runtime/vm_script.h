@@ -40,9 +40,14 @@ enum class Code : std::uint16_t {
 #include "script/runtime/opcodes.def"
 #undef OP
   END_OF_CODE,       // after the last instruction: ends the call
-  ARITH_RUN,         // [mov D, A;] add/sub/mul/div/mod D, B ... [; mov X, D]
+  ARITH_RUN,         // [mov D, A; | pop D;] add/sub/mul/div/mod D, B ... [; mov X, D | push D]
+  RUN_ADD,           // the same with one add, sub, mul or div: the common binary expression
+  RUN_SUB,
+  RUN_MUL,
+  RUN_DIV,
   PUSH_THEN_POP,     // push A; [mov X, Y;] pop B
   PUSH2_THEN_POP2,   // push A; push B; pop P; pop Q
+  PUSH_RUN,          // push A; push B ... [; call F]: a call's arguments
   STEP_THEN_BRANCH,  // add/sub D, S or inc/dec D, then the conditional jump it goes on to
   MOV_THEN_RET,      // mov X, Y; ret
   CODE_COUNT,
@@ -85,6 +90,11 @@ struct HostCall {
   std::uint32_t version = 0;
 };
 
+// An arithmetic run's first instruction, when it is no arithmetic, and what
+// follows its arithmetic.
+enum class RunHead : std::uint8_t { None, Mov, Pop };
+enum class RunTail : std::uint8_t { None, Mov, MovRet, Push };  // MovRet: the mov, then ret
+
 // Whether loads fuse runs of instructions (on by default). Tests turn it off
 // to compare fused and unfused runs of the same code.
 void setFusedCodes(bool on);
@@ -98,9 +108,13 @@ struct vm_instr {
   script::Code op = script::Code::PARAM;    // the instruction itself
   std::uint8_t operandCount = 0;
   // ARITH_RUN: a "mov X, D" of the result follows; PUSH_THEN_POP: a mov
-  // stands between the push and the pop.
+  // stands between the push and the pop; PUSH_RUN: a call follows.
   bool withMov = false;
-  std::uint8_t runLength = 0;  // ARITH_RUN: the arithmetic instructions of the run
+  // ARITH_RUN: the arithmetic instructions of the run; PUSH_RUN: the pushes.
+  std::uint8_t runLength = 0;
+  // ARITH_RUN: what comes before and after the arithmetic.
+  script::RunHead runHead = script::RunHead::None;
+  script::RunTail runTail = script::RunTail::None;
   const void* handler = nullptr;  // threaded dispatch: the label of [code]
   // Values as OperandRefs; for call the function's index, for callhost
   // the address of its HostCall.
