@@ -253,9 +253,9 @@ bool jumpTaken(Code op, const vm_value& a, const vm_value& b) {
 // Checked operands: array elements and cells that may lie outside the stack.
 // Reads outside the stack read cell 0; writes go to a scratch cell and are
 // dropped.
-vm_value* vm_script::pathCell(const script::OperandPath& path, bool forWrite) {
+vm_value* vm_script::checkedCell(const script::OperandPath& path, bool forWrite) {
   std::int64_t cell;
-  if (path.kind == script::OperandPath::Kind::Element) {
+  if (path.element) {
     std::int64_t indexCell = path.indexCell < 0 ? std::int64_t{base_} + path.indexCell : path.indexCell;
     const vm_value& holder = static_cast<std::uint64_t>(indexCell) < static_cast<std::uint64_t>(size_)
                                  ? cells_[indexCell]
@@ -323,6 +323,25 @@ namespace {
 
 }  // namespace
 
+// Checked operands: array elements and cells that may lie outside the stack.
+// Reads outside the stack read cell 0; writes go to a scratch cell and are
+// dropped. The common element (its index in a plain cell) inline: the base
+// cell moved by the index, kept in addresses until it is checked.
+[[gnu::always_inline]] inline vm_value* vm_script::pathCell(const script::OperandPath& path, std::uintptr_t frame,
+                                                            bool forWrite) {
+  if (path.kind != script::OperandPath::Kind::Element) return checkedCell(path, forWrite);
+  const vm_value* holder = plainCell(path.indexRef, frame);
+  std::intptr_t index = holder->type == OP_TYPE_INT ? holder->intValue : toInt(*holder);
+  std::uintptr_t base = (path.baseRef & script::kFrameRef) != 0 ? frame - 1 + path.baseRef : path.baseRef;
+  std::uintptr_t step = static_cast<std::uintptr_t>(path.upward ? index : -index) * sizeof(vm_value);
+  std::uintptr_t offset = base + step - reinterpret_cast<std::uintptr_t>(cells_);
+  if (offset < static_cast<std::uintptr_t>(size_) * sizeof(vm_value)) [[likely]] {
+    return reinterpret_cast<vm_value*>(reinterpret_cast<std::uintptr_t>(cells_) + offset);
+  }
+  std::int64_t cell = static_cast<std::intptr_t>(offset) / static_cast<std::intptr_t>(sizeof(vm_value));
+  return forWrite ? droppedWrite(cell) : &cells_[0];
+}
+
 // The dispatch loop. Over 60 lines because it is the one dispatch over all
 // codes; slow paths live in the helpers above. Dispatch is threaded through
 // a table of labels where the compiler has computed goto, a switch otherwise
@@ -341,7 +360,7 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
   vm_instr* runTail = nullptr;
 #define SYNC_FRAME() (frame = reinterpret_cast<std::uintptr_t>(cells_ + base_))
 #define REF(instr, k, forWrite)                                                              \
-  (((instr)->refs[k] & script::kPathRef) != 0 ? pathCell(pathOf((instr)->refs[k]), forWrite) \
+  (((instr)->refs[k] & script::kPathRef) != 0 ? pathCell(pathOf((instr)->refs[k]), frame, forWrite) \
                                               : plainCell((instr)->refs[k], frame))
 #define READ_OF(instr, k) static_cast<const vm_value*>(REF(instr, k, false))
 #define WRITE_OF(instr, k) REF(instr, k, true)

@@ -140,6 +140,10 @@ std::int32_t vm_script::framePadding() const {
       if (op.type == OP_TYPE_STACK_INDEX && op.value < 0 && op.value >= -kMaxFramePadding) {
         deepest = std::max(deepest, -op.value);
       }
+      // An element's index cell is read through a plain ref.
+      if (op.type == OP_TYPE_ARRAY_INDEX && op.extra < 0 && op.extra >= -kMaxFramePadding) {
+        deepest = std::max(deepest, -op.extra);
+      }
     }
   }
   return deepest;
@@ -150,8 +154,8 @@ std::int32_t vm_script::framePadding() const {
 // get cells of their own, which nothing writes (the loader admits no
 // constant where an instruction writes).
 OperandRef vm_script::refFor(const script::FileOperand& op, const script::AssembledScript& file) {
-  auto path = [&](OperandPath::Kind kind, std::int32_t base, std::int32_t indexCell) {
-    paths_.push_back({kind, base, indexCell});
+  auto checked = [&](bool element, std::int32_t base, std::int32_t indexCell) {
+    paths_.push_back({OperandPath::Kind::Checked, element, true, base, indexCell, 0, 0});
     return reinterpret_cast<OperandRef>(&paths_.back()) | script::kPathRef;
   };
   switch (op.type) {
@@ -162,14 +166,21 @@ OperandRef vm_script::refFor(const script::FileOperand& op, const script::Assemb
       break;
     case OP_TYPE_RETVAL: return reinterpret_cast<OperandRef>(&retval_);
     case OP_TYPE_STACK_INDEX:
-      if (op.value >= 0 && op.value < size_) return reinterpret_cast<OperandRef>(cells_ + op.value);
-      if (op.value < 0 && -op.value <= padding_) {
-        return static_cast<OperandRef>(static_cast<std::intptr_t>(op.value) *
-                                       static_cast<std::intptr_t>(sizeof(vm_value))) |
-               script::kFrameRef;
-      }
-      return path(OperandPath::Kind::Cell, op.value, 0);
-    case OP_TYPE_ARRAY_INDEX: return path(OperandPath::Kind::Element, op.value, op.extra);
+      if (OperandRef ref = plainRef(op.value); ref != 0) return ref;
+      return checked(false, op.value, 0);
+    case OP_TYPE_ARRAY_INDEX: {
+      // A frame base reaches the stack through the padding no deeper than a
+      // plain frame cell; an absolute one is kept as an address (checked
+      // with the index added). An index cell outside the stack reads cell 0.
+      OperandRef indexRef = plainRef(op.extra);
+      if (indexRef == 0 && op.extra >= 0) indexRef = reinterpret_cast<OperandRef>(cells_);
+      if (indexRef == 0 || op.value < -padding_) return checked(true, op.value, op.extra);
+      OperandRef baseRef = op.value < 0 ? frameRef(op.value)
+                                        : reinterpret_cast<OperandRef>(cells_) +
+                                              static_cast<OperandRef>(op.value) * sizeof(vm_value);
+      paths_.push_back({OperandPath::Kind::Element, true, op.value >= 1, op.value, op.extra, baseRef, indexRef});
+      return reinterpret_cast<OperandRef>(&paths_.back()) | script::kPathRef;
+    }
     case OP_TYPE_FUNC_INDEX: return static_cast<OperandRef>(op.value);
     case OP_TYPE_HOST_CALL:
       hostCalls_.push_back({script::toUpperAscii(file.strings[static_cast<std::size_t>(op.value)]), nullptr, 0});
@@ -177,6 +188,19 @@ OperandRef vm_script::refFor(const script::FileOperand& op, const script::Assemb
     default: return reinterpret_cast<OperandRef>(&kNoValue);
   }
   return reinterpret_cast<OperandRef>(&constants_.back());
+}
+
+OperandRef vm_script::frameRef(std::int32_t index) {
+  return static_cast<OperandRef>(static_cast<std::intptr_t>(index) * static_cast<std::intptr_t>(sizeof(vm_value))) |
+         script::kFrameRef;
+}
+
+// A stack index as a plain ref: a cell inside the stack, or a frame cell
+// within the padding; 0 for any other.
+OperandRef vm_script::plainRef(std::int32_t index) {
+  if (index >= 0 && index < size_) return reinterpret_cast<OperandRef>(cells_ + index);
+  if (index < 0 && -index <= padding_) return frameRef(index);
+  return 0;
 }
 
 void vm_script::prepareCode(const script::AssembledScript& file) {

@@ -67,12 +67,16 @@ constexpr OperandRef kPathRef = 2;
 // How a checked operand finds its cell.
 struct OperandPath {
   enum class Kind : std::uint8_t {
-    Element,  // an array element: [base] and the cell that holds the index
-    Cell,     // a stack index that may lie outside the stack: [base] alone
+    Element,  // an array element whose index cell has a plain ref: [baseRef] and [indexRef]
+    Checked,  // an array element or a cell found from [base] and [indexCell] alone
   };
-  Kind kind = Kind::Cell;
-  std::int32_t base = 0;     // a stack index (negative: from the frame base)
-  std::int32_t indexCell = 0;  // Element: the stack index of the index's cell
+  Kind kind = Kind::Checked;
+  bool element = false;       // Checked: an array element (else a plain stack index)
+  bool upward = true;         // Element: the array counts its elements upward from its base
+  std::int32_t base = 0;      // a stack index (negative: from the frame base)
+  std::int32_t indexCell = 0;  // an element's index: the stack index of its cell
+  OperandRef baseRef = 0;     // Element: the base cell as a plain ref (it may lie outside the stack)
+  OperandRef indexRef = 0;    // Element: the index cell as a plain ref
 };
 
 // The cold half of an instruction: its operands as loaded (labels,
@@ -257,7 +261,8 @@ class vm_script {
   const void* const* dispatchLabels_ = nullptr;
   // Checked operands: the cell a path names, for reading (outside the stack:
   // cell 0) or writing (outside the stack: a scratch cell, the write dropped).
-  vm_value* pathCell(const script::OperandPath& path, bool forWrite);
+  vm_value* pathCell(const script::OperandPath& path, std::uintptr_t frame, bool forWrite);
+  vm_value* checkedCell(const script::OperandPath& path, bool forWrite);
   vm_value* droppedWrite(std::int64_t cell);
   // Load-time preparation for run (vm_prepare.cpp): operand refs, jump
   // targets, the end marker and fused pairs, which get codes of their own
@@ -265,6 +270,8 @@ class vm_script {
   void prepareCode(const script::AssembledScript& file);
   std::int32_t framePadding() const;
   script::OperandRef refFor(const script::FileOperand& op, const script::AssembledScript& file);
+  script::OperandRef plainRef(std::int32_t index);
+  static script::OperandRef frameRef(std::int32_t index);
   bool callHost(vm_instr& instr);
   void pauseFor(std::int32_t ms);
 
