@@ -291,6 +291,18 @@ TEST_F(HgeTest, CreatedTextureIsZeroFilledAndLockUnlockRoundTrips) {
   EXPECT_EQ(hge_->Texture_Lock(tex, true, 0, 1, 1, INT_MAX), nullptr) << "top + height overflows";
 }
 
+// Lookups are remembered between calls; a free or a creation must not leave
+// a stale answer behind (a freed texture found, a new one missed).
+TEST_F(HgeTest, TextureLookupsFollowFreesAndCreations) {
+  HTEXTURE a = hge_->Texture_Create(2, 2);
+  EXPECT_EQ(hge_->Texture_GetWidth(a), 2);
+  hge_->Texture_Free(a);
+  EXPECT_EQ(hge_->Texture_GetWidth(a), 0);
+  EXPECT_EQ(hge_->Texture_GetWidth(a + 1), 0);  // asked for before it exists
+  HTEXTURE b = hge_->Texture_Create(3, 3);
+  EXPECT_EQ(hge_->Texture_GetWidth(b), 3);
+}
+
 TEST_F(HgeTest, FreedHandlesAreHarmlessAndNeverReused) {
   HTEXTURE first = hge_->Texture_Create(2, 2);
   hge_->Texture_Free(first);
