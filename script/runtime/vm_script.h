@@ -296,7 +296,9 @@ class vm_script {
   std::int32_t ip_ = -1;
   // The stack: [padding_] cells below cell 0, so that a frame's cells never
   // need a range check (a frame reaches at most padding_ cells below its
-  // base; see prepareCode), then the stack's own cells from cells_.
+  // base; see prepareCode), then the stack's own cells from cells_. A frame
+  // cell below cell 0 (only a hand-made file has one) is a padding cell of
+  // its own; deeper operands take the checked path.
   std::vector<vm_value> stack_;
   vm_value* cells_ = nullptr;
   std::int32_t size_ = 0;

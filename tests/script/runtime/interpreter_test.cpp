@@ -306,6 +306,28 @@ TEST_F(Interpreter, ArrayIndicesAreCheckedAtRunTime) {
   EXPECT_NE(logText().find("outside the stack dropped"), std::string::npos);
 }
 
+// Frame cells are read without a check when they lie within the padding
+// below cell 0 (a frame below cell 0 only comes from a hand-made file);
+// deeper ones, and arrays based there, take the checked path.
+TEST_F(Interpreter, FrameCellsBelowTheStackStaySafe) {
+  ProgramBuilder b(4, 8192);
+  b.func("T", 0, 1);  // frame base 6: cell -100 lies below cell 0
+  b.emit(Op::MOV, {M(0), I(99)});
+  b.emit(Op::MOV, {M(1), M(-5000)});                  // beyond the padding: reads cell 0
+  b.emit(Op::MOV, {M(-5000), I(5)});                  // dropped
+  b.emit(Op::MOV, {M(2), M(-100)});                   // within the padding: a cell of its own
+  b.emit(Op::MOV, {M(-100), I(7)});
+  b.emit(Op::MOV, {M(local(0)), I(0)});
+  b.emit(Op::MOV, {M(3), Arr(-5000, local(0))});      // array based beyond the padding
+  b.emit(Op::RET);
+  vm_script& t = runT(b);
+  expectInt(t.cellAt(1), 99, "far frame cell reads cell 0");
+  EXPECT_EQ(t.cellAt(2).type, OP_TYPE_NULL);
+  expectInt(t.cellAt(3), 99, "far array reads cell 0");
+  expectInt(t.cellAt(0), 99, "no write reached cell 0");
+  EXPECT_NE(logText().find("outside the stack dropped"), std::string::npos);
+}
+
 TEST_F(Interpreter, HostCallsAndNestedArguments) {
   ProgramBuilder b(6);
   b.func("T");
