@@ -94,6 +94,13 @@ TEST(AssemblerLayout, NameLookupFindsGlobalsFirst) {
   // Locals of another function are invisible.
   script::AsmResult r = script::assembleText("Func F\n{\n Var L\n}\nFunc G\n{\n Inc L\n}");
   EXPECT_EQ(r.message, "Undefined identification");
+  // Each function finds its own local and its own label of a shared name, in any case.
+  AssembledScript two = assembleOk("Func F\n{\n Var A\n Var B\nL:\n Mov b, 1\n Jmp L\n}\n"
+                                   "Func G\n{\n Var B\nL:\n Mov B, 2\n Jmp l\n}");
+  EXPECT_EQ(two.instrs[0].operands[0], FileOperand::stack(-3));
+  EXPECT_EQ(two.instrs[1].operands[0], FileOperand::label(0));
+  EXPECT_EQ(two.instrs[3].operands[0], FileOperand::stack(-2));
+  EXPECT_EQ(two.instrs[4].operands[0], FileOperand::label(3));
 }
 
 TEST(AssemblerLayout, DirectivesFillTheHeader) {
