@@ -377,10 +377,11 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
 #define DO_POP(instr)                                          \
   do {                                                         \
     vm_value* popped = WRITE_OF(instr, 0);                     \
-    if (top_ >= 1 && popped->neitherHoldsText(cells_[top_ - 1])) { \
-      popped->assignKeepExtra(cells_[--top_]);                 \
+    if (top_ >= 1) {                                           \
+      /* a text moves out of the cell, as pop takes it */      \
+      popped->assignKeepExtra(std::move(cells_[--top_]));      \
     } else {                                                   \
-      vm_value v = pop();                                      \
+      vm_value v = pop(); /* reports the empty stack */        \
       popped->assignKeepExtra(v);                              \
     }                                                          \
   } while (false)

@@ -82,6 +82,23 @@ struct vm_value {
     type = v.type;
     intValue = v.intValue;
   }
+  // The same, taking [v]'s text (which is left empty, its tag unchanged).
+  void assignKeepExtra(vm_value&& v) {
+    if (neitherHoldsText(v)) {
+      type = v.type;
+      intValue = v.intValue;
+      return;
+    }
+    if (&v == this) return;
+    if (holdsText(v.type)) {
+      text = std::move(v.text);
+      v.text.clear();
+    } else {
+      releaseText();
+    }
+    type = v.type;
+    intValue = v.intValue;
+  }
   // Full copy (tag, payload, extra, text), inline between values without texts.
   void assign(const vm_value& v) {
     if (!neitherHoldsText(v)) {
