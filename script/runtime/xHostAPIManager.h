@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "script/runtime/script_ids.h"
 
@@ -31,6 +32,9 @@ class xHostAPIManager {
   // Changes whenever the table changes; callers that cache lookups compare it.
   std::uint32_t version() const { return version_; }
   std::size_t size() const { return table_.size(); }
+  // The registered (upper-case) names in the order of their last
+  // registration: the order start-up must keep.
+  std::vector<std::string> namesInOrder() const;
 
   // Tests: empties the table.
   static void resetForTests();
@@ -39,9 +43,11 @@ class xHostAPIManager {
   struct Record {
     std::string name;  // upper case
     HostAPIFunc func;
+    std::uint32_t sequence;  // when it was registered
   };
   xHostAPIManager() = default;
 
   std::map<std::string, Record, std::less<>> table_;
   std::uint32_t version_ = 1;
+  std::uint32_t registrations_ = 0;
 };

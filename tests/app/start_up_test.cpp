@@ -1,7 +1,11 @@
 // Start-up with the start-up script, the stage set-up's script focus, and the script calls of the frame and render callbacks.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "app/game_loop.h"
 #include "base/xLogFile.h"
@@ -237,6 +241,77 @@ TEST_F(StartUpTest, TheFixedSoundsAndTitleMusicStartAndEachFrameStepsSoundTextsA
   EXPECT_EQ(xFloatingTextManager::getInstance()->get(text), nullptr);
   EXPECT_NE(sound->musicChannel, titleMusic);
   EXPECT_TRUE(hge->Channel_IsPlaying(sound->musicChannel)) << "Ka1-d.mp3";
+}
+
+// Every name scripts may call, in the order start-up registers them: a group
+// registered out of order would let a later group's name replace an earlier one.
+constexpr const char* kHostNames[] = {
+    "htAddSprite", "htRenderSprite", "htRenderSpriteWithPos", "htDeleteSprite", "htDeleteSpriteEx",
+    "htSetSpritePos", "htSetSpriteHotSpot", "htSetSpriteZ", "htSetSpriteRotation",
+    "htSetSpriteScale", "htSetSpriteColor", "htSetSpriteColorEx", "htSpriteFadeIn",
+    "htSpriteFadeOut", "htSpriteFadeInEx", "htSpriteFadeOutEx", "htSpriteScale", "htSpriteScaleEx",
+    "htMoveSpriteTo", "htEnableSpriteDistort", "htSetSpriteBlendMode", "htSetDistortDisplacement",
+    "htSetDistortColor", "htGetDistortCols", "htGetDistortRows", "htLog", "htMessagebox", "htExit",
+    "htSet2DBackground", "htEnable2DFog1", "htSetFogSpeed", "htSetBackgroundSpeed",
+    "htSetBackgroundAlpha", "htEnableSeaSimulation", "htStopSeaSimulation", "htReturnToMain",
+    "htGetDifficulty", "htStoreVariable", "htGetVariableAsInt", "htGetVariableAsFloat",
+    "htGetVariableAsString", "htShakeScreen", "htPlayEndTheme", "htStartTimer", "htIni_GetInt",
+    "htIni_GetFloat", "htIni_GetString", "htIni_SetInt", "htIni_SetFloat", "htIni_SetString",
+    "htAddDifficultyIdent", "htSetSCBackground", "htSetSCBackgroundAlpha", "htStopSCBackground",
+    "htAddFloatingText", "htGetHit", "htAddBackgroundCover", "htClearBackgroundCover",
+    "htStoreScore", "htInsertItem", "htClearAllItems", "htInsertBulletXY", "htInsertBulletVec",
+    "htShootBullet", "htShootBulletToPlayer", "htAddBulletIdent", "htSetBulletManagerTexture",
+    "htSetBulletScreenRect", "htClearBullet", "htSetBulletAcceleration",
+    "htSetBulletAccelerationEx", "htSetBulletSpeed", "htSetBulletSpeedEx", "htSetBulletSpeedDgr",
+    "htSetBulletSpeedDgrEx", "htSetBulletDeflection", "htSetBulletDeflectionEx",
+    "htSetBulletForce", "htSetBulletTextureRect", "htSetBulletGravitation", "htSetBulletRotation",
+    "htSetBulletColor", "htSetBulletReflectTime", "htSetBulletPause", "htSetBulletLifeTime",
+    "htSetBulletMaxSpeed", "htBindScriptFuncToBullet", "htRemoveCurrBullet",
+    "htCreateEnemyWithSprite", "htCreateEnemyWithSpritePath", "htSetEnemyMovementAnimRect",
+    "htSetEnemyAttackAnim", "htSetEnemyAttackedAnim", "htMoveEnemyTo", "htBindScriptFuncToEnemy",
+    "htBindDieFuncToEnemy", "htGetEnemyX", "htGetEnemyY", "htShootBulletAtEnemyVec",
+    "htShootBulletAtEnemy", "htGetEnemySize", "htRemoveEnemy", "htSetEnemyLifeFrame",
+    "htFadeEnemyIn", "htSetEnemySpeed", "htSetEnemySpeedVec", "htSetEnemyDeflection",
+    "htSetEnemyLife", "htSetBulletRenderDegree", "htSetBulletImmortal", "htSetEnemyColor",
+    "htTestKey", "htLoadScript", "htRemoveScript", "htSetCurrActiveScript",
+    "htRemoveCurrActiveScript", "htRunScript", "htRunAVGScript", "htRunSTGScript",
+    "htRunAVGScriptInSTG", "htStageEnd", "htCreateFont", "htRenderStr", "htCreateFontWithColor",
+    "htCreateFontWithColorEx", "htSetFontColor", "htSetFontKerning", "htRenderStrEx",
+    "htCreateTextBox", "htDeleteTextBox", "htMoveTextBoxTo", "htSetTextBoxColor",
+    "htSetTextBoxPos", "htSetTextBoxFrame", "htSetTextBoxGradient", "htSetTextBoxInfo",
+    "htSetTextBoxText", "htAddTextBoxText", "htSetTextBoxSize", "htSetTextBoxFadeUpdateDuration",
+    "htSetTextBoxScrollUpdateDuration", "GetDegreeBetweenTwoPoints", "htSetBackgroundMusic",
+    "htSetBackgroundMusicEx", "htGetCurrBackgroundMusicLength", "htStopBackgroundMusic",
+    "htAddSoundEffect", "htPlaySoundEffect", "htPlaySoundEffectEx", "htPlaySoundEffectOut",
+    "htSetSoundEffectVolume", "htSetBackgroundMusicVolume", "htSetVoiceVolume",
+    "htSetBGSoundVolume", "htPlayVoice", "htSetBGSound", "htStopBGSound", "htGetBossX",
+    "htGetBossY", "htCreateBoss", "htSetBossMovementRect", "htAddBossAnim", "htPlayBossAnimEx",
+    "htPlayBossAnim", "htAddBossAttackScript", "htBossStart", "htPlayBossAnimWithDuration",
+    "htPlayBossEnergyAnim", "htSetBossMagicCircleColor", "htDisplayBossTitle",
+    "htEnableBossMagicCircle", "htSetBossMagicRotationSpeed", "htSetBossDieAnim", "htMoveBossTo",
+    "htSetBossPos", "htGetBossLife", "htSetBossImmortal", "htSetBossNameboxColor", "htEndBoss",
+    "htCreatePlayer", "htDestroyPlayer", "htSetPlayerLife", "htSetPlayerBomb", "htSetPlayerPower",
+    "htGetPlayerLife", "htGetPlayerBomb", "htGetPlayerPower", "htAddPlayerLife", "htAddPlayerBomb",
+    "htAddPlayerPower", "htGetPlayerX", "htGetPlayerY", "bindScriptToMenuItem"
+};
+
+TEST_F(StartUpTest, RegistrationMakesEveryHostNameInOrderOver191Functions) {
+  RegisterHostAPIs();
+  xHostAPIManager* registry = xHostAPIManager::getInstance();
+  std::vector<std::string> expected;
+  for (const char* name : kHostNames) {
+    std::string upper = name;
+    for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+    expected.push_back(upper);
+  }
+  ASSERT_EQ(expected.size(), 193u);
+  EXPECT_EQ(registry->namesInOrder(), expected);
+
+  std::set<HostAPIFunc> functions;
+  for (const char* name : kHostNames) functions.insert(registry->find(name));
+  EXPECT_EQ(functions.count(nullptr), 0u);
+  EXPECT_EQ(functions.size(), 191u);
+  EXPECT_EQ(registry->find("htSetTextBoxGradient"), registry->find("htSetTextBoxFrame"));
 }
 
 }  // namespace
