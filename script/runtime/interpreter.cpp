@@ -386,14 +386,22 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
     }                                                          \
   } while (false)
 #define DO_ARITH(instr) arith((instr)->op, *WRITE_OF(instr, 0), instr->operandCount > 1 ? READ_OF(instr, 1) : nullptr)
-#define DO_BRANCH(instr)                                                               \
+// A conditional jump, dispatched from two places: the jump is a real branch
+// (the next instruction's loads start before the comparison is known) and
+// each way keeps its own prediction.
+#define DO_BRANCH_AND_DISPATCH(instr)                                                  \
   do {                                                                                 \
     const vm_value* left = READ_OF(instr, 0);                                          \
     const vm_value* right = READ_OF(instr, 1);                                         \
     bool taken = (left->type | right->type) == OP_TYPE_INT                             \
                      ? intJumpTaken((instr)->op, left->intValue, right->intValue)      \
                      : jumpTaken((instr)->op, *left, *right);                          \
-    pc = taken ? (instr)->target : (instr)->next;                                      \
+    if (taken) {                                                                       \
+      pc = (instr)->target;                                                            \
+      DISPATCH();                                                                      \
+    }                                                                                  \
+    pc = (instr)->next;                                                                \
+    DISPATCH();                                                                        \
   } while (false)
 #define DO_RET()                              \
   do {                                        \
@@ -428,7 +436,7 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
 #define OP(name, ...) &&L_##name,
 #include "script/runtime/opcodes.def"
 #undef OP
-      &&L_END_OF_CODE, &&L_ARITH_RUN, &&L_RUN_ADD, &&L_RUN_SUB, &&L_RUN_MUL, &&L_RUN_DIV, &&L_PUSH_THEN_POP, &&L_PUSH2_THEN_POP2, &&L_PUSH_RUN, &&L_STEP_THEN_BRANCH,
+      &&L_END_OF_CODE, &&L_ARITH_RUN, &&L_RUN_ADD, &&L_RUN_SUB, &&L_RUN_MUL, &&L_RUN_DIV, &&L_PUSH_THEN_POP, &&L_PUSH2_THEN_POP2, &&L_PUSH_RUN, &&L_STEP_THEN_BRANCH, &&L_ADD_THEN_BRANCH,
       &&L_MOV_THEN_RET,
   };
   static_assert(std::size(kLabels) == static_cast<std::size_t>(Code::CODE_COUNT), "a label for every code");
@@ -610,7 +618,25 @@ finish_run: {
   CASE(STEP_THEN_BRANCH) {
     DO_ARITH(pc);
     vm_instr* jump = pc->next;
-    DO_BRANCH(jump);
+    DO_BRANCH_AND_DISPATCH(jump);
+  }
+  CASE(ADD_THEN_BRANCH) {
+    vm_value* d = plainCell(pc->refs[0], frame);
+    const vm_value* s = plainCell(pc->refs[1], frame);
+    vm_instr* jump = pc->next;
+    const vm_value* left = plainCell(jump->refs[0], frame);
+    const vm_value* right = plainCell(jump->refs[1], frame);
+    if ((d->type | s->type) != OP_TYPE_INT) DISPATCH_PLAIN();
+    d->intValue = wrapAdd(d->intValue, s->intValue);
+    if ((left->type | right->type) != OP_TYPE_INT) {
+      pc = jump;
+      DISPATCH();
+    }
+    if (intJumpTaken(jump->op, left->intValue, right->intValue)) {
+      pc = jump->target;
+      DISPATCH();
+    }
+    pc = jump->next;
     DISPATCH();
   }
   CASE(MOV_THEN_RET) DO_MOV(pc); DO_RET(); DISPATCH();
@@ -644,7 +670,11 @@ finish_run: {
     const vm_value* b = READ(1);                                                       \
     bool taken = (a->type | b->type) == OP_TYPE_INT ? a->intValue INT_TEST b->intValue \
                                                     : jumpTaken(Code::OPNAME, *a, *b); \
-    pc = taken ? pc->target : pc->next;                                                \
+    if (taken) {                                                                       \
+      pc = pc->target;                                                                 \
+      DISPATCH();                                                                      \
+    }                                                                                  \
+    pc = pc->next;                                                                     \
     DISPATCH();                                                                        \
   }
   // Integer against integer, the common loop test, is decided inline.
@@ -717,7 +747,7 @@ finish_run: {
 #undef DO_PUSH
 #undef DO_POP
 #undef DO_ARITH
-#undef DO_BRANCH
+#undef DO_BRANCH_AND_DISPATCH
 #undef DO_RET
 #undef DO_CALL
 #undef CASE

@@ -115,7 +115,11 @@ Code fusedCode(vm_instr* at, vm_instr* end) {
     case Code::SUB:
     case Code::INC:
     case Code::DEC:
-      if (isConditionalJump(*at->next)) return Code::STEP_THEN_BRANCH;
+      if (isConditionalJump(*at->next)) {
+        bool plain = !isPath(at->refs[0]) && !isPath(at->refs[1]) && !isPath(at->next->refs[0]) &&
+                     !isPath(at->next->refs[1]);
+        return at->op == Code::ADD && plain ? Code::ADD_THEN_BRANCH : Code::STEP_THEN_BRANCH;
+      }
       break;
     default: break;
   }

@@ -49,6 +49,7 @@ enum class Code : std::uint16_t {
   PUSH2_THEN_POP2,   // push A; push B; pop P; pop Q
   PUSH_RUN,          // push A; push B ... [; call F]: a call's arguments
   STEP_THEN_BRANCH,  // add/sub D, S or inc/dec D, then the conditional jump it goes on to
+  ADD_THEN_BRANCH,   // the same for add on plain operands, integers inline: a loop's step and test
   MOV_THEN_RET,      // mov X, Y; ret
   CODE_COUNT,
 };
