@@ -208,11 +208,13 @@ void arith(Code op, vm_value& d, const vm_value* s) {
 
 // A conditional jump between two integers: the orders (less, equal,
 // greater) under which each jump is taken, one bit each.
+static_assert(static_cast<int>(Code::JLE) - static_cast<int>(Code::JE) == 5);
+// Per jump from je: the orders it is taken under (bit 0 less, 1 equal, 2 greater).
+constexpr std::uint8_t kTakenUnder[] = {0b010, 0b101, 0b100, 0b001, 0b110, 0b011};  // je jne jg jl jge jle
+
 inline bool intJumpTaken(Code op, std::int32_t a, std::int32_t b) {
-  static_assert(static_cast<int>(Code::JLE) - static_cast<int>(Code::JE) == 5);
-  constexpr std::uint8_t kTaken[] = {0b010, 0b101, 0b100, 0b001, 0b110, 0b011};  // je jne jg jl jge jle
   int order = (a > b) - (a < b) + 1;
-  return (kTaken[static_cast<int>(op) - static_cast<int>(Code::JE)] >> order) & 1;
+  return (kTakenUnder[static_cast<int>(op) - static_cast<int>(Code::JE)] >> order) & 1;
 }
 
 // Comparison of A with B converted to A's type.
