@@ -21,7 +21,11 @@ class ListingWriter {
   explicit ListingWriter(const xCompilerState& state) : s_(state), t_(state.tables) {}
 
   std::string write(const ListingHeader& header) {
-    out_.reserve(64 * 1024);
+    // About a line per node and per symbol: growing a listing of megabytes
+    // by doubling would copy it over and over.
+    std::size_t nodes = 0;
+    for (const FunctionRecord& function : t_.functions()) nodes += function.code.size();
+    out_.reserve(64 * 1024 + 32 * (nodes + t_.symbols().size()) + 2 * s_.lines.size() * 16);
     scopes_.resize(t_.functions().size() + 1);
     for (const SymbolRecord& symbol : t_.symbols()) scopes_[std::size_t(symbol.scope + 1)].push_back(&symbol);
     put("; ", header.outputName, "\n\n");

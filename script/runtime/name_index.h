@@ -3,8 +3,9 @@
 // Every local of every function is declared under a few common names (i, k,
 // x...); a table keyed by the name alone would make each lookup walk all
 // functions' symbols of that name, so load time would grow with the square
-// of the script. Here each lookup is a hash probe, and probes take a
-// string_view, so no name is copied to look it up.
+// of the script. Here each lookup is a probe or two of flat tables (no node
+// to chase per probe), and probes take a string_view, so no name is copied
+// to look it up.
 #pragma once
 
 #include <cstdint>
@@ -52,18 +53,43 @@ class ScopedNameIndex {
   // neither has it.
   std::int32_t findVisible(std::string_view name, std::int32_t scope) const;
   // Whether any scope has [name].
-  bool used(std::string_view name) const { return ids_.count(name) != 0; }
+  bool used(std::string_view name) const { return idOf(name) != kNone; }
   void clear();
 
  private:
+  // Open addressing with linear probing, at most half full.
+  struct NameSlot {
+    std::uint32_t hash = 0;
+    std::int32_t id = kNone;  // kNone: empty
+  };
+  struct ScopedSlot {
+    std::uint64_t key = kEmptyKey;
+    std::int32_t value = kNone;
+  };
+  static constexpr std::uint64_t kEmptyKey = ~0ull;
+
   static std::uint64_t key(std::int32_t scope, std::int32_t id) {
     return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(scope)) << 32) | static_cast<std::uint32_t>(id);
   }
+  // Every bit of the key reaches the low bits the table is indexed by (the
+  // scope sits in the high half).
+  static std::size_t mix(std::uint64_t k) {
+    k ^= k >> 33;
+    k *= 0xFF51AFD7ED558CCDull;
+    k ^= k >> 33;
+    return static_cast<std::size_t>(k);
+  }
   std::int32_t idOf(std::string_view name) const;
+  std::int32_t addName(std::string_view name);
+  const ScopedSlot* findScoped(std::uint64_t k) const;
+  void growNames();
+  void growScoped();
 
-  NameMap<std::int32_t> ids_;          // each distinct name once
-  std::vector<std::int32_t> globals_;  // by name id; kNone when no global has it
-  std::unordered_map<std::uint64_t, std::int32_t> scoped_;  // (scope, name id) -> value
+  std::vector<std::string> names_;     // by id
+  std::vector<NameSlot> nameSlots_;    // a power of two in size, or empty
+  std::vector<std::int32_t> globals_;  // by id; kNone when no global has it
+  std::vector<ScopedSlot> scoped_;     // (scope, id) -> value; a power of two in size, or empty
+  std::size_t scopedCount_ = 0;
 };
 
 }  // namespace script
