@@ -17,6 +17,10 @@ if [ -z "$exe" ]; then
   (cd "$root" && sh tools/build.sh -DVELMORA_TESTS=OFF -DVELMORA_BENCHMARKS=OFF)
   exe="$root/build/app/velmora"
 fi
+case "$exe" in
+  /*) ;;
+  *) exe="$(pwd)/$exe" ;;
+esac
 # The route ends the game itself from the title long before this limit.
 limit=26000
 
