@@ -54,7 +54,7 @@ bool HgeImpl::System_Initiate() {
   if (initiated_) return true;
   error_.clear();
   bool headless = options_.backend == Backend::Headless;
-  if (headless && !options_.inputFile.empty()) {
+  if (!options_.inputFile.empty()) {
     std::string detail;
     if (!headless::loadInputScript(options_.inputFile, detail)) {
       error_ = "System_Initiate: cannot load the input script: " + detail;

@@ -205,6 +205,10 @@ void clearInput() {
   gEvents.clear();
 }
 
+void applyScriptedInput(long frame, InputState& input) {
+  applyEvents(frame, input);
+}
+
 long frameCount() {
   return gRecording.frames;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/hge.h"
+#include "engine/input.h"
 
 namespace engine::headless {
 
@@ -27,6 +28,8 @@ void padState(long frame, int pad, bool connected, unsigned buttons);
 // included) or has a bad line.
 [[nodiscard]] bool loadInputScript(const std::string& path, std::string& error);
 void clearInput();
+// The window backend plays the same script over what the player does.
+void applyScriptedInput(long frame, InputState& input);
 
 // Benchmarks turn the quad recording off (on by default); batches still count.
 void setQuadRecording(bool on);

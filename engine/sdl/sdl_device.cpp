@@ -4,6 +4,7 @@
 #include <array>
 
 #include "engine/device.h"
+#include "engine/headless/headless.h"
 #include "engine/platform.h"
 #include "engine/sdl/gl_renderer.h"
 #include "engine/sdl/keymap.h"
@@ -153,9 +154,10 @@ void SdlDevice::setTitle(const std::string& title) {
   if (window_) SDL_SetWindowTitle(window_, title.c_str());
 }
 
-bool SdlDevice::poll(long, InputState& input) {
+bool SdlDevice::poll(long frame, InputState& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event)) handleEvent(event, input);
+  headless::applyScriptedInput(frame, input);
   // Suspended while unfocused unless told otherwise: wait, don't spin, but
   // look for a stop signal now and then.
   while (!config_.dontSuspend && !focused_ && !quit_ && !stopSignalPending()) {
