@@ -3,6 +3,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/hge.h"
 #include "engine/input.h"
@@ -19,8 +21,7 @@ struct DeviceConfig {
   bool hideMouse = true;
   bool dontSuspend = false;
   bool textureFilter = true;
-  long screenshotFrame = -1;
-  std::string screenshotFile;
+  std::vector<std::pair<long, std::string>> screenshots;  // frame, PNG file
 };
 
 // The engine object does the loop, the clock, batching and the transform;

@@ -45,8 +45,11 @@ DeviceConfig HgeImpl::deviceConfig() const {
   config.hideMouse = hideMouse_;
   config.dontSuspend = dontSuspend_;
   config.textureFilter = textureFilter_;
-  config.screenshotFrame = options_.screenshotFrame;
-  config.screenshotFile = options_.screenshotFile;
+  // Tests set the two single fields alone, and a frame of -1 turns every screenshot off.
+  if (options_.screenshotFrame >= 0) {
+    config.screenshots = options_.screenshots;
+    if (config.screenshots.empty()) config.screenshots.emplace_back(options_.screenshotFrame, options_.screenshotFile);
+  }
   return config;
 }
 

@@ -40,6 +40,7 @@ bool parseScreenshot(std::string_view text, Options& options) {
   if (!parseNumber<long>(text.substr(0, colon), 0, LONG_MAX, frame)) return false;
   options.screenshotFrame = frame;
   options.screenshotFile = std::string(text.substr(colon + 1));
+  options.screenshots.emplace_back(frame, options.screenshotFile);
   return true;
 }
 

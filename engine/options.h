@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace engine {
 
@@ -16,6 +18,8 @@ struct Options {
   std::optional<std::uint32_t> seed;
   long screenshotFrame = -1;    // window backend: read back this frame...
   std::string screenshotFile;   // ...and write it here as PNG
+  // Every --screenshot given, in order (the two fields above hold the last one).
+  std::vector<std::pair<long, std::string>> screenshots;
 };
 
 // The process-wide options. Tests may change them before hgeCreate.

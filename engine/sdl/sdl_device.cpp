@@ -45,7 +45,7 @@ class SdlDevice final : public Device {
   void releaseAllKeys(InputState& input);
   void addController(int deviceIndex);
   void removeController(SDL_JoystickID id);
-  void writeScreenshot();
+  void writeScreenshot(const std::string& file);
 
   DeviceConfig config_;
   bool sdlStarted_ = false;
@@ -243,17 +243,19 @@ void SdlDevice::beginScene() {}
 
 void SdlDevice::endScene(long frame) {
   renderer_.flush();
-  if (frame == config_.screenshotFrame && !config_.screenshotFile.empty()) writeScreenshot();
+  for (const auto& [at, file] : config_.screenshots) {
+    if (frame == at && !file.empty()) writeScreenshot(file);
+  }
   SDL_GL_SwapWindow(window_);
 }
 
-void SdlDevice::writeScreenshot() {
+void SdlDevice::writeScreenshot(const std::string& file) {
   std::vector<DWORD> pixels;
   int width = 0, height = 0;
   renderer_.readPixels(pixels, width, height);
   std::string error;
-  if (!writePng(config_.screenshotFile, width, height, pixels.data(), error)) {
-    logError("writePng", config_.screenshotFile + ": " + error);
+  if (!writePng(file, width, height, pixels.data(), error)) {
+    logError("writePng", file + ": " + error);
   }
 }
 
