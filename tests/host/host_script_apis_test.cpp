@@ -469,7 +469,7 @@ TEST_F(HostScriptTest, KeysArePressedOnTheirFirstFrameThenEverySixteenthAndAngle
 }
 
 // The demo's own scripts: a new game's stage, the talk over it, the board
-// after the boss, the scene after the board, then the ending.
+// after the boss, the scene after the board, then the second stage.
 TEST_F(HostScriptTest, TheDemoSwitchesBetweenItsStageAndScenesThroughItsScriptsAlone) {
   hge->Ini_SetInt("STG", "ILoveRuvo", 1);  // the ship stands still under fire
   std::filesystem::create_symlink(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
@@ -498,8 +498,10 @@ TEST_F(HostScriptTest, TheDemoSwitchesBetweenItsStageAndScenesThroughItsScriptsA
   ASSERT_EQ(system()->getState(), STATE_AVG);
   EXPECT_EQ(system()->scriptName, "data/avg/prologue.txt");
   confirmEvery(20, 100);
-  run(2000, [] { return xSystem::getInstance()->pendingState == STATE_ENDING; });
-  EXPECT_EQ(system()->pendingState, STATE_ENDING);
+  // The scene's end hands over to the second stage.
+  run(2000, [] { return xSystem::getInstance()->pendingState == STATE_STG; });
+  EXPECT_EQ(system()->pendingState, STATE_STG);
+  EXPECT_EQ(system()->scriptName, "data/stage2.vkscript");
   EXPECT_TRUE(engine::recordedMessageBoxes().empty());
 }
 
