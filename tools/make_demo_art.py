@@ -194,62 +194,6 @@ def player_shots(x, y):
     return (0, 0, 0, 0)
 
 
-def objects(x, y):
-    """The sea's sheet: moon (0, 0, 81, 81), sun (81, 0, 114, 114), star (72, 81, 9, 9), glow (128, 128, 128, 128)."""
-    if x < 81 and y < 81:
-        r = math.hypot(x - 40.5, y - 40.5)
-        craters = [(30, 28, 7), (50, 45, 9), (36, 55, 5), (52, 24, 4)]
-        shade = 1.0
-        for cx, cy, cr in craters:
-            if math.hypot(x - cx, y - cy) < cr:
-                shade = 0.82
-        a = max(0.0, min(1.0, 34.5 - r))
-        return (235 * shade, 240 * shade, 255 * shade, 255 * a)
-    if 81 <= x < 195 and y < 114:
-        r = math.hypot(x - 138, y - 57)
-        core = max(0.0, min(1.0, 28.5 - r))
-        halo = max(0.0, 1 - r / 56) ** 2 * 0.6
-        a = min(1.0, core + halo)
-        return (255, 250 - 40 * (1 - core), 225 - 110 * (1 - core), 255 * a)
-    if 72 <= x < 81 and 81 <= y < 90:
-        dx, dy = abs(x - 76), abs(y - 85)
-        a = max(0.0, 1 - (dx + dy) / 4) + (0.5 if dx == 0 or dy == 0 else 0)
-        return (255, 255, 255, 255 * min(1.0, a))
-    if x >= 128 and y >= 128:
-        r = math.hypot(x - 191.5, y - 191.5)
-        return (255, 255, 255, 255 * max(0.0, 1 - r / 64) ** 2)
-    return (0, 0, 0, 0)
-
-
-def fog(x, y):
-    """Drifting mist in columns 300..749, repeating every 1200 rows so it wraps without a seam."""
-    if x < 300:
-        return (0, 0, 0, 0)
-    u = (x - 300) / 450 * 2 * math.pi
-    v = y / 1200 * 2 * math.pi
-    n = (math.sin(v * 2 + math.sin(u) * 1.5) + math.sin(v * 3 + u * 2 + 1.3) * 0.6
-         + math.sin(v * 5 - u * 3 + 0.4) * 0.35 + math.sin(v * 7 + u * 5 + 2.1) * 0.2)
-    a = max(0.0, n / 2.15) ** 1.5
-    return (235, 240, 255, 110 * a)
-
-
-def ui(x, y):
-    """The frame around the play field (175, 0)-(625, 600) with wells for the status numbers."""
-    if 175 <= x < 625:
-        return (0, 0, 0, 0)
-    if 171 <= x < 175 or 625 <= x < 629:
-        return (200, 190, 240, 255)
-    wells = [(651, 34, 145, 28), (630, 116, 160, 28), (10, 250, 60, 42), (26, 490, 60, 42),
-             (48, 353, 80, 42), (650, 540, 80, 42)]
-    for wx, wy, ww, wh in wells:
-        if wx <= x < wx + ww and wy <= y < wy + wh:
-            edge = x in (wx, wx + ww - 1) or y in (wy, wy + wh - 1)
-            return (150, 140, 200, 255) if edge else (12, 10, 28, 255)
-    t = y / 599
-    stripe = 10 if (x + y) // 12 % 2 == 0 else 0
-    return (30 + 25 * t + stripe, 22 + 10 * t + stripe, 60 + 30 * t + stripe, 255)
-
-
 ITEM_GLYPHS = {  # 3 x 5 letters, rows top to bottom
     "P": ["111", "101", "111", "100", "100"],
     "B": ["110", "101", "110", "101", "110"],
@@ -368,6 +312,7 @@ def scene_art():
     write_png("chara/aya.png", 240, 360, portrait((200, 70, 90), (60, 30, 40)))
     write_png("chara/ren.png", 240, 360, portrait((60, 90, 160), (30, 30, 36)))
     write_png("scene/evening.png", 800, 600, sky((70, 40, 90), (240, 150, 90), 40, 3))
+
 
 def ring(cx, cy, radius, width, colour, alpha=255):
     """A soft ring of [radius] and [width] around (cx, cy), as a pixel function."""
@@ -556,13 +501,6 @@ def main():
     write_png("scene/天空.png", 800, 600, sky((60, 120, 220), (190, 220, 250), 0, 2))
     write_png("particles.png", 128, 128, particles)
     write_png("UI/logoElmnts.png", 500, 400, logo)
-    write_png("objects.png", 256, 256, objects)
-    write_png("fog.png", 750, 1200, fog)
-    write_png("ui.png", 800, 600, ui)
-    write_png("items.png", 120, 16, items)
-    write_png("UI/scoreboard.png", 600, 400, scoreboard)
-    write_png("UI/KWD.png", 60, 60, kwd_logo)
-    write_png("UI/QuillfenPresents_LOGO.png", 300, 200, quillfen_logo)
     write_png("bullets.png", 256, 128, bullets)
     write_png("treg.png", 256, 256, point_marker)
     write_png("player.png", 96, 48, ship)
@@ -578,6 +516,10 @@ def main():
     write_png("objects.png", 256, 256, objects)
     write_png("fog.png", 750, 1200, fog)
     write_png("ui.png", 800, 600, ui)
+    write_png("items.png", 120, 16, items)
+    write_png("UI/scoreboard.png", 600, 400, scoreboard)
+    write_png("UI/KWD.png", 60, 60, kwd_logo)
+    write_png("UI/QuillfenPresents_LOGO.png", 300, 200, quillfen_logo)
     scene_art()
 
 
