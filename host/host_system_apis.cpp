@@ -134,9 +134,13 @@ void host_ClearBackgroundCover(ThreadIndex, GroupId) { background()->clearBackgr
 void host_ReturnToMain(ThreadIndex, GroupId) { sys()->changeState(STATE_TITLE, true, ""); }
 void host_PlayEndTheme(ThreadIndex, GroupId) { sys()->changeState(STATE_ENDING, true, ""); }
 
+// The difficulty page's selection: the page's confirm runs "initScript"
+// before it records the choice, and that script must see the new one.
 void host_GetDifficulty(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 0);
-  if (call.checkGroup(BadGroup::Silent)) call.returnInt(sys()->difficulty);
+  if (!call.checkGroup(BadGroup::Silent)) return;
+  const xSystem* system = sys();
+  call.returnInt(system->difficultyMenu ? system->difficultyMenu->selected : system->difficulty);
 }
 
 // "htAddDifficultyIdent"(name): one more item of the difficulty page.

@@ -152,8 +152,14 @@ TEST_F(HostSystemTest, StatesDifficultyShakeAndTimers) {
   EXPECT_EQ(system->pendingState, STATE_TITLE);
 
   system->difficulty = 1;
-  EXPECT_EQ(call("difficulty").intValue, 1);
+  EXPECT_EQ(call("difficulty").intValue, 1);  // no difficulty page yet: the recorded choice
   EXPECT_EQ(system->difficultyNames, (std::vector<std::string>{"Easy", "Lunatic"}));
+  // With the page, its selection: the page's confirm runs "initScript" before
+  // it records the choice.
+  system->buildMenus();
+  system->difficulty = 0;
+  system->difficultyMenu->select(1);
+  EXPECT_EQ(call("difficulty").intValue, 1);
 
   system->shakeCount = 9;
   call("shake");
