@@ -62,12 +62,33 @@ std::uint32_t saturatingAdd(std::uint32_t a, std::int64_t b) {
   return std::uint32_t(std::min<std::int64_t>(std::int64_t(a) + b, xScoreManager::kMaxScore));
 }
 
-float defeatRate() { return xSourceManager::getInstance()->getDefeatRate(); }
+// Killed / created of the stage's enemies, kept as a fraction: as a float,
+// 7 of 10 is 0.69999999 and the board would show 69% and a stage score one
+// short of 170000.
+struct DefeatRate {
+  std::int64_t killed = 0, created = 0;  // created 0: a rate of 0
+};
+
+DefeatRate defeatRate() {
+  const xSourceManager* enemies = xSourceManager::getInstance();
+  if (enemies->created <= 0) return {};
+  return {enemies->killed, enemies->created};
+}
+
+// trunc([value] x rate), exactly; 128 bits hold any int32 counts.
+__int128 timesRate(std::int64_t value, DefeatRate rate) {
+  if (rate.created == 0) return 0;
+  return __int128(value) * rate.killed / rate.created;
+}
+
+// The board's percentage, trunc(rate x 100).
+std::int64_t percentOf(DefeatRate rate) { return std::int64_t(timesRate(100, rate)); }
 
 // (stage x 100000 + stage hits) x (rate + 1), truncated and clamped.
-std::uint32_t stageScoreOf(std::int32_t stage, std::uint32_t stageHits, float rate) {
-  double value = std::trunc((double(stage) * 100000 + stageHits) * (double(rate) + 1));
-  return std::uint32_t(std::clamp(value, 0.0, double(xScoreManager::kMaxScore)));
+std::uint32_t stageScoreOf(std::int32_t stage, std::uint32_t stageHits, DefeatRate rate) {
+  const std::int64_t base = std::int64_t(stage) * 100000 + stageHits;
+  const __int128 value = base + timesRate(base, rate);
+  return std::uint32_t(std::clamp<__int128>(value, 0, xScoreManager::kMaxScore));
 }
 
 // A score-board text gliding from ([x], [y0]) to ([x], [y1]).
@@ -266,14 +287,14 @@ void xScoreManager::stepCombo() {
 void xScoreManager::stepBoard() {
   board->update();
   ++boardFrame;
-  const float rate = defeatRate();
+  const DefeatRate rate = defeatRate();
   for (const BoardRow& row : kBoardRows) {
     if (row.frame != boardFrame) continue;
     addBoardText(row.label, kLabelColour, kLabelX, row.y0, row.y1, row.life);
     std::string value;
     switch (row.frame) {
       case 110: value = std::to_string(stageHits); break;
-      case 140: value = std::to_string(std::int64_t(std::trunc(double(rate) * 100))) + "% "; break;
+      case 140: value = std::to_string(percentOf(rate)) + "% "; break;
       case 170: value = std::to_string(std::int64_t(stage) * 100000); break;
       case 200: value = std::to_string(previousStageScore); break;
       default: break;  // the total has no value beside it
@@ -285,7 +306,7 @@ void xScoreManager::stepBoard() {
     case 250: {
       previousStageScore = stageScoreOf(stage, stageHits, rate);
       const std::int64_t base = std::int64_t(stage) * 100000 + stageHits;
-      const std::int64_t percent = std::int64_t(std::trunc(100 + double(rate) * 100));
+      const std::int64_t percent = 100 + percentOf(rate);
       const std::string formula = std::to_string(base) + " * " + std::to_string(percent) + "% = " +
                                   std::to_string(previousStageScore);
       xFloatingTextManager* texts = xFloatingTextManager::getInstance();

@@ -199,6 +199,48 @@ TEST_F(BoardTest, TheBoardRuns391FramesThenAddsTheStageScoreAndCallsTheScript) {
   EXPECT_EQ(recorded("end").size(), 1u);
 }
 
+// The rates a float holds short of their value (0.7f x 100 is 69.99...)
+// still show and score as worked out by hand.
+TEST_F(BoardTest, TheDefeatRateCountsAsAnExactFraction) {
+  struct Case {
+    std::int32_t killed, created;
+    std::uint32_t stageScore;
+    std::wstring rate, formula;
+  };
+  const Case cases[] = {
+      {7, 10, 170000, L"70% ", L"100000 * 170% = 170000"},
+      {9, 10, 190000, L"90% ", L"100000 * 190% = 190000"},
+      {3, 10, 130000, L"30% ", L"100000 * 130% = 130000"},
+      {1, 3, 133333, L"33% ", L"100000 * 133% = 133333"},
+      {0, 0, 100000, L"0% ", L"100000 * 100% = 100000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.killed);
+    xFloatingTextManager::resetForTests();
+    xSourceManager::getInstance()->created = c.created;
+    xSourceManager::getInstance()->killed = c.killed;
+    score_->stage = 1;
+    score_->stageHits = 0;
+    score_->score = 0;
+    score_->stageClear();
+    for (int frame = 1; frame <= 250; ++frame) score_->updateScoreBoard();
+    // Nothing was freed, so the texts hold the first slots in creation
+    // order: the clear text, then label and value of each row.
+    std::vector<std::wstring> shown;
+    for (std::uint64_t slot = 0; slot < 64; ++slot) {
+      if (xFloatingText* text = xFloatingTextManager::getInstance()->get(gfx::FloatingTextId{1ull << 32 | slot}))
+        shown.push_back(text->text);
+    }
+    ASSERT_EQ(shown.size(), 11u);
+    EXPECT_EQ(shown[3], L"Enemy Defeat Rate: ");
+    EXPECT_EQ(shown[4], c.rate);
+    EXPECT_EQ(shown[10], c.formula);
+    EXPECT_EQ(score_->previousStageScore, c.stageScore);
+    for (int frame = 251; frame <= 391; ++frame) score_->updateScoreBoard();
+    EXPECT_EQ(score_->score, c.stageScore);
+  }
+}
+
 TEST_F(ScoreTest, NewGameAndRetryRestoreTheirValues) {
   score_->highScore = 99;
   score_->score = 1000;
