@@ -140,7 +140,6 @@ bool RenderFunc() {
   return false;
 }
 
-// TODO(subsystems): each scene draws its objects here as they are built.
 void renderSTGScene() {
   xTextBoxManager::getInstance()->render();
   xMenuManager::getInstance()->render();

@@ -183,8 +183,6 @@ void xSystem::transitionStep() {
 }
 
 void xSystem::setUpState(GameState newState) {
-  // TODO(subsystems): the managers the title resets join this set-up as
-  // they are built.
   if (newState == STATE_TITLE) setUpTitle();
   if (newState == STATE_STG) setUpStage();
   if (newState == STATE_AVG) setUpScene();
