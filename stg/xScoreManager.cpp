@@ -52,9 +52,11 @@ PlayerView currentPlayer() {
 }
 
 // The window a combo gets at the player's power: 180 frames at 0, 300 at 6.
+// Worked out in float as the power is held: 2.0999999f x 20 is 42 in float
+// but 41.999998 in double, a frame short.
 std::int32_t comboWindowFor(float power) {
-  double frames = std::trunc(double(power) * 20 + 180);
-  return std::int32_t(std::clamp(frames, 0.0, 2147483647.0));
+  const float frames = std::trunc(power * 20.0f + 180.0f);
+  return std::int32_t(std::clamp(double(frames), 0.0, 2147483647.0));
 }
 
 std::uint32_t saturatingAdd(std::uint32_t a, std::int64_t b) {

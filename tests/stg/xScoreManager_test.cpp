@@ -109,6 +109,14 @@ TEST_F(ComboTest, TheComboWindowGrowsWithPowerAndTheBarNeverTurnsOver) {
   player->power = 6;
   score_->resetCombo();
   EXPECT_EQ(score_->comboWindow, 300);
+  // Power 2 and one power item: 2.0999999f, whose window is 222 frames as
+  // the power is held (a float), 221 if worked out wider.
+  player->power = 2;
+  player->addPower(0.1f);
+  score_->resetCombo();
+  EXPECT_EQ(score_->comboWindow, 222);
+  player->power = 6;
+  score_->resetCombo();
   score_->addHit(1);
   steps(250);
   // Power lost since the hit: the bar is measured against the new window.
