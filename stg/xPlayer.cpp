@@ -30,6 +30,7 @@ constexpr float kSlowSpeed = 2, kSlowDiagonal = 1.4142135f;
 constexpr float kSpeed = 5, kDiagonal = 3.5384271f;
 constexpr float kBossBodyReach = 20;
 constexpr float kShotSpeed = 16;
+constexpr float kMaxFanPower = 1000;
 constexpr float kBombPictureX = -2400, kBombPictureY = 230;
 // Bomb cut-in key frames and the salvos after the last one.
 constexpr std::int32_t kCutInStart = 1, kCutInArrive = 20, kCutInEnd = 120, kSalvoEvery = 15;
@@ -371,8 +372,10 @@ void xPlayer::shoot() {
 void xPlayer::fire() {
   float x = getX(), y = getY();
   shootBullet(0, 120, 24, 24, x, y, 0, -kShotSpeed, normalAttack);
-  // A power below 0 counts as 0: the fan divides by power + 2.
-  float p = std::max(power, 0.0f);
+  // A power below 0 (or not a number) counts as 0: the fan divides by
+  // power + 2. Scripts and scenes may set any power: beyond kMaxFanPower a
+  // volley would flood the shot list (or overflow the shot count).
+  float p = power > 0 ? std::min(power, kMaxFanPower) : 0.0f;
   if (shotType == 0) {
     float step = slowMode ? (2.5f * p + 20) / (p + 2) : (2.5f * p + 40) / (p + 2);
     float first = slowMode ? 260.0f : 250.0f;

@@ -225,13 +225,29 @@ TEST_F(PlayerTest, TheBossBodyHitsWithinTwentyPixelsAndAPowerBelowZeroFiresAsZer
   EXPECT_TRUE(player_->dying());
 }
 
-TEST_F(PlayerTest, NeverHitWithTheInvincibilitySetting) {
+TEST_F(PlayerTest, NeverHitWithTheInvincibilitySettingAndAnyPowerFiresAFiniteBoundedFan) {
   xPlayer::resetForTests();
   hge_->Ini_SetInt("STG", "ILoveRuvo", 1);
   player_ = xPlayer::getInstance();
   player_->create();
   player_->hit();
   EXPECT_FALSE(player_->dying());
+
+  // Scripts and scenes set the power without bound: a huge one fires the
+  // largest fan (power 1000: the centre shot and 1002 more), not a flood or
+  // an overflowed count; one that is not a number fires as 0.
+  run(40);
+  keyDown(40, kShoot);
+  player_->power = 1e30f;
+  run(1);
+  EXPECT_EQ(shots().size(), 1u + 1003u);
+  run(1);
+  player_->power = std::nanf("");
+  run(1);
+  ASSERT_EQ(shots().size(), 1u + 1003u + 4u);
+  for (const mBullet* shot : shots()) {
+    EXPECT_TRUE(std::isfinite(shot->movement.vx) && std::isfinite(shot->movement.vy));
+  }
 }
 
 }  // namespace
