@@ -34,6 +34,9 @@ constexpr float kRingTurn = 1.0f;
 constexpr float kMagicCircleTurn = 0.03f;
 constexpr gfx::BoxArea kNameBox{185, 5, 200, 30};
 constexpr float kLifeBarX = 185, kLifeBarY = 30;
+// Scripts give animations any number of cells; more than any sheet holds
+// would exhaust memory (and overflow the lengths), so columns stop here.
+constexpr int kMaxAnimCells = 1024;
 
 // 32 x 32 cells of the shared particle image.
 std::unique_ptr<hgeSprite> cell(const gfx::SharedTexture& texture, float x, float y) {
@@ -147,6 +150,7 @@ void xBoss::create(const std::string& bossName, const std::string& imageFile, fl
   sprite->sprite->setHotSpotCenter();
   sprite->sprite->fade(30, 1.0f, true, false);
   // The idle animation: [frames] cells in a column from the rectangle.
+  frames = std::min(frames, kMaxAnimCells);
   sprite->addAnim(kIdleAnim, static_cast<std::uint32_t>(frames) * 6);
   for (int i = 0; i < std::max(frames, 1); ++i) {
     sprite->addAnimFrame(kIdleAnim, tx, ty + static_cast<float>(i) * th, tw, th);
@@ -447,6 +451,7 @@ void xBoss::moveTo(int frames, float x, float y) {
 
 void xBoss::addAnim(std::int32_t id, float x, float y, float w, float h, int frames) {
   if (!sprite) return;
+  frames = std::min(frames, kMaxAnimCells);
   sprite->addAnim(id, static_cast<std::uint32_t>(frames) * 5);
   for (int i = 0; i < frames; ++i) sprite->addAnimFrame(id, x, y + static_cast<float>(i) * h, w, h);
 }
@@ -459,6 +464,7 @@ void xBoss::setMovementRect(float x1, float y1, float w1, float h1, int frames1,
 
 void xBoss::setDieAnim(float x, float y, float w, float h, int frames) {
   if (!sprite) return;
+  frames = std::min(frames, kMaxAnimCells);
   sprite->addAnim(kDieAnim, static_cast<std::uint32_t>(frames) * 10);
   for (int i = 0; i < frames; ++i) sprite->addAnimFrame(kDieAnim, x, y + static_cast<float>(i) * h, w, h);
   dieFrames = frames;

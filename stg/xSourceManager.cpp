@@ -14,6 +14,9 @@ xSourceManager* gSources = nullptr;
 
 constexpr float kNoSourceX = 400, kNoSourceY = 300;
 constexpr std::uint32_t kDeadFrames = 60;  // a dead enemy is drawn this long, then deleted
+// Scripts give animations any number of cells; more than any sheet holds
+// would exhaust memory (and overflow the lengths), so columns stop here.
+constexpr int kMaxAnimCells = 1024;
 
 bool inRect(const hgeRect& r, float x, float y) { return x >= r.x1 && x <= r.x2 && y >= r.y1 && y <= r.y2; }
 
@@ -153,10 +156,12 @@ void xSourceManager::addColumnAnim(std::int32_t id, std::int32_t anim, float x, 
 }
 
 void xSourceManager::setSourceAttackAnim(std::int32_t id, float x, float y, float w, float h, int frames) {
+  frames = std::min(frames, kMaxAnimCells);
   addColumnAnim(id, xEnemy::kAttackAnim, x, y, w, h, frames, static_cast<std::uint32_t>(frames) * 10);
 }
 
 void xSourceManager::setSourceAttackedAnim(std::int32_t id, float x, float y, float w, float h, int frames) {
+  frames = std::min(frames, kMaxAnimCells);
   addColumnAnim(id, xEnemy::kAttackedAnim, x, y, w, h, frames, 25);
 }
 

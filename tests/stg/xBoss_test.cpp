@@ -153,7 +153,7 @@ TEST_F(BossTest, EndedByOnBossLossLifeAndRemadeByOnBossDie) {
   EXPECT_EQ(recorded("bossDie").size(), 1u);
 }
 
-TEST_F(BossTest, NothingWithoutABossAndSafeRemakingFromItsOwnScript) {
+TEST_F(BossTest, NothingWithoutABossHugeAnimationColumnsAndSafeRemakingFromItsOwnScript) {
   boss_->start();
   boss_->end();
   boss_->moveTo(10, 300, 100);
@@ -170,6 +170,22 @@ TEST_F(BossTest, NothingWithoutABossAndSafeRemakingFromItsOwnScript) {
   boss_->start();
   EXPECT_NE(log().find("xBoss::start: no attack script added"), std::string::npos);
   EXPECT_FALSE(boss_->isActive());
+
+  // A script asking for more cells than any sheet holds gets a column of
+  // 1024, with lengths counted from it, instead of running out of memory.
+  boss_->addAnim(5, 0, 0, 64, 64, 100000);
+  ASSERT_NE(boss_->sprite->findAnim(5), nullptr);
+  EXPECT_EQ(boss_->sprite->findAnim(5)->frames.size(), 1024u);
+  EXPECT_EQ(boss_->sprite->findAnim(5)->length, 1024u * 5);
+  boss_->setDieAnim(0, 0, 64, 64, 100000);
+  EXPECT_EQ(boss_->dieFrames, 1024);
+  xSourceManager* sources = xSourceManager::getInstance();
+  std::int32_t enemy = sources->createSourceWithSpritePath("enemy.png", 0, 0, 32, 32, 300, 200, 5, 1);
+  sources->setSourceAttackAnim(enemy, 0, 0, 32, 32, 100000);
+  sources->setSourceAttackedAnim(enemy, 0, 0, 32, 32, 100000);
+  EXPECT_EQ(sources->findSource(enemy)->sprite->findAnim(xEnemy::kAttackAnim)->frames.size(), 1024u);
+  EXPECT_EQ(sources->findSource(enemy)->sprite->findAnim(xEnemy::kAttackAnim)->length, 1024u * 10);
+  EXPECT_EQ(sources->findSource(enemy)->sprite->findAnim(xEnemy::kAttackedAnim)->frames.size(), 1024u);
 
   // An attack of life 0 shows an empty bar.
   boss_->addAttackScript("attack1.vkscript", 0, 0, 0, false);
