@@ -115,6 +115,9 @@ void installStateHooks(core::StateHooks& hooks) {
     resetActors();
     xPlayer::getInstance()->resetPower();
     mBulletManager::getInstance()->killAllBullets();
+    // A scene left through the pause would otherwise go on in the next
+    // score board, the one other state that steps the scene player.
+    xAVG::getInstance()->reset();
   };
   hooks.newGame = [] {
     mBulletManager::getInstance()->active = true;

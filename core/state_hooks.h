@@ -24,7 +24,8 @@ struct StateHooks {
   // the pause and its menus.
   std::function<void(bool active)> enemyBulletsActive;
   // Title set-up, and the failed scene's way back: reset the boss, the
-  // player, the enemy manager and the player's power; kill the enemy bullets.
+  // player, the enemy manager, the player's power and the scene player;
+  // kill the enemy bullets.
   std::function<void()> resetTitle;
   // Title set-up and start-up: the still title picture [name] as the 2D background.
   std::function<void(const std::string& name)> titleBackground;

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "app/game_loop.h"
+#include "avg/xAVG.h"
+#include "avg/xAVGScriptParser.h"
+#include "avg/xAVGScriptReader.h"
 #include "base/xLogFile.h"
 #include "core/xMenu.h"
 #include "core/xSoundManager.h"
@@ -70,6 +73,9 @@ class StartUpTest : public ::testing::Test {
     hge = nullptr;
   }
   static void reset() {
+    xAVG::resetForTests();
+    xAVGScriptReader::resetForTests();
+    xAVGScriptParser::resetForTests();
     xSoundManager::destroy();
     xTimerManager::resetForTests();
     xFloatingTextManager::resetForTests();
@@ -134,6 +140,28 @@ TEST_F(StartUpTest, TheShellBuildsItsOwnMenusAndARetryRestoresTheStageStart) {
   xSystem::getInstance()->hooks.retryStage();
   EXPECT_EQ(player->lives, 2);
   EXPECT_EQ(score->score, 1200u);
+}
+
+// Quitting a scene through the pause leaves no scene behind: the score
+// board, which steps the scene player, must not run the rest of it.
+TEST_F(StartUpTest, TheTitleSetUpEndsAQuitSceneBeforeTheNextScoreBoard) {
+  dir_.write("scene.txt", "bgm first.mp3 ;\ndela 5 ;\naddl 1 ;\nbgm stale.mp3 ;\n");
+  startUp();
+  xSystem* system = xSystem::getInstance();
+  system->changeState(STATE_AVG, true, "scene.txt");
+  for (int frame = 0; frame < xSystem::kSwitchFrame; ++frame) FrameFunc();
+  xAVG* player = xAVG::getInstance();
+  ASSERT_TRUE(player->active);
+  system->setState(STATE_PAUSE);
+  system->changeState(STATE_TITLE, true, "");
+  for (int frame = 0; frame < xSystem::kSwitchFrame; ++frame) FrameFunc();
+  ASSERT_EQ(system->getState(), STATE_TITLE);
+  EXPECT_FALSE(player->active);
+  EXPECT_EQ(player->orders.size(), 0u);
+  xPlayer::getInstance()->lives = 2;
+  system->setState(STATE_SCOREBOARD);
+  for (int frame = 0; frame < 10; ++frame) FrameFunc();
+  EXPECT_EQ(xPlayer::getInstance()->lives, 2);
 }
 
 TEST_F(StartUpTest, InitScriptComesFromTheConfiguration) {
