@@ -35,6 +35,8 @@ func tint() {
 func turnAndDrawAt() { htSetSpriteRotation(1, 90); htSetSpriteScale(1, 2, 3); htRenderSpriteWithPos(1, 10, 20); }
 func fadeOut() { htSpriteFadeOut(1, 4); }
 func fadeIn() { htSpriteFadeIn(1, 4); }
+func fadeInNow() { htSpriteFadeIn(1, 0); }
+func tintAll() { htSetSpriteColorEx(1, 0, 0, 1, 1, -1); htRenderSprite(1); }
 func halfNow() { htSpriteFadeOutEx(1, 0, 0.5); }
 func fadeInQuarter() { htSpriteFadeInEx(1, 2, 0.25); }
 func grow() { htSpriteScale(1, 2, 4); htSpriteScaleEx(1, 2, 4, 0.5); htMoveSpriteTo(1, 4, 200, 150); }
@@ -88,6 +90,8 @@ TEST_F(HostSpriteTest, SpritesDrawFadeMoveAndGoAsTheScriptSays) {
   quads = drawn("tint");
   EXPECT_EQ(quads[0].v[2].col, 0x7F00FF00u);
   EXPECT_EQ(quads[0].v[3].col, 0xFFFF0000u);
+  quads = drawn("tintAll");
+  for (const hgeVertex& v : quads[0].v) EXPECT_EQ(v.col, 0xFF0000FFu);
   updates(1);
   EXPECT_EQ(drawn("draw")[0].v[3].col, 0xFFFFFFFFu);
   quads = drawn("turnAndDrawAt");  // a quarter turn clockwise, scaled about the hot spot
@@ -97,6 +101,11 @@ TEST_F(HostSpriteTest, SpritesDrawFadeMoveAndGoAsTheScriptSays) {
   call("fadeOut");
   updates(4);
   EXPECT_TRUE(drawn("draw").empty());
+  call("fadeOut");  // from 0 it stays at 0
+  updates(2);
+  EXPECT_EQ(sprite(1)->color.a, 0);
+  call("fadeInNow");
+  EXPECT_EQ(sprite(1)->color.a, 1);
   call("fadeIn");
   EXPECT_FLOAT_EQ(sprite(1)->color.a, 0.01f);
   updates(4);
