@@ -1,94 +1,44 @@
 // A stage through the frame and render callbacks: the player, the enemy waves and the two-attack boss in their places.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
+#include <string>
 
-#include "app/game_loop.h"
-#include "base/xLogFile.h"
-#include "core/xSystem.h"
-#include "engine/headless/headless.h"
-#include "engine/hge.h"
-#include "engine/options.h"
 #include "engine/platform.h"
-#include "script/manager/xScriptManager.h"
-#include "script/runtime/xHostAPIManager.h"
 #include "stg/mBulletManager.h"
-#include "stg/xBackgroundManager.h"
 #include "stg/xBoss.h"
 #include "stg/xPlayer.h"
 #include "stg/xSourceManager.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/app_fixture.h"
 
 namespace {
 
-class ActorWiringTest : public ::testing::Test {
+class ActorWiringTest : public app::test::GameTest {
  protected:
   void SetUp() override {
-    engine::options().backend = engine::Backend::Headless;
-    hge_ = hgeCreate(HGE_VERSION);
-    hge = hge_;
-    ASSERT_TRUE(hge_->System_Initiate());
-    hge_->System_SetState(HGE_INIFILE, "config.ini");
+    GameTest::SetUp();
     // The ship stands still under the enemies' fire: it must not die.
-    hge_->Ini_SetInt("STG", "ILoveRuvo", 1);
-    reset();
-    std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data", "data");
-    std::filesystem::copy_file(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
+    hge->Ini_SetInt("STG", "ILoveRuvo", 1);
+    linkGameData();
     for (const char* script : {"actors_stage.vkscript", "actors_attack1.vkscript", "actors_attack2.vkscript"}) {
       std::filesystem::copy_file(std::string(VELMORA_TEST_DATA "/stg/") + script, script);
     }
-    engine::clearPathCache();
-    GameStartUp();
-    system_ = xSystem::getInstance();
+    startGame();
   }
-  void TearDown() override {
-    reset();
-    hge_->System_Shutdown();
-    hge_->Release();
-    hge = nullptr;
-  }
-  static void reset() {
-    xPlayer::resetForTests();
-    xBoss::resetForTests();
-    xSourceManager::resetForTests();
-    mBulletManager::resetForTests();
-    xBackgroundManager::resetForTests();
-    xSystem::resetForTests();
-    xScriptManager::resetForTests();
-    xHostAPIManager::resetForTests();
-    xLogFile::resetForTests();
-    engine::recordedMessageBoxes().clear();
-  }
-  void frames(int n) {
-    for (int i = 0; i < n; ++i) {
-      FrameFunc();
-      RenderFunc();
-    }
-  }
-  // Whether the last scene drew a quad of [tex].
-  static bool drew(HTEXTURE tex) {
-    const auto& quads = engine::headless::recordedQuads();
-    return std::any_of(quads.begin(), quads.end(), [&](const hgeQuad& q) { return q.tex == tex; });
-  }
-
-  ScopedTempDir dir_;
-  HGE* hge_ = nullptr;
-  xSystem* system_ = nullptr;
 };
 
 TEST_F(ActorWiringTest, AStagePlaysItsWavesAndATwoAttackBoss) {
-  system_->changeState(STATE_STG, true, "actors_stage.vkscript");
+  system->changeState(STATE_STG, true, "actors_stage.vkscript");
   frames(60);
-  ASSERT_EQ(system_->getState(), STATE_STG);
+  ASSERT_EQ(system->getState(), STATE_STG);
   xPlayer* player = xPlayer::getInstance();
   EXPECT_TRUE(player->inPlay());
   frames(200);
   EXPECT_FLOAT_EQ(player->getY(), 520);
   xSourceManager* enemies = xSourceManager::getInstance();
   ASSERT_GT(enemies->sourceCount(), 0u);
-  EXPECT_TRUE(drew(enemies->sources.back()->sprite->sprite->sprite->GetTexture()));
-  EXPECT_TRUE(drew(player->sprite->sprite->sprite->GetTexture()));
+  EXPECT_GT(quadsOf(enemies->sources.back()->sprite->sprite->sprite->GetTexture()), 0);
+  EXPECT_GT(quadsOf(player->sprite->sprite->sprite->GetTexture()), 0);
   EXPECT_GT(gBulletManager->bulletCount(), 0u);  // the enemies shoot
 
   // The boss comes, starts its first attack and shoots through its own script.
@@ -96,7 +46,7 @@ TEST_F(ActorWiringTest, AStagePlaysItsWavesAndATwoAttackBoss) {
   frames(1400 - 260);  // the stage makes it at its 1200th frame and starts it 70 later
   ASSERT_TRUE(boss->isActive());
   EXPECT_EQ(boss->attackIndex, 0);
-  EXPECT_TRUE(drew(boss->sprite->sprite->sprite->GetTexture()));
+  EXPECT_GT(quadsOf(boss->sprite->sprite->sprite->GetTexture()), 0);
   boss->hit(1000);
   EXPECT_EQ(boss->attackIndex, 1);
   EXPECT_TRUE(boss->magicCircleOn);  // set by the stage's "onBossLossLife"
@@ -104,7 +54,7 @@ TEST_F(ActorWiringTest, AStagePlaysItsWavesAndATwoAttackBoss) {
   EXPECT_FLOAT_EQ(boss->currentLife(), 400);
 
   // A scene over the stage: the boss and the player are updated, the enemies are not.
-  system_->changeState(STATE_AVG_IN_STG, false, "");
+  system->changeState(STATE_AVG_IN_STG, false, "");
   float enemyY = enemies->sourceCount() ? enemies->sources.back()->y : 0;
   std::size_t bullets = gBulletManager->bulletCount();
   frames(8);
@@ -112,7 +62,7 @@ TEST_F(ActorWiringTest, AStagePlaysItsWavesAndATwoAttackBoss) {
     EXPECT_FLOAT_EQ(enemies->sources.back()->y, enemyY);
   }
   EXPECT_GT(gBulletManager->bulletCount(), bullets);  // the spell card keeps shooting
-  system_->changeState(STATE_STG, false, "");
+  system->changeState(STATE_STG, false, "");
   // The spell card's bullets burst through a function bound in the boss's own script.
   frames(150);
   int burst = 0;  // rice of colour 6, made only by the bound function

@@ -1,32 +1,14 @@
 // The enemy bullets' places in start-up, the frame and render order, and the state machine's switches.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
+#include <memory>
 
-#include "app/game_loop.h"
-#include "base/xLogFile.h"
-#include "core/xSystem.h"
-#include "engine/headless/headless.h"
-#include "engine/hge.h"
-#include "engine/options.h"
-#include "engine/platform.h"
-#include "script/manager/xScriptManager.h"
-#include "script/runtime/xHostAPIManager.h"
 #include "stg/mBulletManager.h"
-#include "stg/xBackgroundManager.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/app_fixture.h"
 
 namespace {
 
-void reset() {
-  mBulletManager::resetForTests();
-  xBackgroundManager::resetForTests();
-  xSystem::resetForTests();
-  xScriptManager::resetForTests();
-  xHostAPIManager::resetForTests();
-  xLogFile::resetForTests();
-}
+using BulletWiringTest = app::test::StartedGameTest;
 
 // A bullet of the demo sheet falling one pixel a frame from (400, 100).
 mBullet* shoot() {
@@ -40,25 +22,10 @@ mBullet* shoot() {
   return gBulletManager->addBullet(std::move(b));
 }
 
-bool drawn(const mBullet* b) {
-  RenderFunc();
-  const auto& quads = engine::headless::recordedQuads();
-  HTEXTURE sheet = b->sprite->sprite->GetTexture();
-  return std::any_of(quads.begin(), quads.end(), [&](const hgeQuad& q) { return q.tex == sheet; });
-}
+bool drawn(const mBullet* b) { return BulletWiringTest::renderQuadsOf(b->sprite->sprite->GetTexture()) > 0; }
 
-TEST(BulletWiringTest, BulletsMoveOnlyInAStageAreDrawnUnderPausesAndGoWithTheSetUps) {
-  ScopedTempDir dir;
-  engine::options().backend = engine::Backend::Headless;
-  hge = hgeCreate(HGE_VERSION);  // the entry point's, which the callbacks read
-  ASSERT_TRUE(hge->System_Initiate());
-  reset();
-  std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data", "data");
-  std::filesystem::copy_file(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
-  engine::clearPathCache();
-  GameStartUp();
+TEST_F(BulletWiringTest, BulletsMoveOnlyInAStageAreDrawnUnderPausesAndGoWithTheSetUps) {
   ASSERT_NE(gBulletManager, nullptr);  // made by host registration
-  xSystem* system = xSystem::getInstance();
 
   mBullet* b = shoot();
   system->setState(STATE_STG);
@@ -79,21 +46,15 @@ TEST(BulletWiringTest, BulletsMoveOnlyInAStageAreDrawnUnderPausesAndGoWithTheSet
   EXPECT_FALSE(gBulletManager->active);
   FrameFunc();
   EXPECT_FLOAT_EQ(b->y, 101);
-  for (int i = 1; i < xSystem::kSwitchFrame; ++i) FrameFunc();
+  update(xSystem::kSwitchFrame - 1);
   EXPECT_EQ(gBulletManager->bulletCount(), 0u);
   EXPECT_TRUE(gBulletManager->active);
 
   shoot();
-  system->changeState(STATE_TITLE, true, "");
-  for (int i = 0; i < xSystem::kSwitchFrame; ++i) system->update();
+  switchTo(STATE_TITLE);
   EXPECT_EQ(gBulletManager->bulletCount(), 0u);
   system->startNewGame();
   EXPECT_TRUE(gBulletManager->active);
-
-  reset();
-  hge->System_Shutdown();
-  hge->Release();
-  hge = nullptr;
 }
 
 }  // namespace

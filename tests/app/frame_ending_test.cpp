@@ -1,25 +1,17 @@
 // The ending run headless through the frame and render callbacks and the state machine, with the game's own data.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
-#include "app/game_loop.h"
 #include "avg/end_theme.h"
 #include "base/resource_path.h"
-#include "base/xLogFile.h"
 #include "core/xSoundManager.h"
-#include "core/xSystem.h"
-#include "engine/hge.h"
-#include "engine/options.h"
-#include "engine/platform.h"
 #include "gfx/xFloatingText.h"
 #include "gfx/xFontManager.h"
 #include "gfx/xTextBox.h"
 #include "script/manager/xScriptManager.h"
-#include "script/runtime/xHostAPIManager.h"
 #include "stg/xBackgroundManager.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/app_fixture.h"
 
 namespace {
 
@@ -48,48 +40,19 @@ constexpr Style kStyles[] = {
     {78, 40, 0xFFFFFFFF},
 };
 
-class EndingTest : public ::testing::Test {
+class EndingTest : public app::test::GameTest {
  protected:
   void SetUp() override {
-    engine::options().backend = engine::Backend::Headless;
-    hge = hgeCreate(HGE_VERSION);  // the entry point's, which the callbacks read
-    ASSERT_TRUE(hge->System_Initiate());
-    reset();
-    std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data", "data");
-    std::filesystem::copy_file(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
-    engine::clearPathCache();
+    GameTest::SetUp();
+    linkGameData();
     dir_.write("end.vkscript", "host htPlayEndTheme();\nfunc theEnd() {\n  htPlayEndTheme();\n}\n");
-    GameStartUp();
-    system = xSystem::getInstance();
-  }
-  void TearDown() override {
-    reset();
-    hge->System_Shutdown();
-    hge->Release();
-    hge = nullptr;
-  }
-  static void reset() {
-    avg::resetEndThemeForTests();
-    xFloatingTextManager::resetForTests();
-    xBackgroundManager::resetForTests();
-    xSystem::resetForTests();
-    xScriptManager::resetForTests();
-    xHostAPIManager::resetForTests();
-    xLogFile::resetForTests();
+    startGame();
   }
 
   static avg::EndTheme& ending() { return avg::endTheme(); }
-  // One frame as the engine runs it.
-  static void frame() {
-    FrameFunc();
-    RenderFunc();
-  }
-  static void frames(int n) {
-    for (int i = 0; i < n; ++i) frame();
-  }
   // Runs until the ending's counter stands at [f].
   static void runTo(int f) {
-    for (int guard = 0; ending().frame != f && guard < 20000; ++guard) frame();
+    for (int guard = 0; ending().frame != f && guard < 20000; ++guard) frames();
     ASSERT_EQ(ending().frame, f);
   }
   static std::wstring boxText() {
@@ -115,9 +78,6 @@ class EndingTest : public ::testing::Test {
     ASSERT_EQ(system->getState(), STATE_ENDING);
     ASSERT_EQ(ending().frame, 0);
   }
-
-  ScopedTempDir dir_;
-  xSystem* system = nullptr;
 };
 
 TEST_F(EndingTest, DefaultTimingsPlayToTheClearedTitle) {
@@ -138,7 +98,7 @@ TEST_F(EndingTest, DefaultTimingsPlayToTheClearedTitle) {
   // The monologue: shown, added to, faded, shown again; the fade-out's step stays for the next fade-in.
   runTo(299);
   EXPECT_TRUE(ending().monologueBox->chars.empty());
-  frame();
+  frames();
   EXPECT_EQ(boxText(), line(0));
   runTo(540);
   EXPECT_EQ(boxText(), line(0) + line(1) + line(2));
@@ -165,7 +125,7 @@ TEST_F(EndingTest, DefaultTimingsPlayToTheClearedTitle) {
   for (int row = 0; row < avg::kStaffRollRows; ++row) {
     runTo(3589 + 50 * row);
     ASSERT_EQ(ending().rollRow, row);
-    frame();
+    frames();
     ASSERT_EQ(ending().rollRow, row + 1);
     if (row == 69) {  // the logo instead of a text
       EXPECT_EQ(ending().lastText, gfx::kNoFloatingText);
@@ -206,13 +166,13 @@ TEST_F(EndingTest, DefaultTimingsPlayToTheClearedTitle) {
   // The stop at 9000 comes before the cue at 9020, yet the clear is recorded.
   runTo(8999);
   EXPECT_EQ(system->getIniInt("STG", "StageCleared", 0), 0);
-  frame();
+  frames();
   EXPECT_EQ(ending().frame, -1);
   EXPECT_NE(dir_.read("config.ini").find("StageCleared=1"), std::string::npos);
   EXPECT_EQ(system->pendingState, STATE_TITLE);
   frames(xSystem::kSwitchFrame - 2);
   EXPECT_EQ(system->getState(), STATE_ENDING);
-  frame();
+  frames();
   EXPECT_EQ(system->getState(), STATE_TITLE);
 
   // The title shows the day sky now, in its background and in the picture over it.

@@ -2,59 +2,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 
-#include "app/game_loop.h"
-#include "base/xLogFile.h"
-#include "core/xSystem.h"
 #include "engine/headless/headless.h"
-#include "engine/hge.h"
-#include "engine/options.h"
-#include "engine/platform.h"
-#include "script/manager/xScriptManager.h"
-#include "script/runtime/xHostAPIManager.h"
 #include "stg/xBackgroundManager.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/app_fixture.h"
 
 namespace {
 
-class BackgroundWiringTest : public ::testing::Test {
+class BackgroundWiringTest : public app::test::StartedGameTest {
  protected:
   void SetUp() override {
-    engine::options().backend = engine::Backend::Headless;
-    hge = hgeCreate(HGE_VERSION);
-    ASSERT_TRUE(hge->System_Initiate());
-    hge->System_SetState(HGE_INIFILE, "config.ini");
-    reset();
-    std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data", "data");
-    std::filesystem::copy_file(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
-    engine::clearPathCache();
-    GameStartUp();
+    StartedGameTest::SetUp();
     bg = xBackgroundManager::getInstance();
-    system = xSystem::getInstance();
-  }
-  void TearDown() override {
-    reset();
-    hge->System_Shutdown();
-    hge->Release();
-    hge = nullptr;
-  }
-  static void reset() {
-    xBackgroundManager::resetForTests();
-    xSystem::resetForTests();
-    xScriptManager::resetForTests();
-    xHostAPIManager::resetForTests();
-    xLogFile::resetForTests();
-    engine::recordedMessageBoxes().clear();
-  }
-  void runSwitch(GameState state) {
-    system->changeState(state, true, "");
-    for (int i = 0; i < xSystem::kSwitchFrame; ++i) system->update();
   }
 
-  ScopedTempDir dir_;
   xBackgroundManager* bg = nullptr;
-  xSystem* system = nullptr;
 };
 
 TEST_F(BackgroundWiringTest, StartUpShowsTheTitleSkyAndLoadsTheFrameAndTheSea) {
@@ -102,13 +64,13 @@ TEST_F(BackgroundWiringTest, StateSetUpsClearTheLayers) {
 
   bg->addBackgroundCover("ui.png", 0, 0, 0, 0, stg::kModeStill);
   bg->setSCBackground("ui.png", 64, 64, 2);
-  runSwitch(STATE_STG);
+  switchTo(STATE_STG);
   EXPECT_TRUE(bg->covers.empty());
   EXPECT_EQ(bg->scBackground, nullptr);
 
   bg->seaEnabled = bg->fogEnabled = true;
   bg->addBackgroundCover("ui.png", 0, 0, 0, 0, stg::kModeStill);
-  runSwitch(STATE_AVG);  // the scene file is missing; the layers go all the same
+  switchTo(STATE_AVG);  // the scene file is missing; the layers go all the same
   EXPECT_FALSE(bg->seaEnabled);
   EXPECT_FALSE(bg->fogEnabled);
   EXPECT_TRUE(bg->covers.empty());
@@ -118,7 +80,7 @@ TEST_F(BackgroundWiringTest, StateSetUpsClearTheLayers) {
   EXPECT_EQ(bg->scBackground, nullptr);
 
   bg->set2DBackground("fog.png", 2, stg::kModeScroll);
-  runSwitch(STATE_TITLE);
+  switchTo(STATE_TITLE);
   EXPECT_EQ(bg->mode, stg::kModeStill);
   EXPECT_EQ(bg->background->sprite->GetHeight(), 600);  // the title sky, not the fog
 }
