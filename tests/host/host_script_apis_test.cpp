@@ -8,36 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "app/game_loop.h"
-#include "avg/end_theme.h"
 #include "avg/xAVG.h"
-#include "avg/xAVGScriptParser.h"
-#include "avg/xAVGScriptReader.h"
-#include "base/xLogFile.h"
-#include "core/xInputManager.h"
 #include "core/xMenu.h"
-#include "core/xSoundManager.h"
-#include "core/xSystem.h"
-#include "core/xTimer.h"
 #include "engine/headless/headless.h"
-#include "engine/hge.h"
-#include "engine/options.h"
 #include "engine/platform.h"
-#include "gfx/xFloatingText.h"
-#include "gfx/xSpriteManager.h"
-#include "gfx/xTextBox.h"
 #include "host/globalVariableMap.h"
 #include "script/assembler/xScriptAssembler.h"
 #include "script/manager/xScriptManager.h"
 #include "script/runtime/xHostAPIManager.h"
 #include "stg/mBulletManager.h"
-#include "stg/xBackgroundManager.h"
-#include "stg/xBoss.h"
-#include "stg/xItemManager.h"
 #include "stg/xPlayer.h"
 #include "stg/xScoreManager.h"
-#include "stg/xSourceManager.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/app_fixture.h"
 
 namespace {
 
@@ -142,50 +124,13 @@ constexpr const char* kBound = R"(
 func init() { htNote("bound init", 0); }
 )";
 
-class HostScriptTest : public ::testing::Test {
+class HostScriptTest : public app::test::GameTest {
  protected:
   void SetUp() override {
-    engine::options().backend = engine::Backend::Headless;
-    hge = hgeCreate(HGE_VERSION);  // the entry point's, which the callbacks read
-    ASSERT_TRUE(hge->System_Initiate());
-    hge->System_SetState(HGE_INIFILE, "config.ini");
-    reset();
-    std::filesystem::create_directory_symlink(VELMORA_SOURCE_DIR "/data", "data");
-    std::filesystem::create_symlink(VELMORA_SOURCE_DIR "/data/defines.txt", "defines.txt");
-  }
-  void TearDown() override {
-    reset();
-    hge->System_Shutdown();
-    hge->Release();
-    hge = nullptr;
-  }
-  static void reset() {
-    avg::resetEndThemeForTests();
-    xAVG::resetForTests();
-    xAVGScriptReader::resetForTests();
-    xAVGScriptParser::resetForTests();
-    xItemManager::resetForTests();
-    xScoreManager::resetForTests();
-    xPlayer::resetForTests();
-    xBoss::resetForTests();
-    xSourceManager::resetForTests();
-    mBulletManager::resetForTests();
-    xSpriteManager::resetForTests();
-    xTextBoxManager::resetForTests();
-    xFloatingTextManager::resetForTests();
-    xTimerManager::resetForTests();
-    xMenuManager::resetForTests();
-    xInputManager::resetForTests();
-    xSoundManager::destroy();
-    xBackgroundManager::resetForTests();
-    xSystem::resetForTests();
-    xScriptManager::resetForTests();
-    xHostAPIManager::resetForTests();
-    xLogFile::resetForTests();
-    globalVariableMap.clear();
-    engine::headless::clearInput();
-    engine::recordedMessageBoxes().clear();
+    GameTest::SetUp();
     notes().clear();
+    linkGameData(false);
+    std::filesystem::create_symlink(VELMORA_SOURCE_DIR "/data/defines.txt", "defines.txt");
   }
 
   // Starts the game up with the test's scripts, and focuses "stage.vkscript"
@@ -200,16 +145,14 @@ class HostScriptTest : public ::testing::Test {
     dir_.write("run.vkscript", hosts + kRun);
     dir_.write("odd%s.txt", "dela 2 ;\n");
     dir_.write("talk.txt", "addb 2 ;\ndela 2 ;\n");
-    engine::clearPathCache();
-    GameStartUp();
+    startGame();
     xHostAPIManager::getInstance()->addFunc("htNote", host_Note);
     xScriptManager* scripts = xScriptManager::getInstance();
     scripts->setCurrFocusScript(activeScriptGroupID, scripts->loadScript(activeScriptGroupID, "stage.vkscript"));
-    system()->setState(STATE_STG);
+    system->setState(STATE_STG);
     notes().clear();
   }
 
-  static xSystem* system() { return xSystem::getInstance(); }
   static xScriptManager* scripts() { return xScriptManager::getInstance(); }
   static void callFocused(const char* func) {
     ASSERT_TRUE(scripts()->callFunc(func, scripts()->focusedGroup(), scripts()->focusedThread())) << func;
@@ -226,7 +169,6 @@ class HostScriptTest : public ::testing::Test {
     }
     return out;
   }
-  std::string log() const { return dir_.read("log.txt"); }
   bool logHas(const std::string& line) const { return log().find("\n" + line + "\n") != std::string::npos; }
 
   // Runs engine frames (frame, then render callback) until [frames] have run
@@ -255,8 +197,6 @@ class HostScriptTest : public ::testing::Test {
       engine::headless::keyUp(at + i * period + 1, HGEK_ENTER);
     }
   }
-
-  ScopedTempDir dir_;
 
  private:
   struct RunState {
@@ -330,8 +270,8 @@ TEST_F(HostScriptTest, ScriptsLoadOrRunAnAssembledFileAndABadGroupChangesNothing
         "BindScriptToMenuItem: Error loading script manager 999"}) {
     EXPECT_TRUE(logHas(line)) << line;
   }
-  EXPECT_EQ(system()->transitionCounter, xSystem::kNoTransition);
-  EXPECT_EQ(system()->getState(), STATE_STG);
+  EXPECT_EQ(system->transitionCounter, xSystem::kNoTransition);
+  EXPECT_EQ(system->getState(), STATE_STG);
   EXPECT_EQ(scripts()->focusedThread(), stage->index());
 
   callFocused("loadMissing");
@@ -363,8 +303,8 @@ TEST_F(HostScriptTest, ANewStageStartsAtTheFadesMiddleFromTheValuesTakenAtTheCal
   score->stage = 2;
   score->runHits = 30;
   callFocused("nextStage");
-  EXPECT_EQ(system()->stageScriptName, "second.vkscript");
-  EXPECT_EQ(system()->pendingState, STATE_STG);
+  EXPECT_EQ(system->stageScriptName, "second.vkscript");
+  EXPECT_EQ(system->pendingState, STATE_STG);
   player->lives = 0;
   player->power = 0;
   score->score = 9900;
@@ -375,12 +315,12 @@ TEST_F(HostScriptTest, ANewStageStartsAtTheFadesMiddleFromTheValuesTakenAtTheCal
   EXPECT_EQ(count("stage init"), 0);
   run(1);
   EXPECT_EQ(count("second init"), 1);
-  EXPECT_EQ(system()->getState(), STATE_STG);
+  EXPECT_EQ(system->getState(), STATE_STG);
   run(xSystem::kSwitchFrame);
   EXPECT_EQ(count("second update"), xSystem::kSwitchFrame);
-  EXPECT_NEAR(system()->blackCover->color.a, 0, 1e-3);
+  EXPECT_NEAR(system->blackCover->color.a, 0, 1e-3);
 
-  system()->hooks.retryStage();
+  system->hooks.retryStage();
   EXPECT_EQ(player->lives, 4);
   EXPECT_EQ(player->bombs, 1);
   EXPECT_FLOAT_EQ(player->power, 2.5f);
@@ -395,13 +335,13 @@ TEST_F(HostScriptTest, ScenesPlayFullScreenAfterTheFadeOrAtOnceOverTheStage) {
   callFocused("scene");
   EXPECT_TRUE(logHas("odd%s.txt"));
   run(xSystem::kSwitchFrame);
-  EXPECT_EQ(system()->getState(), STATE_AVG);
+  EXPECT_EQ(system->getState(), STATE_AVG);
   EXPECT_TRUE(xAVG::getInstance()->active);
   run(5);
   EXPECT_EQ(count("scene end"), 1);
 
   // Over the stage: a file that cannot be read leaves the bullets alone.
-  system()->setState(STATE_STG);
+  system->setState(STATE_STG);
   mBulletManager::setTexture("bullets.png");
   mBulletManager* bullets = mBulletManager::getInstance();
   auto immortal = std::make_unique<mBullet>();
@@ -412,18 +352,18 @@ TEST_F(HostScriptTest, ScenesPlayFullScreenAfterTheFadeOrAtOnceOverTheStage) {
   callFocused("noTalk");
   EXPECT_TRUE(logHas("host_RunAVGScript_STG: invalid script file missing.txt"));
   EXPECT_FALSE(kept->cleared);
-  EXPECT_EQ(system()->getState(), STATE_STG);
+  EXPECT_EQ(system->getState(), STATE_STG);
 
   xPlayer* player = xPlayer::getInstance();
   const int bombs = player->bombs;
   callFocused("talk");
-  EXPECT_EQ(system()->getState(), STATE_AVG_IN_STG);
-  EXPECT_EQ(system()->transitionCounter, xSystem::kNoTransition);
-  EXPECT_EQ(system()->scriptName, "talk.txt");
+  EXPECT_EQ(system->getState(), STATE_AVG_IN_STG);
+  EXPECT_EQ(system->transitionCounter, xSystem::kNoTransition);
+  EXPECT_EQ(system->scriptName, "talk.txt");
   EXPECT_TRUE(kept->cleared);
   EXPECT_EQ(player->bombs, bombs + 2);
   run(5, [] { return xSystem::getInstance()->getState() == STATE_STG; });
-  EXPECT_EQ(system()->getState(), STATE_STG);
+  EXPECT_EQ(system->getState(), STATE_STG);
   EXPECT_EQ(count("scene end"), 1);  // a scene over the stage calls nothing
 }
 
@@ -473,35 +413,34 @@ TEST_F(HostScriptTest, KeysArePressedOnTheirFirstFrameThenEverySixteenthAndAngle
 TEST_F(HostScriptTest, TheDemoSwitchesBetweenItsStageAndScenesThroughItsScriptsAlone) {
   hge->Ini_SetInt("STG", "ILoveRuvo", 1);  // the ship stands still under fire
   std::filesystem::create_symlink(VELMORA_SOURCE_DIR "/data/initialize.vkscript", "initialize.vkscript");
-  engine::clearPathCache();
-  GameStartUp();
-  system()->startNewGame();
+  startGame();
+  system->startNewGame();
   run(xSystem::kSwitchFrame);
-  ASSERT_EQ(system()->getState(), STATE_STG);
-  EXPECT_EQ(system()->stageScriptName, "data/stage1.vkscript");
+  ASSERT_EQ(system->getState(), STATE_STG);
+  EXPECT_EQ(system->stageScriptName, "data/stage1.vkscript");
   EXPECT_EQ(scripts()->focusedGroup(), activeScriptGroupID);
 
   auto stateIs = [](GameState s) { return [s] { return xSystem::getInstance()->getState() == s; }; };
   run(100, stateIs(STATE_AVG_IN_STG));
-  ASSERT_EQ(system()->getState(), STATE_AVG_IN_STG);
+  ASSERT_EQ(system->getState(), STATE_AVG_IN_STG);
   confirmEvery(20, 30);
   run(600, stateIs(STATE_STG));
-  ASSERT_EQ(system()->getState(), STATE_STG);
+  ASSERT_EQ(system->getState(), STATE_STG);
 
   // The boss is beaten as far as the stage can tell; "htStageEnd" shows the
   // board at once, whose end calls "onScoreBoardEnd", which fades to the
   // scene (each count includes the frame that started it).
   xScriptManager::getInstance()->callCurrFunc("onBossDie");
   run(400, stateIs(STATE_SCOREBOARD));
-  ASSERT_EQ(system()->getState(), STATE_SCOREBOARD);
+  ASSERT_EQ(system->getState(), STATE_SCOREBOARD);
   EXPECT_EQ(run(500, stateIs(STATE_AVG)), xScoreManager::kBoardEndFrame - 1 + xSystem::kSwitchFrame - 1);
-  ASSERT_EQ(system()->getState(), STATE_AVG);
-  EXPECT_EQ(system()->scriptName, "data/avg/prologue.txt");
+  ASSERT_EQ(system->getState(), STATE_AVG);
+  EXPECT_EQ(system->scriptName, "data/avg/prologue.txt");
   confirmEvery(20, 100);
   // The scene's end hands over to the second stage.
   run(2000, [] { return xSystem::getInstance()->pendingState == STATE_STG; });
-  EXPECT_EQ(system()->pendingState, STATE_STG);
-  EXPECT_EQ(system()->scriptName, "data/stage2.vkscript");
+  EXPECT_EQ(system->pendingState, STATE_STG);
+  EXPECT_EQ(system->scriptName, "data/stage2.vkscript");
   EXPECT_TRUE(engine::recordedMessageBoxes().empty());
 }
 
