@@ -3,31 +3,23 @@
 
 #include <cctype>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "app/game_loop.h"
 #include "avg/xAVG.h"
-#include "avg/xAVGScriptParser.h"
-#include "avg/xAVGScriptReader.h"
-#include "base/xLogFile.h"
 #include "core/xMenu.h"
 #include "core/xSoundManager.h"
-#include "core/xSystem.h"
 #include "core/xTimer.h"
-#include "engine/hge.h"
-#include "engine/options.h"
-#include "engine/platform.h"
 #include "gfx/xFloatingText.h"
 #include "gfx/xTextBox.h"
 #include "host/globalVariableMap.h"
-#include "script/runtime/xHostAPIManager.h"
 #include "script/manager/xScriptManager.h"
-#include "stg/xBackgroundManager.h"
+#include "script/runtime/xHostAPIManager.h"
 #include "stg/xPlayer.h"
 #include "stg/xScoreManager.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/app_fixture.h"
 
 namespace {
 
@@ -57,52 +49,18 @@ void host_TestChange(script::ThreadIndex, script::GroupId) {
   xSystem::getInstance()->changeState(STATE_AVG_IN_STG, true, "");
 }
 
-class StartUpTest : public ::testing::Test {
+class StartUpTest : public app::test::GameTest {
  protected:
-  void SetUp() override {
-    engine::options().backend = engine::Backend::Headless;
-    hge = hgeCreate(HGE_VERSION);
-    ASSERT_TRUE(hge->System_Initiate());
-    hge->System_SetState(HGE_INIFILE, "config.ini");
-    reset();
-  }
-  void TearDown() override {
-    reset();
-    hge->System_Shutdown();
-    hge->Release();
-    hge = nullptr;
-  }
-  static void reset() {
-    xAVG::resetForTests();
-    xAVGScriptReader::resetForTests();
-    xAVGScriptParser::resetForTests();
-    xSoundManager::destroy();
-    xTimerManager::resetForTests();
-    xFloatingTextManager::resetForTests();
-    xMenuManager::resetForTests();
-    xBackgroundManager::resetForTests();
-    xPlayer::resetForTests();
-    xScoreManager::resetForTests();
-    xSystem::resetForTests();
-    xScriptManager::resetForTests();
-    xHostAPIManager::resetForTests();
-    xLogFile::resetForTests();
-    globalVariableMap.clear();
-    engine::recordedMessageBoxes().clear();
-  }
   void startUp() {
     dir_.write("initialize.vkscript", kInitialize);
     dir_.write("stage.vkscript", kStage);
-    engine::clearPathCache();
-    GameStartUp();
+    startGame();
     xHostAPIManager::getInstance()->addFunc("htTestChange", host_TestChange);
   }
   static std::string variable(const char* key) {
     auto found = globalVariableMap.find(key);
     return found != globalVariableMap.end() ? found->second : "";
   }
-
-  ScopedTempDir dir_;
 };
 
 TEST_F(StartUpTest, TheSixSetUpFunctionsRunInOrderBeforeTheLogHeader) {
@@ -117,17 +75,17 @@ TEST_F(StartUpTest, TheSixSetUpFunctionsRunInOrderBeforeTheLogHeader) {
     ASSERT_NE(found, std::string::npos) << line << " missing or out of order in\n" << log;
     at = found + 1;
   }
-  EXPECT_EQ(xSystem::getInstance()->getState(), STATE_TITLE);
+  EXPECT_EQ(system->getState(), STATE_TITLE);
   EXPECT_NE(activeScriptGroupID, script::kNoGroup);
-  EXPECT_NE(activeScriptGroupID, script::GroupId{xSystem::getInstance()->mainScriptGroup});
+  EXPECT_NE(activeScriptGroupID, script::GroupId{system->mainScriptGroup});
 
-  xSystem::getInstance()->startNewGame();
+  system->startNewGame();
   EXPECT_EQ(variable("newGame"), "yes");
 }
 
 TEST_F(StartUpTest, TheShellBuildsItsOwnMenusAndARetryRestoresTheStageStart) {
   startUp();
-  ASSERT_NE(xSystem::getInstance()->gameOverMenu, nullptr);
+  ASSERT_NE(system->gameOverMenu, nullptr);
   EXPECT_TRUE(xMenuManager::getInstance()->menus.empty());
   xPlayer* player = xPlayer::getInstance();
   xScoreManager* score = xScoreManager::getInstance();
@@ -137,7 +95,7 @@ TEST_F(StartUpTest, TheShellBuildsItsOwnMenusAndARetryRestoresTheStageStart) {
   score->saveStageStart();
   player->lives = 0;
   score->score = 5000;
-  xSystem::getInstance()->hooks.retryStage();
+  system->hooks.retryStage();
   EXPECT_EQ(player->lives, 2);
   EXPECT_EQ(score->score, 1200u);
 }
@@ -147,20 +105,19 @@ TEST_F(StartUpTest, TheShellBuildsItsOwnMenusAndARetryRestoresTheStageStart) {
 TEST_F(StartUpTest, TheTitleSetUpEndsAQuitSceneBeforeTheNextScoreBoard) {
   dir_.write("scene.txt", "bgm first.mp3 ;\ndela 5 ;\naddl 1 ;\nbgm stale.mp3 ;\n");
   startUp();
-  xSystem* system = xSystem::getInstance();
   system->changeState(STATE_AVG, true, "scene.txt");
-  for (int frame = 0; frame < xSystem::kSwitchFrame; ++frame) FrameFunc();
+  update(xSystem::kSwitchFrame);
   xAVG* player = xAVG::getInstance();
   ASSERT_TRUE(player->active);
   system->setState(STATE_PAUSE);
   system->changeState(STATE_TITLE, true, "");
-  for (int frame = 0; frame < xSystem::kSwitchFrame; ++frame) FrameFunc();
+  update(xSystem::kSwitchFrame);
   ASSERT_EQ(system->getState(), STATE_TITLE);
   EXPECT_FALSE(player->active);
   EXPECT_EQ(player->orders.size(), 0u);
   xPlayer::getInstance()->lives = 2;
   system->setState(STATE_SCOREBOARD);
-  for (int frame = 0; frame < 10; ++frame) FrameFunc();
+  update(10);
   EXPECT_EQ(xPlayer::getInstance()->lives, 2);
 }
 
@@ -181,7 +138,6 @@ TEST_F(StartUpTest, AStartUpScriptThatDoesNotLoadEndsTheProcess) {
 
 TEST_F(StartUpTest, TheStageSetUpFocusesItsScriptAndKeepsAChangeItRequests) {
   startUp();
-  xSystem* system = xSystem::getInstance();
   system->changeState(STATE_STG, true, "stage.vkscript");
   for (int frame = 1; frame < xSystem::kSwitchFrame; ++frame) system->update();
   EXPECT_EQ(variable("init"), "");
@@ -199,9 +155,7 @@ TEST_F(StartUpTest, TheStageSetUpFocusesItsScriptAndKeepsAChangeItRequests) {
 
 TEST_F(StartUpTest, AShortScriptNameKeepsTheFocus) {
   startUp();
-  xSystem* system = xSystem::getInstance();
-  system->changeState(STATE_STG, true, "abc");
-  for (int frame = 0; frame < xSystem::kSwitchFrame; ++frame) system->update();
+  switchTo(STATE_STG, "abc");
   EXPECT_EQ(system->getState(), STATE_STG);
   EXPECT_EQ(xScriptManager::getInstance()->focusedThread(), script::kNoThread);
 }
@@ -211,28 +165,25 @@ TEST_F(StartUpTest, TheStageStateCallsUpdateEachFrameAndRenderInTheScene) {
   xScriptManager* scripts = xScriptManager::getInstance();
   script::ThreadIndex stage = scripts->loadScript(activeScriptGroupID, "stage.vkscript");
   scripts->setCurrFocusScript(activeScriptGroupID, stage);
-  xSystem::getInstance()->setState(STATE_TITLE);
-  FrameFunc();
-  RenderFunc();
+  system->setState(STATE_TITLE);
+  frames();
   EXPECT_EQ(variable("updates"), "");
   EXPECT_EQ(variable("renders"), "");
-  xSystem::getInstance()->setState(STATE_STG);
-  for (int i = 0; i < 3; ++i) FrameFunc();
+  system->setState(STATE_STG);
+  update(3);
   RenderFunc();
   EXPECT_EQ(variable("updates"), "3");
   EXPECT_EQ(variable("renders"), "1");
-  xSystem::getInstance()->setState(STATE_GAMEOVER);  // drawn, not updated
-  FrameFunc();
-  RenderFunc();
+  system->setState(STATE_GAMEOVER);  // drawn, not updated
+  frames();
   EXPECT_EQ(variable("updates"), "3");
   EXPECT_EQ(variable("renders"), "2");
 }
 
 TEST_F(StartUpTest, WithoutAFocusedScriptEveryStageFrameLogs) {
   startUp();
-  xSystem::getInstance()->setState(STATE_STG);
-  FrameFunc();
-  FrameFunc();
+  system->setState(STATE_STG);
+  update(2);
   std::string log = dir_.read("log.txt");
   std::string line = "xScriptManager::callCurrRenderFunc: invalid focused script manager id\n";
   std::size_t first = log.find(line);
@@ -264,7 +215,7 @@ TEST_F(StartUpTest, TheFixedSoundsAndTitleMusicStartAndEachFrameStepsSoundTextsA
       xFloatingTextManager::getInstance()->addText("x", "none.ttf", 10, 0xFFFFFFFF, 0, 0, 0, 0, 2, 1, 1);
   const HCHANNEL titleMusic = sound->musicChannel;
   sound->setBackgroundMusic("Ka1-d.mp3", true);
-  for (int frame = 0; frame < 61; ++frame) FrameFunc();
+  update(61);
   EXPECT_EQ(gTimerCalls, 61);
   EXPECT_EQ(xFloatingTextManager::getInstance()->get(text), nullptr);
   EXPECT_NE(sound->musicChannel, titleMusic);
