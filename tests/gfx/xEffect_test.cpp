@@ -13,6 +13,23 @@ struct Frame {
   std::uint32_t counter;
 };
 
+// A tween's fields as its owner sets them; the rest as constructed.
+struct Set {
+  std::uint32_t counter = 0, end = 0, start = 0;
+  float value = 0, step = 0, target = 0;
+};
+
+xEffectBase makeTween(const Set& s) {
+  xEffectBase t;
+  t.counter = s.counter;
+  t.end = s.end;
+  t.start = s.start;
+  t.value = s.value;
+  t.step = s.step;
+  t.target = s.target;
+  return t;
+}
+
 std::vector<Frame> run(xEffectBase& tween, int frames) {
   std::vector<Frame> seen;
   for (int i = 0; i < frames; ++i) {
@@ -23,11 +40,7 @@ std::vector<Frame> run(xEffectBase& tween, int frames) {
 }
 
 TEST(xEffectTest, OneFrameTweenStepsThenHitsTargetThenClears) {
-  xEffectBase tween;
-  tween.end = 1;
-  tween.value = 0;
-  tween.step = 0.3f;
-  tween.target = 0.5f;
+  xEffectBase tween = makeTween({.end = 1, .value = 0, .step = 0.3f, .target = 0.5f});
   auto seen = run(tween, 3);
   EXPECT_FLOAT_EQ(seen[0].value, 0.3f);
   EXPECT_TRUE(seen[0].active);
@@ -44,11 +57,7 @@ TEST(xEffectTest, OneFrameTweenStepsThenHitsTargetThenClears) {
 }
 
 TEST(xEffectTest, TweenOverFourFramesReachesTargetOnFrameFour) {
-  xEffectBase tween;
-  tween.end = 4;
-  tween.value = 10;
-  tween.step = (2.0f - 10.0f) / 4;
-  tween.target = 2;
+  xEffectBase tween = makeTween({.end = 4, .value = 10, .step = (2.0f - 10.0f) / 4, .target = 2});
   auto seen = run(tween, 6);
   const float expected[] = {8, 6, 4, 2, 2};
   for (int i = 0; i < 5; ++i) {
@@ -59,12 +68,7 @@ TEST(xEffectTest, TweenOverFourFramesReachesTargetOnFrameFour) {
 }
 
 TEST(xEffectTest, StartDelayHoldsTheValueAndKeepsCounting) {
-  xEffectBase tween;
-  tween.start = 3;
-  tween.end = 5;
-  tween.value = 1;
-  tween.step = 1;
-  tween.target = 9;
+  xEffectBase tween = makeTween({.end = 5, .start = 3, .value = 1, .step = 1, .target = 9});
   auto seen = run(tween, 7);
   for (int i = 0; i < 3; ++i) {
     EXPECT_FALSE(seen[i].active) << i;
@@ -79,10 +83,7 @@ TEST(xEffectTest, StartDelayHoldsTheValueAndKeepsCounting) {
 }
 
 TEST(xEffectTest, IdleTweenNeverChangesWhateverItsCounter) {
-  xEffectBase tween;
-  tween.counter = 7;
-  tween.value = 3;
-  tween.step = 1;
+  xEffectBase tween = makeTween({.counter = 7, .value = 3, .step = 1});
   auto seen = run(tween, 4);
   for (const Frame& f : seen) {
     EXPECT_EQ(f.value, 3);
@@ -92,11 +93,7 @@ TEST(xEffectTest, IdleTweenNeverChangesWhateverItsCounter) {
 }
 
 TEST(xEffectTest, CounterAlreadyPastTheEndClearsAtOnce) {
-  xEffectBase tween;
-  tween.counter = 9;
-  tween.end = 3;
-  tween.value = 5;
-  tween.step = 1;
+  xEffectBase tween = makeTween({.counter = 9, .end = 3, .value = 5, .step = 1});
   tween.update();
   EXPECT_FALSE(tween.active);
   EXPECT_EQ(tween.value, 0);
