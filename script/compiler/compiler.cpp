@@ -132,16 +132,19 @@ void xScriptCompiler::readLine(std::string line) {
   state_->lines.push_back(std::move(line));
 }
 
-// include -> '#include' blank '"' name '"' ; a malformed line is reported
-// and skipped, and a file is never read twice.
+// include -> '#include' blank '"' name '"' ; a file is never read twice. A
+// missing quote is reported and the name is still taken: without the
+// opening quote it starts right after the blank, without the closing one
+// it runs to the line's end.
 void xScriptCompiler::readInclude(const std::string& line) {
   const std::string malformed = std::string("\" expected\nCodeLine: ") + line;
   std::size_t blank = line.find_first_of(" \t");
-  if (blank == std::string::npos || blank + 1 >= line.size() || line[blank + 1] != '"')
-    return fatal(malformed);
-  std::size_t close = line.find('"', blank + 2);
-  if (close == std::string::npos) return fatal(malformed);
-  std::string name = line.substr(blank + 2, close - blank - 2);
+  std::string name = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+  if (!name.empty() && name[0] == '"') name.erase(0, 1);
+  else fatal(malformed);
+  std::size_t close = name.find('"');
+  if (close != std::string::npos) name.resize(close);
+  else fatal(malformed);
   if (std::find(filesRead_.begin(), filesRead_.end(), name) != filesRead_.end())
     return fatal("Duplicate include file: " + name, false);
   preprocessFile(name);

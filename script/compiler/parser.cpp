@@ -140,10 +140,13 @@ void Parser::parseHost() {
   if (index < 0) error("HostAPI redefinition");
   expect(TokenKind::OpenParen, "( expected");
   std::int32_t count = 0;
-  while (lex_.peekChar() != ')') {
-    if (next() != TokenKind::Identifier) error("Identifier expected");
-    ++count;
-    if (lex_.peekChar() != ')') expect(TokenKind::Comma, ", expected");
+  if (lex_.peekChar() != ')') {
+    for (;;) {
+      if (next() != TokenKind::Identifier) error("Identifier expected");
+      ++count;
+      if (lex_.peekChar() == ')') break;
+      expect(TokenKind::Comma, ", expected");
+    }
   }
   expect(TokenKind::CloseParen, ") expected");
   t_.setParameterCount(index, count);
@@ -306,11 +309,10 @@ void Parser::parseForStep(const std::string& variable) {
     if (isOperator(kOpIncrement)) op = Op::INC;
     else if (isOperator(kOpDecrement)) op = Op::DEC;
     else error("Illegal assignment operator in \"for\" loop");
-    if (next() != TokenKind::Identifier) error("Identifier expected");
-  } else if (lex_.kind() != TokenKind::Identifier) {
-    error("Identifier expected");
+    next();
   }
-  if (lex_.text() != variable) error("Different \"for\" variable");
+  // Whatever does not spell the loop's variable, a missing step included.
+  if (lex_.kind() != TokenKind::Identifier || lex_.text() != variable) error("Different \"for\" variable");
   std::int32_t index = visibleSymbol(variable)->index;
   bool indexed = parseTargetIndex(index, "Invalid array", "Invalid array index", "Array must be indexed");
   if (prefix) {

@@ -35,19 +35,22 @@ TEST(CompilerDriver, IncludesAreReadInPlaceAndOnce) {
             (Lines{"Duplicate include file: lib.vkscript"}));
 }
 
-TEST(CompilerDriver, MissingAndMalformedIncludesAreReportedAndSkipped) {
+TEST(CompilerDriver, MissingIncludesAreSkippedMalformedOnesStillRead) {
   ScopedTempDir dir;
+  dir.write("half.vkscript", "var half;\n");
+  dir.write("bare.vkscript", "var bare;\n");
   dir.write("main.vkscript",
-            "var a;\n#include \"gone.vkscript\"\n#include gone\n#include \"open\n#include\nvar b;\n#includes x\n"
-            "#include \"sub\"\n");
+            "var a;\n#include \"gone.vkscript\"\n#include bare.vkscript\"\n#include \"half.vkscript\n#include\nvar b;\n"
+            "#includes x\n#include \"sub\"\n#include \"half.vkscript\" trailing\n");
   std::filesystem::create_directory("sub");
   xScriptCompiler compiler;
   ASSERT_EQ(compiler.loadSource("main.vkscript"), 1);
-  EXPECT_EQ(compiler.state().lines, (Lines{"var a;", "var b;", "#includes x"}));
+  EXPECT_EQ(compiler.state().lines, (Lines{"var a;", "var bare;", "var half;", "var b;", "#includes x"}));
   EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal),
-            (Lines{"Cannot open file: gone.vkscript", "\" expected\nCodeLine: #include gone",
-                   "\" expected\nCodeLine: #include \"open", "\" expected\nCodeLine: #include",
-                   "Cannot open file: sub"}));
+            (Lines{"Cannot open file: gone.vkscript", "\" expected\nCodeLine: #include bare.vkscript\"",
+                   "\" expected\nCodeLine: #include \"half.vkscript", "\" expected\nCodeLine: #include",
+                   "\" expected\nCodeLine: #include", "Cannot open file: ", "Cannot open file: sub",
+                   "Duplicate include file: half.vkscript"}));
   EXPECT_EQ(compiler.loadSource("nowhere.vkscript"), 0);
   EXPECT_EQ(compiler.loadSource("sub"), 0);
 }
