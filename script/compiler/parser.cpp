@@ -385,7 +385,6 @@ void Parser::parsePrefixIncrement() {
   if (next() != TokenKind::Identifier) error("Identifier expected");
   const SymbolRecord* symbol = visibleSymbol(lex_.text());
   if (!symbol) error("Undefined variable");
-  if (symbol->size > 1) error("Array must be indexed");
   emit(op, Operand::variable(symbol->index));
   expect(TokenKind::Semicolon, "; expected");
 }

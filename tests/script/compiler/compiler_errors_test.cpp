@@ -68,6 +68,7 @@ const ErrorCase kErrors[] = {
     {"var x;\nfunc f() {\n  x;\n}", "; unexpected", 2},
     {"var x;\nfunc f() {\n  x < 3;\n}", "Illegal assignment operator", 2},
     {"var x;\nfunc f() {\n  * x;\n}", "Invalid Forward Operator", 2},
+    {"var a[3];\nfunc f() {\n  ++a[0];\n}", "; expected", 2},
     {"var x;\nprint(1);", "Print illegal in global scope", 1},
     {"var x;\nfunc f() {\n  print(;\n}", "Invalid print value", 2},
     {"var x;\nfunc f() {\n  print(nosuch);\n}", "Invalid print value", 2},

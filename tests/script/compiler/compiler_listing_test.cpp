@@ -81,6 +81,8 @@ TEST(CompilerCode, StackCodeBeforeOptimising) {
   EXPECT_EQ(mainCode("var i;\nfunc _Main() { i++; return 3; }", false),
             (Lines{"inc i", "push 3", "pop _T0", "exit _T0"}));
   EXPECT_EQ(mainCode("func _Main() { return; }", false), (Lines{"mov _T0, 0", "exit _T0"}));
+  // The prefix statement names a whole variable; an array is the assembler's to refuse.
+  EXPECT_EQ(mainCode("var a[2];\nfunc _Main() { ++a; --a; }", false), (Lines{"inc a", "dec a"}));
 }
 
 TEST(CompilerCode, OptimisedMovesAndElements) {
