@@ -391,12 +391,12 @@ void Parser::parsePrefixIncrement() {
 
 // target-index -> '.' member-path | '[' expression ']' ; pushes the cell
 // offset and returns true when present.
-bool Parser::parseTargetIndex(std::int32_t symbol, const char* arrayMessage,
-                              const char* emptyMessage, const char* unindexedMessage) {
+bool Parser::parseTargetIndex(std::int32_t symbol, const char* arrayMessage, const char* emptyMessage,
+                              const char* unindexedMessage, const char* dotMessage) {
   const SymbolRecord record = *t_.symbolAt(symbol);
   char c = lex_.peekChar();
   if (c == '.') {
-    if (record.kind != SymbolKind::StructVariable) error("Invalid '.' operator");
+    if (record.kind != SymbolKind::StructVariable) error(dotMessage);
     parseMemberPath(record);
     return true;
   }

@@ -59,8 +59,9 @@ class Parser {
   void parseReturn();
   void parseAssignment(std::int32_t symbol);
   void parsePrefixIncrement();
+  // [dotMessage]: a '.' after a variable that is no struct variable.
   bool parseTargetIndex(std::int32_t symbol, const char* arrayMessage, const char* emptyMessage,
-                        const char* unindexedMessage);
+                        const char* unindexedMessage, const char* dotMessage = "Undefined struct");
 
   // parser_decl.cpp: defines, structs, print
   void parseDefine();
@@ -68,7 +69,7 @@ class Parser {
   void parseStructDefinition();
   void parseStructVariable(const StructRecord& record);
   void parseMemberPath(const SymbolRecord& symbol);
-  Operand parseVariableCell(const SymbolRecord& symbol);
+  Operand parseVariableCell(const SymbolRecord& symbol, const char* dotMessage = "Invalid '.' operator");
   void parsePrint();
   void parsePrintFormat(const std::string& format);
   void parsePrintVariable();

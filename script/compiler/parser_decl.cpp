@@ -167,14 +167,15 @@ void Parser::parsePrint() {
 void Parser::parsePrintVariable() {
   const SymbolRecord* symbol = visibleSymbol(lex_.text());
   if (!symbol) error("Undefined variable");
-  emit(Op::PRINT, parseVariableCell(*symbol));
+  emit(Op::PRINT, parseVariableCell(*symbol, "Undefined struct"));
 }
 
 // The cell a variable name with an optional member path or index names; an
 // element's offset is left in _T0.
-Operand Parser::parseVariableCell(const SymbolRecord& symbol) {
+Operand Parser::parseVariableCell(const SymbolRecord& symbol, const char* dotMessage) {
   std::int32_t index = symbol.index;
-  bool indexed = parseTargetIndex(index, "Invalid array", "Invalid expression", "Arrays must be indexed");
+  bool indexed =
+      parseTargetIndex(index, "Invalid array", "Invalid expression", "Arrays must be indexed", dotMessage);
   if (indexed) emit(Op::POP, t0());
   return cellOf(index, indexed, t0());
 }

@@ -85,6 +85,10 @@ const ErrorCase kErrors[] = {
     {"struct S { var a; var b; }\nS s;\nfunc f() {\n  s.zz = 1;\n}", "Undefined struct element", 3},
     {"struct S { var a[2]; var b; }\nS s;\nfunc f() {\n  s.a = 1;\n}", "Arrays must be indexed", 3},
     {"var x; var r;\nfunc f() {\n  r = x.y;\n}", "Invalid '.' operator", 2},
+    // In a statement the member path itself finds that x is of no struct.
+    {"var x;\nfunc f() {\n  x.y = 1;\n}", "Undefined struct", 2},
+    {"var x;\nfunc f() {\n  print(x.y);\n}", "Undefined struct", 2},
+    {"var x;\nfunc f() {\n  for (x.y = 0; x < 1; ++x) ;\n}", "Undefined struct", 2},
     {"var x; var r;\nfunc f() {\n  r = x[0];\n}", "Invalid array", 2},
     {"var a[3]; var r;\nfunc f() {\n  r = a[];\n}", "Invalid expression", 2},
     {"var a[3]; var r;\nfunc f() {\n  r = a;\n}", "Arrays must be indexed", 2},
