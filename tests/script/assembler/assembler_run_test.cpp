@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 
 #include "base/xLogFile.h"
@@ -348,6 +349,133 @@ TEST_F(AssemblerRun, FusedMoveAndArithmeticMatchTheSeparateInstructions) {
   EXPECT_EQ(apart[4].type, OP_TYPE_FLOAT);
   EXPECT_EQ(apart[16].intValue, 6);
   EXPECT_EQ(apart[18].floatValue, 6.25f);
+}
+
+// Hand-made listings mixing every tag (null, integer, float, string) in the
+// shapes the loader fuses: each must leave the same cells, register, stack
+// and log with fused codes as with each instruction run alone.
+TEST_F(AssemblerRun, RandomListingsRunAlikeFusedAndPlain) {
+  std::mt19937 rng(20261209);
+  auto pick = [&](std::initializer_list<const char*> options) {
+    return std::string(options.begin()[std::uniform_int_distribution<std::size_t>(0, options.size() - 1)(rng)]);
+  };
+  auto chance = [&](int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; };
+  // Destinations and values; R [ I ] is an element through an index cell.
+  auto dest = [&] { return pick({"A", "B", "C", "D", "A", "B", "R [ 2 ]", "R [ I ]", "_RetVal"}); };
+  auto value = [&] {
+    return chance(50) ? dest()
+                      : pick({"0", "1", "-1", "7", "2147483647", "-2147483648", "2.5", "-0.75", "0.0", "\"ab\"",
+                              "\"12\"", "\"3.5\"", "\"\""});
+  };
+  auto arith = [&] { return pick({"Add", "Sub", "Mul", "Div", "Mod"}); };
+  auto jump = [&] { return pick({"JE", "JNE", "JG", "JL", "JGE", "JLE"}); };
+
+  for (int round = 0; round < 500; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    int labels = 0;
+    // A body of straight runs and forward jumps; F's may also use L and P.
+    auto body = [&](bool inFunc) {
+      std::string text;
+      int depth = 0;  // values pushed and not yet popped
+      int pending = 0;
+      for (int shape = 0; shape < 24; ++shape) {
+        std::string d = inFunc && chance(30) ? pick({"L", "P"}) : dest();
+        switch (std::uniform_int_distribution<int>(0, 9)(rng)) {
+          case 0:
+          case 1:
+          case 2: {  // an arithmetic run with its head and tail
+            if (depth > 0 && chance(40)) text += " Pop " + d + "\n", --depth;
+            else if (chance(80)) text += " Mov " + d + ", " + value() + "\n";
+            for (int k = 1 + std::uniform_int_distribution<int>(0, 2)(rng); k > 0; --k) {
+              text += " " + arith() + " " + d + ", " + (chance(20) ? d : value()) + "\n";
+            }
+            if (chance(40)) text += " Mov " + dest() + ", " + d + "\n";
+            else if (chance(30)) text += " Push " + d + "\n", ++depth;
+            break;
+          }
+          case 3: {  // a step before a test
+            std::string step = pick({"Add", "Sub", "Inc", "Dec"});
+            bool unary = step == "Inc" || step == "Dec";
+            text += " " + step + " " + d + (unary ? std::string() : ", " + value()) + "\n";
+            text += " " + jump() + " " + value() + ", " + value() + ", J" + std::to_string(labels + pending) + "\n";
+            ++pending;
+            break;
+          }
+          case 4:  // pushes and pops
+            if (chance(50)) {
+              text += " Push " + value() + "\n Pop " + dest() + "\n";
+            } else if (chance(50)) {
+              text += " Push " + value() + "\n Push " + value() + "\n Pop " + dest() + "\n Pop " + dest() + "\n";
+            } else {
+              text += " Push " + value() + "\n Mov " + dest() + ", " + value() + "\n Pop " + dest() + "\n";
+            }
+            break;
+          case 5:
+            if (!inFunc) {  // a call with its argument, returning through a fused store
+              text += " Push " + value() + "\n Call F\n";
+            } else {
+              text += " Concat " + d + ", " + pick({"\"x\"", "A", "B"}) + "\n";
+            }
+            break;
+          case 6:  // a label jumped to from before, and a jump to itself
+            while (pending > 0) text += "J" + std::to_string(labels++) + ":\n", --pending;
+            if (chance(30)) {
+              text += "J" + std::to_string(labels) + ":\n " + jump() + " " + value() + ", " + value() + ", J" +
+                      std::to_string(labels) + "\n";
+              ++labels;
+            }
+            break;
+          case 7: text += " Mov I, " + pick({"0", "3", "7", "2.9", "\"5\"", "-1", "9"}) + "\n"; break;
+          case 8: text += " Mov " + d + ", " + value() + "\n"; break;
+          default: text += " " + arith() + " " + d + ", " + value() + "\n"; break;
+        }
+      }
+      while (depth-- > 0) text += " Pop " + dest() + "\n";
+      while (pending > 0) text += "J" + std::to_string(labels++) + ":\n", --pending;
+      return text;
+    };
+    std::string listing = "SetStackSize 200\nVar A\nVar B\nVar C\nVar D\nVar I\nVar R [ 8 ]\n";
+    listing += "Func F\n{\n Param P\n Var L\n Mov L, P\n" + body(true) + " Mov _RetVal, L\n}\n";
+    listing += "Func _Main\n{\n" + body(false) + "}\n";
+
+    struct Outcome {
+      std::vector<vm_value> cells;
+      vm_value retval;
+      int top = 0;
+      std::string log;
+    };
+    Outcome outcomes[2];
+    for (int fused = 0; fused < 2; ++fused) {
+      script::setFusedCodes(fused == 1);
+      xLogFile::resetForTests();
+      run(listing);
+      script::setFusedCodes(true);
+      if (HasFatalFailure()) {
+        ADD_FAILURE() << listing;
+        return;
+      }
+      const vm_script* thread = group_->getThread(thread_);
+      for (int i = 0; i < 13; ++i) outcomes[fused].cells.push_back(thread->cellAt(i));
+      outcomes[fused].retval = thread->retval();
+      outcomes[fused].top = thread->top();
+      outcomes[fused].log = dir_.read("log.txt");
+      // A fresh thread: a reused one keeps its _RetVal.
+      group_.reset(new vm(kGroup));
+      gGroup = group_.get();
+    }
+    auto show = [](const vm_value& v) {
+      return std::to_string(v.type) + ":" + (v.type == OP_TYPE_STRING ? v.text : std::to_string(v.intValue));
+    };
+    std::string diff;
+    auto compare = [&](const std::string& what, const vm_value& plain, const vm_value& fusedValue) {
+      if (show(plain) != show(fusedValue)) diff += what + ": " + show(plain) + " / " + show(fusedValue) + "\n";
+    };
+    for (int i = 0; i < 13; ++i) compare("cell " + std::to_string(i), outcomes[0].cells[i], outcomes[1].cells[i]);
+    compare("_RetVal", outcomes[0].retval, outcomes[1].retval);
+    if (outcomes[0].top != outcomes[1].top) diff += "top differs\n";
+    if (outcomes[0].log != outcomes[1].log) diff += "logs:\n" + outcomes[0].log + "---\n" + outcomes[1].log;
+    ASSERT_EQ(diff, "") << listing;
+  }
 }
 
 }  // namespace
