@@ -112,11 +112,21 @@ inline void doMod(vm_value& d, const vm_value& s) {
   }
 }
 
+// A double truncated toward zero, saturating at the int range (NaN 0).
+inline std::int32_t truncateToInt(double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= 2147483648.0) return INT32_MAX;
+  if (v <= -2147483648.0) return INT32_MIN;
+  return static_cast<std::int32_t>(v);
+}
+
 inline void doExp(vm_value& d, const vm_value& s) {
   if (d.type == OP_TYPE_INT) {
-    float result = std::pow(static_cast<float>(d.intValue), toFloat(s));
-    if (s.type == OP_TYPE_FLOAT) d.setFloat(result);
-    else d.intValue = script::floatToInt(result);
+    // The power in double, so an integer result is exact up to the int range
+    // (3 to the 16 is 43046721, which a float cannot hold).
+    double result = std::pow(static_cast<double>(static_cast<float>(d.intValue)), static_cast<double>(toFloat(s)));
+    if (s.type == OP_TYPE_FLOAT) d.setFloat(static_cast<float>(result));
+    else d.intValue = truncateToInt(result);
   } else if (d.type == OP_TYPE_FLOAT) {
     d.floatValue = std::pow(d.floatValue, toFloat(s));
   }

@@ -65,6 +65,7 @@ TEST_F(Interpreter, MixedTypeArithmetic) {
   set(20, Fl(1)), b.emit(Op::DIV, {M(20), I(0)});
   set(21, I(3)), b.emit(Op::SUB, {M(21), Fl(0.5f)}), b.emit(Op::DEC, {M(21)});
   set(22, I(6)), b.emit(Op::MOV, {M(22), M(22)}), b.emit(Op::ADD, {M(22), M(22)});
+  set(23, I(3)), b.emit(Op::EXP, {M(23), I(16)});
   b.emit(Op::RET);
   vm_script& t = runT(b);
   expectFloat(t.cellAt(0), 9.5f, "int add float");
@@ -90,6 +91,7 @@ TEST_F(Interpreter, MixedTypeArithmetic) {
   EXPECT_TRUE(std::isinf(t.cellAt(20).floatValue));
   expectFloat(t.cellAt(21), 1.5f, "int sub float, dec float");
   expectInt(t.cellAt(22), 12, "aliasing mov and add");
+  expectInt(t.cellAt(23), 43046721, "int exp int beyond a float's integers");
   EXPECT_NE(logText().find("mod by zero"), std::string::npos);
 }
 
