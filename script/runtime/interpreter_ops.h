@@ -150,18 +150,22 @@ inline void bitwise(Code op, vm_value& d, std::int32_t s) {
 
 inline float degreesToRadians(float degrees) { return static_cast<float>(degrees / 180.0 * kPi); }
 
+// Computed in double and rounded once, so each result is the float nearest
+// the true value (the float functions can be an ulp or two off, and the
+// hyperbolic formulas lose digits near 0 in float).
 inline float mathFunction(Code op, float x) {
+  double v = x;
   switch (op) {
-    case Code::SIN: return std::sin(degreesToRadians(x));
-    case Code::COS: return std::cos(degreesToRadians(x));
-    case Code::TAN: return std::tan(degreesToRadians(x));
-    case Code::LN: return std::log(x);
-    case Code::LG: return std::log10(x);
-    case Code::EXPL: return std::exp(x);
+    case Code::SIN: return static_cast<float>(std::sin(static_cast<double>(degreesToRadians(x))));
+    case Code::COS: return static_cast<float>(std::cos(static_cast<double>(degreesToRadians(x))));
+    case Code::TAN: return static_cast<float>(std::tan(static_cast<double>(degreesToRadians(x))));
+    case Code::LN: return static_cast<float>(std::log(v));
+    case Code::LG: return static_cast<float>(std::log10(v));
+    case Code::EXPL: return static_cast<float>(std::exp(v));
     case Code::REC: return x == 0.0f ? 0.0f : 1.0f / x;
-    case Code::SH: return (std::exp(x) - std::exp(-x)) * 0.5f;
-    case Code::CH: return std::cosh(x);
-    case Code::TH: return std::tanh(x);
+    case Code::SH: return static_cast<float>((std::exp(v) - std::exp(-v)) * 0.5);
+    case Code::CH: return static_cast<float>(std::cosh(v));
+    case Code::TH: return static_cast<float>(std::tanh(v));
     default: return std::sqrt(x);
   }
 }

@@ -96,7 +96,7 @@ TEST_F(Interpreter, MixedTypeArithmetic) {
 }
 
 TEST_F(Interpreter, MathFunctionsTakeDegrees) {
-  ProgramBuilder b(11);
+  ProgramBuilder b(13);
   b.func("T");
   b.emit(Op::SIN, {M(0), I(90)});
   b.emit(Op::COS, {M(1), Fl(180)});
@@ -110,6 +110,8 @@ TEST_F(Interpreter, MathFunctionsTakeDegrees) {
   b.emit(Op::TH, {M(9), I(0)});
   b.emit(Op::MOV, {M(10), b.str("16")});
   b.emit(Op::SQRT, {M(10), M(10)});
+  b.emit(Op::TAN, {M(11), I(90)});
+  b.emit(Op::SH, {M(12), Fl(0.001f)});
   b.emit(Op::RET);
   vm_script& t = runT(b);
   expectFloat(t.cellAt(0), 1.0f, "sin 90");
@@ -123,6 +125,9 @@ TEST_F(Interpreter, MathFunctionsTakeDegrees) {
   expectFloat(t.cellAt(8), 1.0f, "ch is the hyperbolic cosine");
   expectFloat(t.cellAt(9), 0.0f, "th");
   expectFloat(t.cellAt(10), 4.0f, "sqrt of a string in place");
+  // The float nearest the true value, not an ulp or more off.
+  EXPECT_EQ(t.cellAt(11).floatValue, -22877332.0f) << "tan of the float nearest 90 degrees";
+  EXPECT_EQ(t.cellAt(12).floatValue, static_cast<float>(std::sinh(static_cast<double>(0.001f)))) << "sh near 0";
 }
 
 TEST_F(Interpreter, Strings) {
