@@ -142,8 +142,8 @@ vm_script::RunResult vm_script::run(std::size_t depth) {
   do {                                                         \
     vm_value* popped = WRITE_OF(instr, 0);                     \
     if (top_ >= 1) {                                           \
-      /* a text moves out of the cell, as pop takes it */      \
-      popped->assignKeepExtra(std::move(cells_[--top_]));      \
+      /* a copy: the cell keeps its value for a later frame */ \
+      popped->assignKeepExtra(cells_[--top_]);                 \
     } else {                                                   \
       vm_value v = pop(); /* reports the empty stack */        \
       popped->assignKeepExtra(v);                              \

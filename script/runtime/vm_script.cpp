@@ -220,7 +220,7 @@ vm_value vm_script::pop() {
     stackError("Empty stack");
     return vm_value();
   }
-  return std::move(cells_[--top_]);
+  return cells_[--top_];  // a copy: the cell keeps its value for a later frame
 }
 
 void vm_script::pushHostArg(const vm_value& value) {

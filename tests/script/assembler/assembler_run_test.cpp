@@ -212,6 +212,17 @@ TEST_F(AssemblerRun, CallsParametersLocalsAndArrays) {
   expectInt(7, 3);
 }
 
+// Locals are not cleared: a new frame's local reads what an earlier call left
+// in its cell, a popped text included.
+TEST_F(AssemblerRun, ALocalReadsWhatAnEarlierCallLeftInItsCell) {
+  run("Var T\nVar Seen\n"
+      "Func Leave\n{\n Push \"left\"\n Pop T\n}\n"
+      "Func Look\n{\n Var A\n Var B\n Mov Seen, A\n}\n"
+      "Func _Main\n{\n Call Leave\n Call Look\n}");
+  expectString(0, "left");
+  expectString(1, "left");
+}
+
 TEST_F(AssemblerRun, HostCallsAndTheRest) {
   run("Var T\nVar R [ 8 ]\nFunc _Main\n{\n"
       " Mov R [ 7 ], 5\n PushHParam 4\n PushHParam R [ 7 ]\n CallHost htTestSum\n Mov R [ 0 ], _RetVal\n"
