@@ -23,7 +23,7 @@ const script::FileOperand& operandOf(const vm_instr& instr, int k) { return inst
 
 // What a value read of an operand that names no value (never in a verified
 // file) reads.
-const vm_value kNoValue;
+const vm_value kNoValue{};
 
 bool isPath(OperandRef ref) { return (ref & script::kPathRef) != 0; }
 
