@@ -20,24 +20,13 @@ if [ $# -ne 1 ]; then
   exit 2
 fi
 root="$(cd "$(dirname "$0")/.." && pwd)"
-exe="${VELMORA_EXE:-}"
-if [ -z "$exe" ]; then
-  (cd "$root" && sh tools/build.sh -DVELMORA_TESTS=OFF -DVELMORA_BENCHMARKS=OFF)
-  exe="$root/build/app/velmora"
-fi
-case "$exe" in
-  /*) ;;
-  *) exe="$(pwd)/$exe" ;;
-esac
+. "$root/tools/demo_common.sh"
+exe="$(demo_exe)"
 # The route ends the game itself from the title long before this limit.
 limit=26000
 
-mkdir -p "$1"
-cd "$1"
+demo_enter "$1"
 rm -f config.ini score.dat log.txt
-ln -sfn "$root/data" data
-ln -sfn "$root/data/initialize.vkscript" initialize.vkscript
-ln -sfn "$root/data/defines.txt" defines.txt
 
 status=0
 if [ "$window" -eq 0 ]; then

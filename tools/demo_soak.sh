@@ -1,35 +1,23 @@
 #!/bin/sh
-# Loops the demo route headless for FRAMES frames (100,000 by default) and compares the
-# game's peak resident memory with that of a run of the first loop alone.
+# Loops the demo route headless for FRAMES frames (100,000 by default) and fails when the
+# game's peak heap is above that of a run of the first loop alone (heaptrack measures it;
+# installed when missing).
 # RUNDIR is prepared as tools/demo_route.sh prepares it. Each loop replays the route from
 # the title that the previous ending returned to; the random numbers run on, so only the
 # first loop is the route itself and later ones play differently (game overs and retries).
-# VELMORA_EXE names the game to run (a sanitizer build adds its leak check at exit);
-# without it the game is built into build/ first.
+# VELMORA_EXE names the game to run; a sanitizer build is run once, for its leak check at
+# exit. Without it the game is built into build/ first.
 set -eu
-# AddressSanitizer's quarantine keeps freed memory for a while and would read as growth.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=0}"
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
   echo "usage: $0 RUNDIR [FRAMES]" >&2
   exit 2
 fi
 root="$(cd "$(dirname "$0")/.." && pwd)"
 frames="${2:-100000}"
-exe="${VELMORA_EXE:-}"
-if [ -z "$exe" ]; then
-  (cd "$root" && sh tools/build.sh -DVELMORA_TESTS=OFF -DVELMORA_BENCHMARKS=OFF)
-  exe="$root/build/app/velmora"
-fi
-case "$exe" in
-  /*) ;;
-  *) exe="$(pwd)/$exe" ;;
-esac
+. "$root/tools/demo_common.sh"
+exe="$(demo_exe)"
 
-mkdir -p "$1"
-cd "$1"
-ln -sfn "$root/data" data
-ln -sfn "$root/data/initialize.vkscript" initialize.vkscript
-ln -sfn "$root/data/defines.txt" defines.txt
+demo_enter "$1"
 
 # The route's last two presses choose the title's end-game item; a loop starts instead
 # where the route's first press (the new game, at frame 90) falls on that title once it
@@ -49,21 +37,19 @@ awk -v keep="$keep" -v loop="$loop" -v frames="$frames" '
       }
   }' "$route" >soak.input
 
-# Runs the game for $1 frames and prints its peak resident memory in kB (read while it
-# runs: the last reading comes from the title, after every stage's peak).
+# Runs the game for $1 frames, checks it got there, and prints its peak heap in bytes.
+# heaptrack counts the heap itself: resident memory would also count pages the allocator
+# keeps and mapped files, which vary from run to run by more than any growth to find.
 peak() {
-  rm -f config.ini score.dat log.txt
-  VELMORA_BACKEND=headless "$exe" --headless --frames "$1" --seed 7 --input soak.input \
-    >soak.out 2>&1 &
-  pid=$!
-  hwm=0
-  while kill -0 "$pid" 2>/dev/null; do
-    now=$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$pid/status" 2>/dev/null || true)
-    [ -n "$now" ] && hwm=$now
-    sleep 0.1
-  done
+  rm -f config.ini score.dat log.txt heap.zst
   status=0
-  wait "$pid" || status=$?
+  if [ "$sanitized" -eq 1 ]; then
+    VELMORA_BACKEND=headless "$exe" --headless --frames "$1" --seed 7 --input soak.input \
+      >soak.out 2>&1 || status=$?
+  else
+    VELMORA_BACKEND=headless heaptrack -o heap "$exe" --headless --frames "$1" --seed 7 \
+      --input soak.input >soak.out 2>&1 || status=$?
+  fi
   if [ "$status" -ne 0 ]; then
     cat soak.out >&2
     echo "demo_soak: the game exited with status $status" >&2
@@ -73,11 +59,30 @@ peak() {
     *"Total Run Frame: $1,"*) ;;
     *) echo "demo_soak: the game ended before frame $1" >&2; exit 1 ;;
   esac
-  echo "$hwm"
+  [ "$sanitized" -eq 1 ] && { echo 0; return; }
+  heaptrack_print -f heap.zst -p 0 -a 0 -t 0 -l 0 2>/dev/null | awk '
+    /^peak heap memory consumption:/ {
+      v = $5; unit = substr(v, length(v)); n = substr(v, 1, length(v) - 1)
+      if (unit == "K") n *= 1e3; else if (unit == "M") n *= 1e6; else if (unit == "G") n *= 1e9; else n = v
+      printf "%d\n", n }'
 }
 
+# A sanitizer build cannot run under heaptrack: it is run for its leak check alone.
+sanitized=0
+if nm -D "$exe" 2>/dev/null | grep -q __asan_init || ldd "$exe" 2>/dev/null | grep -q libasan; then
+  sanitized=1
+elif ! command -v heaptrack >/dev/null 2>&1; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends heaptrack
+fi
+
+if [ "$sanitized" -eq 1 ]; then
+  peak "$frames" >/dev/null
+  echo "demo_soak: $frames frames under the sanitizers, no leak reported"
+  exit 0
+fi
 first=$(peak "$loop")
 whole=$(peak "$frames")
-echo "demo_soak: peak resident memory: $first kB over the first loop ($loop frames), $whole kB over $frames frames"
-# Allow the allocator's own slack (pages it keeps after freeing), not growth per loop.
-[ "$whole" -le $((first + first / 20)) ] || { echo "demo_soak: memory grew after the first loop" >&2; exit 1; }
+echo "demo_soak: peak heap: $first bytes over the first loop ($loop frames), $whole bytes over $frames frames"
+[ "$whole" -le "$first" ] || { echo "demo_soak: the heap grew after the first loop" >&2; exit 1; }
