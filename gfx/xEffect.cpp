@@ -54,6 +54,16 @@ void xEffectCor::update() {
       });
 }
 
+void xEffectCor::aim(std::uint32_t endFrame, float frames, float fromX, float fromY, float toX, float toY) {
+  end = endFrame;
+  x = fromX;
+  y = fromY;
+  stepX = (toX - fromX) / frames;
+  stepY = (toY - fromY) / frames;
+  targetX = toX;
+  targetY = toY;
+}
+
 void xEffectCor::reset() {
   xEffectBase::reset();
   x = y = 0;

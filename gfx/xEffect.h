@@ -38,6 +38,9 @@ class xEffectCor : public xEffectBase {
  public:
   void update() override;
   void reset() override;
+  // Aims a move from one point to another over [frames] steps, ending at
+  // frame [endFrame]; the frame counter is left as it is.
+  void aim(std::uint32_t endFrame, float frames, float fromX, float fromY, float toX, float toY);
 
   float x = 0, y = 0;
   float stepX = 0, stepY = 0;

@@ -24,15 +24,7 @@ xFloatingText::xFloatingText(const std::string& textBytes, const std::string& fo
       font(xFontManager::getInstance()->getTTFont(fontName, fontSize)),
       text(StringToWString(textBytes)) {
   if (font) font->colour = colourWord;
-  if (life > 0) {
-    moveTween.end = std::uint32_t(life);
-    moveTween.x = x0;
-    moveTween.y = y0;
-    moveTween.stepX = (x1 - x0) / float(life);
-    moveTween.stepY = (y1 - y0) / float(life);
-    moveTween.targetX = x1;
-    moveTween.targetY = y1;
-  }
+  if (life > 0) moveTween.aim(std::uint32_t(life), float(life), x0, y0, x1, y1);
   // Without a fade-in the text shows at once at its own alpha.
   if (fadeInFrames > 0) {
     fadeIn.end = std::uint32_t(fadeInFrames);
@@ -44,13 +36,7 @@ xFloatingText::xFloatingText(const std::string& textBytes, const std::string& fo
 
 void xFloatingText::moveTo(float toX, float toY) {
   moveTween.reset();
-  moveTween.end = kMoveToFrames;
-  moveTween.x = x;
-  moveTween.y = y;
-  moveTween.stepX = (toX - x) / kMoveToFrames;
-  moveTween.stepY = (toY - y) / kMoveToFrames;
-  moveTween.targetX = toX;
-  moveTween.targetY = toY;
+  moveTween.aim(kMoveToFrames, float(kMoveToFrames), x, y, toX, toY);
 }
 
 void xFloatingText::update() {

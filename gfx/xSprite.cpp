@@ -143,14 +143,7 @@ void xSprite::moveTo(std::uint32_t frames, float toX, float toY) {
   // A counter already past the end would finish the tween at the next
   // update without moving.
   if (moveTween.counter > frames) moveTween.counter = 0;
-  float n = static_cast<float>(frames);
-  moveTween.end = frames;
-  moveTween.x = x;
-  moveTween.y = y;
-  moveTween.stepX = (toX - x) / n;
-  moveTween.stepY = (toY - y) / n;
-  moveTween.targetX = toX;
-  moveTween.targetY = toY;
+  moveTween.aim(frames, float(frames), x, y, toX, toY);
 }
 
 void xSprite::setPos(float toX, float toY) {

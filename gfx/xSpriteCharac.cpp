@@ -58,14 +58,7 @@ void xSpriteCharac::moveTo(std::uint32_t frames, float x, float y) {
     return;
   }
   moveTween.reset();
-  float n = static_cast<float>(frames);
-  moveTween.end = frames;
-  moveTween.x = sprite->x;
-  moveTween.y = sprite->y;
-  moveTween.stepX = (x - sprite->x) / n;
-  moveTween.stepY = (y - sprite->y) / n;
-  moveTween.targetX = x;
-  moveTween.targetY = y;
+  moveTween.aim(frames, float(frames), sprite->x, sprite->y, x, y);
 }
 
 void xSpriteCharac::update() {

@@ -109,15 +109,8 @@ void xSourceManager::moveSourceTo(std::int32_t id, float x, float y, int start, 
     return;
   }
   std::uint32_t first = static_cast<std::uint32_t>(std::max(start, 0));
-  xEffectCor& tween = e->moveTween;
-  tween.start = first;
-  tween.end = first + static_cast<std::uint32_t>(frames);
-  tween.x = e->x;
-  tween.y = e->y;
-  tween.stepX = (x - e->x) / static_cast<float>(frames);
-  tween.stepY = (y - e->y) / static_cast<float>(frames);
-  tween.targetX = x;
-  tween.targetY = y;
+  e->moveTween.start = first;
+  e->moveTween.aim(first + static_cast<std::uint32_t>(frames), static_cast<float>(frames), e->x, e->y, x, y);
 }
 
 void xSourceManager::setSourceMovementRect(std::int32_t id, float lx, float ly, float lw, float lh, float rx, float ry,
