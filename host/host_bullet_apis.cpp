@@ -29,6 +29,8 @@ constexpr float kPi = 3.1415927f;
 // Most setters share one log name and one "no bullet" line.
 constexpr const char* kInfoLog = "host_SetBulletInfo";
 constexpr const char* kNoBulletInfo = "HostSetBulletInfo: no bullet available";
+// Some setters say nothing when there is no current bullet.
+constexpr const char* kSilent = nullptr;
 
 float radiansToDegrees(float radians) { return radians * 180.0f / kPi; }
 
@@ -45,10 +47,10 @@ void setWindow(std::int32_t& start, std::int32_t& end, bool& active, bool& held,
   }
 }
 
-// The bullet the setters change; logs [noBullet] when there is none.
+// The bullet the setters change; logs [noBullet], if given, when there is none.
 mBullet* currentBullet(const char* noBullet) {
   mBullet* b = mBulletManager::getInstance()->getCurrent();
-  if (b == nullptr) WriteLog("%s", noBullet);
+  if (b == nullptr && noBullet != nullptr) WriteLog("%s", noBullet);
   return b;
 }
 
@@ -171,7 +173,7 @@ void host_SetBulletAcceleration(ThreadIndex t, GroupId g) {
 // "htSetBulletAccelerationEx"(value, start, end): the deceleration along the heading.
 void host_SetBulletAccelerationEx(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
-  mBullet* b = setterTarget(call, "host_SetBulletAcceleration", "HostSetBulletAcceleration: no bullet available");
+  mBullet* b = setterTarget(call, "host_SetBulletAcceleration", kSilent);
   if (b == nullptr) return;
   xMovement& m = b->movement;
   m.deceleration = call.floatArg(0);
@@ -181,7 +183,7 @@ void host_SetBulletAccelerationEx(ThreadIndex t, GroupId g) {
 // "htSetBulletSpeed"(vx, vy)
 void host_SetBulletSpeed(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
-  mBullet* b = setterTarget(call, kInfoLog, kNoBulletInfo);
+  mBullet* b = setterTarget(call, kInfoLog, kSilent);
   if (b == nullptr) return;
   xMovement& m = b->movement;
   m.vx = call.floatArg(0);
@@ -192,7 +194,7 @@ void host_SetBulletSpeed(ThreadIndex t, GroupId g) {
 // "htSetBulletSpeedEx"(vx, vy, frames): the heading turns now, the velocity after [frames].
 void host_SetBulletSpeedEx(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
-  mBullet* b = setterTarget(call, kInfoLog, kNoBulletInfo);
+  mBullet* b = setterTarget(call, kInfoLog, kSilent);
   if (b == nullptr) return;
   xMovement& m = b->movement;
   float vx = call.floatArg(0), vy = call.floatArg(1);
@@ -207,7 +209,7 @@ void host_SetBulletSpeedEx(ThreadIndex t, GroupId g) {
 // "htSetBulletSpeedDgr"(speed, degrees)
 void host_SetBulletSpeedDgr(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
-  mBullet* b = setterTarget(call, kInfoLog, kNoBulletInfo);
+  mBullet* b = setterTarget(call, kInfoLog, kSilent);
   if (b == nullptr) return;
   float speed = call.floatArg(0);
   float a = degreesToRadians(call.floatArg(1));
@@ -298,7 +300,7 @@ void host_SetBulletTextureRect(ThreadIndex t, GroupId g) {
 // sets the rotation from the heading every frame before the sprite turns.
 void host_SetBulletRotation(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
-  mBullet* b = setterTarget(call, "host_SetBulletRotation", "HostSetBulletRotation: no bullet available");
+  mBullet* b = setterTarget(call, "host_SetBulletRotation", kSilent);
   if (b == nullptr || !b->sprite) return;
   b->sprite->rotationSpeed = call.floatArg(0);
   b->sprite->rotationMode = xSprite::kRotateForever;
@@ -344,7 +346,7 @@ void host_SetBulletLifeTime(ThreadIndex t, GroupId g) {
 void host_BindScriptFuncToBullet(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   mBullet* b =
-      setterTarget(call, "host_BindScriptFuncToBullet", "HostBindScriptFuncToBullet: no bullet available");
+      setterTarget(call, "host_BindScriptFuncToBullet", kSilent);
   if (b == nullptr) return;
   std::string name = call.stringArg(0);
   b->bindFunction(name, static_cast<std::uint32_t>(call.intArg(1)), static_cast<std::uint32_t>(call.intArg(2)));
@@ -353,7 +355,7 @@ void host_BindScriptFuncToBullet(ThreadIndex t, GroupId g) {
 // "htRemoveCurrBullet"(): gone at the manager's next update.
 void host_RemoveCurrBullet(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 0);
-  mBullet* b = setterTarget(call, "host_RemoveCurrBullet", "HostRemoveCurrBullet: no bullet available");
+  mBullet* b = setterTarget(call, "host_RemoveCurrBullet", kSilent);
   if (b == nullptr) return;
   b->exists = b->hittable = false;
 }
