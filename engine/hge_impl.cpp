@@ -73,12 +73,13 @@ bool HgeImpl::System_Initiate() {
     return false;
   }
   device_ = std::move(device);
-  audio_ = Audio::create(headless || !useSound_);
+  // Sound plays in real time: it cannot follow an unpaced clock.
+  audio_ = Audio::create(headless || !useSound_ || options_.unpaced);
   input_.reset();
   frame_ = 0;
   time_ = 0;
   delta_ = 0;
-  fps_ = headless ? 60 : 0;
+  fps_ = pacedByClock() ? 0 : 60;
   inScene_ = false;
   initiated_ = true;
   stopRequested_ = false;
@@ -152,8 +153,12 @@ bool HgeImpl::runFrame() {
   return true;
 }
 
+bool HgeImpl::pacedByClock() const {
+  return device_ && device_->realTime() && !options_.unpaced;
+}
+
 void HgeImpl::advanceClock() {
-  if (!device_->realTime()) {
+  if (!pacedByClock()) {
     delta_ = static_cast<float>(kHeadlessFrameSeconds);
     time_ = static_cast<double>(frame_ + 1) * kHeadlessFrameSeconds;
     fps_ = 60;
@@ -173,7 +178,7 @@ void HgeImpl::advanceClock() {
 }
 
 void HgeImpl::waitForFrameBoundary() {
-  if (!device_ || !device_->realTime() || targetFps_ <= 0) return;
+  if (!pacedByClock() || targetFps_ <= 0) return;
   auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / targetFps_));
   nextFrame_ += period;
   Clock::time_point now = Clock::now();

@@ -120,6 +120,8 @@ class HgeImpl final : public HGE {
   DeviceConfig deviceConfig() const;
   // One frame: poll, clock, audio, callbacks. False when the loop must end.
   bool runFrame();
+  // The window's own clock and sleeps; false headless or unpaced (1/60 s a frame).
+  bool pacedByClock() const;
   void advanceClock();
   void waitForFrameBoundary();
   void seedFromClockOrOption();

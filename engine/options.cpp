@@ -97,6 +97,8 @@ bool parseCommandLine(int argc, char** argv, std::string& error) {
     std::string_view arg = argv[i];
     if (arg == "--headless") {
       headless = true;
+    } else if (arg == "--unpaced") {
+      parsed.unpaced = true;
     } else if (takesValue(arg)) {
       if (i + 1 >= argc) {
         error = std::string(arg) + " needs a value";

@@ -14,7 +14,8 @@ enum class Backend { Window, Headless };
 struct Options {
   Backend backend = Backend::Window;
   long frames = -1;             // end the loop after this many frames; -1 = never
-  std::string inputFile;        // scripted input (headless backend)
+  bool unpaced = false;         // window backend: no sleeping, 1/60 s a frame, no sound
+  std::string inputFile;        // scripted input (both backends)
   std::optional<std::uint32_t> seed;
   long screenshotFrame = -1;    // window backend: read back this frame...
   std::string screenshotFile;   // ...and write it here as PNG
@@ -25,7 +26,8 @@ struct Options {
 // The process-wide options. Tests may change them before hgeCreate.
 Options& options();
 
-// Reads --headless, --frames N, --input FILE, --seed N, --screenshot FRAME:FILE.png.
+// Reads --headless, --unpaced, --frames N, --input FILE, --seed N,
+// --screenshot FRAME:FILE.png.
 // Without --headless the backend comes from VELMORA_BACKEND ("window" or
 // "headless"), else the window. Unknown options are left for the game.
 // Returns false with [error] set for a malformed option or backend name.

@@ -57,6 +57,8 @@ class SdlDevice final : public Device {
   bool quit_ = false;
   std::array<bool, SDL_NUM_SCANCODES> scanHeld_{};
   std::array<SDL_GameController*, kPadCount> pads_{};
+  // The pad lines of the input file: a slot they connect is theirs, not the controller's.
+  std::array<hgePadState, kPadCount> scriptedPads_{};
 };
 
 SdlDevice::~SdlDevice() {
@@ -157,13 +159,20 @@ void SdlDevice::setTitle(const std::string& title) {
 bool SdlDevice::poll(long frame, InputState& input) {
   SDL_Event event;
   while (SDL_PollEvent(&event)) handleEvent(event, input);
+  // The slots hold last frame's controllers: put the script's own state back
+  // under this frame's pad lines, then keep what they leave.
+  for (int slot = 0; slot < kPadCount; ++slot) {
+    input.setPad(slot, scriptedPads_[slot].connected, scriptedPads_[slot].buttons);
+  }
   headless::applyScriptedInput(frame, input);
+  for (int slot = 0; slot < kPadCount; ++slot) scriptedPads_[slot] = input.pad(slot);
   // Suspended while unfocused unless told otherwise: wait, don't spin, but
   // look for a stop signal now and then.
   while (!config_.dontSuspend && !focused_ && !quit_ && !stopSignalPending()) {
     if (SDL_WaitEventTimeout(&event, kSuspendedPollMs)) handleEvent(event, input);
   }
   for (int slot = 0; slot < kPadCount; ++slot) {
+    if (scriptedPads_[slot].connected) continue;
     SDL_GameController* pad = pads_[slot];
     input.setPad(slot, pad != nullptr, pad ? sdl::padButtons(pad) : 0);
   }

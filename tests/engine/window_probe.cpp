@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <SDL.h>
+
+#include "engine/headless/headless.h"
 #include "engine/hge.h"
 #include "engine/options.h"
 #include "engine/textures.h"
@@ -213,6 +216,74 @@ void checkShutdownInExitFunc() {
   gHge->Release();
 }
 
+// What each frame of the unpaced run saw.
+struct PadFrame {
+  float delta = 0;
+  float time = 0;
+  int fps = 0;
+  hgePadState pads[2] = {};
+};
+std::vector<PadFrame> gPadFrames;
+SDL_Joystick* gVirtualPad = nullptr;
+
+bool padFrameFunc() {
+  PadFrame f;
+  f.delta = gHge->Timer_GetDelta();
+  f.time = gHge->Timer_GetTime();
+  f.fps = gHge->Timer_GetFPS();
+  for (int slot = 0; slot < 2; ++slot) f.pads[slot] = gHge->Input_GetPadState(slot);
+  gPadFrames.push_back(f);
+  // Seen by the next frame's poll.
+  if (gPadFrames.size() == 4 && gVirtualPad) SDL_JoystickSetVirtualButton(gVirtualPad, SDL_CONTROLLER_BUTTON_A, 1);
+  return false;
+}
+
+// Unpaced, the window's clock steps exactly 1/60 s a frame; the input file's pad lines hold
+// their slot against SDL's controllers, which keep the slots the file leaves alone.
+void checkUnpacedScriptedPads() {
+  constexpr int kPadFrames = 12;
+  engine::options().frames = kPadFrames;
+  engine::options().unpaced = true;
+  engine::options().screenshotFrame = -1;
+  engine::headless::clearInput();
+  engine::headless::padState(2, 1, true, HGEPAD_START | HGEPAD_A);
+  engine::headless::padState(6, 1, true, HGEPAD_DPAD_UP);
+  engine::headless::padState(9, 1, false, 0);
+  gHge = hgeCreate(HGE_VERSION);
+  gHge->System_SetState(HGE_FRAMEFUNC, padFrameFunc);
+  gHge->System_SetState(HGE_USESOUND, false);
+  gHge->System_SetState(HGE_FPS, 60);
+  gHge->System_SetState(HGE_DONTSUSPEND, true);
+  check(gHge->System_Initiate(), "unpaced System_Initiate");
+  int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0, SDL_CONTROLLER_BUTTON_MAX, 0);
+  gVirtualPad = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+  check(gVirtualPad != nullptr, std::string("a virtual game controller: ") + SDL_GetError());
+  check(gHge->System_Start(), "unpaced System_Start");
+  if (gVirtualPad) SDL_JoystickClose(gVirtualPad);
+  if (index >= 0) SDL_JoystickDetachVirtual(index);
+  gHge->System_Shutdown();
+  gHge->Release();
+  engine::headless::clearInput();
+  engine::options().unpaced = false;
+
+  check(gPadFrames.size() == kPadFrames, "unpaced frames run: " + std::to_string(gPadFrames.size()));
+  for (std::size_t i = 0; i < gPadFrames.size(); ++i) {
+    const PadFrame& f = gPadFrames[i];
+    const std::string at = " at frame " + std::to_string(i);
+    check(f.delta == static_cast<float>(1.0 / 60.0) && f.fps == 60,
+          "unpaced delta " + std::to_string(f.delta) + ", fps " + std::to_string(f.fps) + at);
+    check(f.time == static_cast<float>((i + 1) / 60.0), "unpaced time " + std::to_string(f.time) + at);
+    unsigned scripted = i < 2 || i >= 9 ? 0u : i < 6 ? unsigned{HGEPAD_START | HGEPAD_A} : unsigned{HGEPAD_DPAD_UP};
+    check(f.pads[1].connected == (i >= 2 && i < 9) && f.pads[1].buttons == scripted,
+          "scripted pad 1: " + std::to_string(f.pads[1].connected) + ", " + std::to_string(f.pads[1].buttons) + at);
+    if (gVirtualPad) {
+      check(f.pads[0].connected && f.pads[0].buttons == (i >= 4 ? HGEPAD_A : 0u),
+            "controller in pad 0: " + std::to_string(f.pads[0].connected) + ", " +
+                std::to_string(f.pads[0].buttons) + at);
+    }
+  }
+}
+
 }  // namespace
 
 // [argv 1], when given, receives a copy of the screenshot to look at.
@@ -263,6 +334,7 @@ int main(int argc, char** argv) {
   checkScreenshot(shot);
   checkCloseEndsLoop();
   checkShutdownInExitFunc();
+  checkUnpacedScriptedPads();
   if (argc > 1) std::filesystem::copy_file(shot, argv[1], std::filesystem::copy_options::overwrite_existing);
   std::printf("window probe: %d passed, %d failed\n", gChecks - gFailures, gFailures);
   return gFailures == 0 ? 0 : 1;
