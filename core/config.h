@@ -29,4 +29,12 @@ int readConfigInt(HGE* hge, int item);
 void writeConfigInt(HGE* hge, int item, int value);
 std::string readConfigString(HGE* hge, int item);
 
+// The value keeps being read as it is; these only say why it will not work.
+// When config.ini holds integer [item] as text without a number, or as a
+// number outside [lo, hi], writes one log line naming the section, key and
+// value as written, and returns true. An absent key (the default) passes.
+bool reportUnusableInt(HGE* hge, int item, int lo, int hi, const char* expected);
+// The same line for string [item] holding [value], which cannot be used as [expected].
+void reportUnusableString(int item, const std::string& value, const char* expected);
+
 }  // namespace core

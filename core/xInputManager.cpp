@@ -52,6 +52,10 @@ void xInputManager::resetForTests() {
 xInputManager::xInputManager() : engine(hgeCreate(HGE_VERSION)) {
   bindKey(HGEK_ENTER, ACTION_CONFIRM);
   bindKey(HGEK_ESCAPE, ACTION_CANCEL);
+  // Said once, at start-up: with the keys unbound the title would stop
+  // reacting and nothing would say why.
+  for (const ConfiguredKey& k : kConfiguredKeys)
+    core::reportUnusableInt(engine, k.item, kFirstKeyCode, kLastKeyCode, "not a key code 1-255");
   rebindConfigKeys(-1, 0);
   for (int digit = 1; digit <= 9; ++digit) bindKey('0' + digit, ACTION_DIGIT_1 + digit - 1);
   bindKey('0', ACTION_DIGIT_0);

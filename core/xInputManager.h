@@ -40,6 +40,10 @@ enum InputAction : int {
 // shoulder); config.ini may store them as key codes.
 constexpr int kFirstPadCode = 128;
 constexpr int kLastPadCode = 141;
+// The engine keeps one byte per key code and no key has code 0, so a binding
+// outside 1..255 can never be pressed.
+constexpr int kFirstKeyCode = 1;
+constexpr int kLastKeyCode = 255;
 // The pad's button bit for [code]; 0 for every code that is not a pad button.
 unsigned padButtonMask(int code);
 

@@ -42,14 +42,18 @@ void xSoundManager::destroy() {
 
 xSoundManager::xSoundManager() : engine(hgeCreate(HGE_VERSION)) {
   xTextBoxManager* boxes = xTextBoxManager::getInstance();
-  titleBoxIndex = boxes->addTextBox(core::readConfigString(engine, CFG_STR_UI_FONT), gfx::BoxArea{300, 570, 500, 30});
+  const std::string uiFont = core::readConfigString(engine, CFG_STR_UI_FONT);
+  titleBoxIndex = boxes->addTextBox(uiFont, gfx::BoxArea{300, 570, 500, 30});
   if (xTextBox* box = boxes->getTextBox(titleBoxIndex)) {
+    if (!box->font) core::reportUnusableString(CFG_STR_UI_FONT, uiFont, "no such font");
     box->revealOn = false;
     box->fadeInOn = true;
     box->fadeFrames = kTitleFadeFrames;
     box->fadeStep = kTitleFadeStep;
     box->revealCounter.start(10, true);
   }
+  for (ConfigItem volume : {CFG_BGM_VOLUME, CFG_SE_VOLUME, CFG_VOICE_VOLUME, CFG_BGSOUND_VOLUME})
+    core::reportUnusableInt(engine, volume, 0, 100, "not a volume 0-100");
   bgmVolume = core::readConfigInt(engine, CFG_BGM_VOLUME);
   seVolume = core::readConfigInt(engine, CFG_SE_VOLUME);
   voiceVolume = core::readConfigInt(engine, CFG_VOICE_VOLUME);
