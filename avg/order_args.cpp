@@ -52,11 +52,11 @@ std::string countMessage(xAVGOrderType type, std::size_t count) {
   return line;
 }
 
-// A name, a count N >= 1 and exactly N option texts.
+// A name, a count N >= 0 and exactly N option texts.
 void readSelect(const std::vector<std::string>& p, OrderArgs& args) {
   if (!p.empty()) args.name = p[0];
   if (p.size() >= 2) args.amount = readIntParam(p[1]);
-  if (p.size() < 2 || args.amount < 1 || p.size() - 2 != static_cast<std::size_t>(args.amount)) {
+  if (p.size() < 2 || args.amount < 0 || p.size() - 2 != static_cast<std::size_t>(args.amount)) {
     char line[128];
     std::snprintf(line, sizeof line, "XAVG::ParseOrder: order: XAVG_SELECT: invalid param size: %d",
                   static_cast<int>(p.size()));

@@ -13,7 +13,7 @@ namespace avg {
 // at their defaults. Frame counts are never negative.
 struct OrderArgs {
   // False when the parameter count is wrong: the player logs [countMessage]
-  // and goes on to the next order. XAVG_SELECT (a name, N >= 1, N texts)
+  // and goes on to the next order. XAVG_SELECT (a name, N >= 0, N texts)
   // instead shows no menu and waits for confirm; it still records its name
   // as unchosen when it has one, and leaves the selection table alone when not.
   bool countOk = true;

@@ -253,6 +253,29 @@ TEST_F(PlayerTest, AChoiceWaitsTwentySevenUpdatesThenRunsOnlyTheChosenPart) {
   }
 }
 
+// The press records the menu's selection + 1; clearing the menu left the last choice's.
+TEST_F(PlayerTest, AChoiceOfNoOptionsDimsTheSceneShowsAnEmptyMenuAndRecordsThePress) {
+  play("player_empty_choice.txt");
+  run(27);
+  tap(HGEK_DOWN);
+  tap(HGEK_ENTER);
+  ASSERT_EQ(player_->currentIndex(), 1);
+  EXPECT_EQ(xAVGSelectionTable::getInstance()->read("pick"), 2);
+  EXPECT_EQ(xAVGSelectionTable::getInstance()->read("none"), 0);
+  EXPECT_EQ(player_->selectionMenu->itemCount(), 0);
+  EXPECT_EQ(log().find("invalid param size"), std::string::npos);
+  // 16 updates from the press: the cover fades in again from 0.01, and the
+  // menu takes no input before its 28th update.
+  EXPECT_EQ(player_->currentOrder()->waitState, -15);
+  EXPECT_NEAR(player_->blackCover->color.a, 0.33f, 0.001f);
+  tap(HGEK_ENTER);
+  EXPECT_EQ(player_->currentIndex(), 1);
+  tap(HGEK_ENTER);
+  EXPECT_EQ(player_->currentIndex(), 2);
+  EXPECT_EQ(xAVGSelectionTable::getInstance()->read("none"), 2);
+  EXPECT_EQ(textOf(*player_->avgTextBox), L"after");
+}
+
 TEST_F(PlayerTest, PlayerAndBackgroundOrdersGoThroughTheStageLink) {
   std::vector<std::string> calls;
   avg::StageLink& link = player_->stage;
