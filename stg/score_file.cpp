@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/platform.h"
@@ -70,8 +71,21 @@ ScoreFileRead readScoreFile(const std::string& path) {
   return parseScoreFile(bytes);
 }
 
+namespace {
+
+// The rename would get past what stops opening the file itself for writing:
+// a folder in its place, or a file the player may not write.
+bool targetOpensForWriting(const std::string& target) {
+  struct stat info {};
+  if (::stat(target.c_str(), &info) != 0) return errno == ENOENT;
+  return !S_ISDIR(info.st_mode) && ::access(target.c_str(), W_OK) == 0;
+}
+
+}  // namespace
+
 ScoreWriteStatus writeScoreFile(const std::string& path, std::uint32_t value) {
   const std::string target = engine::resolvePath(path);
+  if (!targetOpensForWriting(target)) return ScoreWriteStatus::CannotOpen;
   const std::string temp = target + ".tmp";
   std::FILE* file = std::fopen(temp.c_str(), "wb");
   if (file == nullptr) return ScoreWriteStatus::CannotOpen;

@@ -36,6 +36,9 @@ std::vector<unsigned char> encodeScoreFile(std::uint32_t value);
 // Reads the game path [path] through the path resolver.
 ScoreFileRead readScoreFile(const std::string& path);
 
+// CannotOpen: [path] could not be opened for writing in place (a folder
+// there, no permission) or the temporary file could not be made.
+// CannotWrite: writing, flushing or the rename failed.
 enum class ScoreWriteStatus { Ok, CannotOpen, CannotWrite };
 
 // Writes [value] to a temporary file beside [path] and renames it over

@@ -83,12 +83,12 @@ TEST(ScoreFile, AFailedWriteKeepsTheOldFile) {
   EXPECT_EQ(stg::writeScoreFile("score.dat", 99), stg::ScoreWriteStatus::CannotOpen);
   EXPECT_EQ(stg::readScoreFile("score.dat").value, 4321u);
   std::filesystem::remove("score.dat.tmp");
-  // Nor can the new file take the place of a folder: the rename fails and
-  // the temporary file goes.
+  // Nor can the file itself be opened for writing where a folder stands:
+  // the open fails, before any temporary file is made.
   std::filesystem::remove("score.dat");
   std::filesystem::create_directories("score.dat/x");
   engine::clearPathCache();
-  EXPECT_EQ(stg::writeScoreFile("score.dat", 99), stg::ScoreWriteStatus::CannotWrite);
+  EXPECT_EQ(stg::writeScoreFile("score.dat", 99), stg::ScoreWriteStatus::CannotOpen);
   EXPECT_FALSE(std::filesystem::exists("score.dat.tmp"));
   EXPECT_EQ(stg::readScoreFile("score.dat").status, stg::ScoreFileStatus::Unreadable);
 }
