@@ -136,6 +136,7 @@ void xPlayer::create() {
   restoreLooks();
   sprite->setPos(kStartX, kEnterY);
   sprite->moveTo(30, kStartX, kStartY);
+  entryCount = 0;
   created = true;
 }
 
@@ -152,7 +153,7 @@ void xPlayer::restoreLooks() {
 void xPlayer::reset() {
   shots->killAllBullets();
   // A quit or retry in the middle of a death or a bomb costs nothing in the next game.
-  deathCount = invincibleCount = blinkCount = bombCount = criticalX2Count = -1;
+  deathCount = invincibleCount = blinkCount = bombCount = criticalX2Count = entryCount = -1;
   fireTimer = soundTimer = 0;
   slowMode = false;
   dieParticles->Stop(true);
@@ -218,10 +219,12 @@ void xPlayer::update() {
   if (bombing()) updateBomb();
   if (dying()) updateDeath();
   if (!dying() && xSystem::getInstance()->getState() == STATE_STG) {
-    // No steering in the first frames after a respawn.
-    if (invincibleCount == -1 || invincibleCount > kNoControlFrames) move();
+    // No steering in the first frames after a respawn or the stage entry:
+    // the ship glides in from below the field first.
+    if (entryCount == -1 && (invincibleCount == -1 || invincibleCount > kNoControlFrames)) move();
     shoot();
   }
+  if (entryCount != -1 && ++entryCount > kNoControlFrames) entryCount = -1;
   if (invincibleCount != -1 && ++invincibleCount > kInvincibleFrames) {
     invincibleCount = -1;
     blinkCount = -1;

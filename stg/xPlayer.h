@@ -44,8 +44,9 @@ class xPlayer {
   // The critical probability, doubled while the critical-doubling item runs.
   float criticalChance() const;
 
-  // The ship takes part in the stage, entering from below the field. Reads
-  // the critical settings and the seven keys again; restarts the combo.
+  // The ship takes part in the stage, entering from below the field; as
+  // after a respawn it cannot be steered for the first 30 frames. Reads the
+  // critical settings and the seven keys again; restarts the combo.
   void create();
   // Kills the shots; clears death, bomb, invincibility, blinking and the
   // critical doubling; the ship and the point marker look as new.
@@ -90,6 +91,7 @@ class xPlayer {
   std::unique_ptr<mBulletManager> shots;
   std::int32_t fireTimer = 0, soundTimer = 0;
   std::int32_t deathCount = -1, invincibleCount = -1, blinkCount = -1;
+  std::int32_t entryCount = -1;  // frames since the stage entry began; -1 none
   std::int32_t dimmed = 0;  // the blink's grey phase
   std::unique_ptr<xSprite> bombPicture, blackCover, shockSprite;
   std::int32_t bombCount = -1, bombDuration = kBombFrames;

@@ -108,6 +108,19 @@ TEST_F(PlayerTest, EntersMovesWithTheSlowKeyAndFiresOnItsCadence) {
   EXPECT_EQ(played(10003), 2 + 6);
 }
 
+// Down held from the first update would pin the ship at the field's bottom.
+TEST_F(PlayerTest, TheStageEntryGlidesInBeforeTheShipCanBeSteeredAsAfterARespawn) {
+  player_->create();
+  keyDown(0, HGEK_DOWN);
+  std::vector<float> ys;
+  run(33, [&](long) { ys.push_back(player_->getY()); });
+  for (int k = 1; k <= 30; ++k) EXPECT_NEAR(ys[std::size_t(k - 1)], 650 - 130.0f * float(k) / 30, 1e-3) << k;
+  EXPECT_FLOAT_EQ(ys[30], 520);
+  EXPECT_FLOAT_EQ(ys[31], 525);
+  EXPECT_FLOAT_EQ(ys[32], 530);
+  EXPECT_FLOAT_EQ(player_->getX(), 400);
+}
+
 TEST_F(PlayerTest, ABombClearsTheBulletsShakesAndFiresSixSalvos) {
   mBulletManager::setTexture("treg.png");
   player_->create();
