@@ -137,7 +137,10 @@ bool xScriptManager::callFunc(std::string_view name, GroupId group, ThreadIndex 
     return false;
   }
   if (!target->callFunc(thread, name)) {
-    WriteLog("xScriptManager::callFunc: invalid func name %.*s", int(name.size()), name.data());
+    // A call refused for nesting too deep has been reported by the runtime.
+    if (!script::nestedCallRefused()) {
+      WriteLog("xScriptManager::callFunc: invalid func name %.*s", int(name.size()), name.data());
+    }
     return false;
   }
   return true;

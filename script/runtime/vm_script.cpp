@@ -16,7 +16,25 @@ namespace {
 
 void stackError(const char* what) { ShowErrorBox("Script VM Error: %s\n", what); }
 
+// Host-started calls in progress over every thread, and whether one was
+// refused since the outermost of them began (single-threaded, as the game is).
+int gNestedCalls = 0;
+bool gNestRefused = false;
+
+// False, reporting it once per nest, when a call now would nest too deep.
+bool mayNest(std::string_view name) {
+  if (gNestRefused) return false;
+  if (gNestedCalls < script::kMaxNestedCalls) return true;
+  gNestRefused = true;
+  WriteLog("vm_script::callFunc: script calls nested %d deep, call of %.*s refused", script::kMaxNestedCalls,
+           int(name.size()), name.data());
+  stackError("Script calls nested too deep");
+  return false;
+}
+
 }  // namespace
+
+bool script::nestedCallRefused() { return gNestRefused; }
 
 vm_script::vm_script(vm* owner, script::GroupId group)
     : group_(group), owner_(owner), hge_(hgeCreate(HGE_VERSION)) {}
@@ -163,6 +181,10 @@ bool vm_script::callFunc(std::string_view name) {
     top_ = entryTop;  // the arguments pushed for it go with it
     return false;
   }
+  if (!mayNest(name)) {
+    top_ = entryTop;
+    return false;
+  }
   const vm_func& f = funcs_[static_cast<std::size_t>(func)];
   std::int32_t missing = std::max(0, f.paramCount - args);
   if (!frameFits(f, missing)) {
@@ -184,7 +206,9 @@ bool vm_script::callFunc(std::string_view name) {
   // for keeps its own count of arguments read and its result flag.
   int argsRead = argsRead_;
   bool hostReturned = hostReturned_;
+  ++gNestedCalls;
   RunResult result = run(depth);
+  if (--gNestedCalls == 0) gNestRefused = false;
   lastCallCompleted_ = result == RunResult::Returned || result == RunResult::Exited;
   argsRead_ = argsRead;
   hostReturned_ = hostReturned;

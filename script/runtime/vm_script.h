@@ -104,6 +104,21 @@ enum class RunTail : std::uint8_t { None, Mov, MovRet, Push };  // MovRet: the m
 // to compare fused and unfused runs of the same code.
 void setFusedCodes(bool on);
 
+// Calls the game starts on scripts nest on the C++ stack whenever a host
+// function calls a script in turn (a focus change runs "init"; menu
+// bindings, "htRunScript", bound functions and event handlers call by name),
+// across every thread and group. Enforced by vm_script::callFunc: a call
+// that would nest deeper is refused with one log line and the error box, and
+// so is every later call until that nest has unwound: a script calling itself
+// through the host stops once 64 calls deep instead of overflowing the stack
+// (or, calling itself twice a level, running 2^64 calls). The demo nests 2 deep; a level (the interpreter, a host
+// function, the manager) takes under 2 KB of stack, under 16 KB in the
+// sanitizer build, so 64 stay far below the stack's 8 MB.
+constexpr int kMaxNestedCalls = 64;
+// True while a nest in which a call was refused unwinds: the refusal has
+// been reported, so callers say nothing more about the calls that fail.
+bool nestedCallRefused();
+
 }  // namespace script
 
 // One loaded instruction, laid out for the interpreter: where its operands
@@ -173,7 +188,8 @@ class vm_script {
   int findFunc(std::string_view name) const;
   // Runs the named function to its return with the arguments the host pushed
   // (pushHostArg) since the last call. False when the thread is not loaded,
-  // there is no such function, or its frame does not fit the stack.
+  // there is no such function, its frame does not fit the stack, or the call
+  // would nest deeper than kMaxNestedCalls.
   bool callFunc(std::string_view name);
   // Whether the last callFunc on this thread ran to the function's return or
   // an exit; false when it found nothing to run or an error ended it (a frame

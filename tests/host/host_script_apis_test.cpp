@@ -391,6 +391,47 @@ TEST_F(HostScriptTest, AScriptBoundToAMenuItemRunsItsInitAndIsFocusedWhenTheItem
   EXPECT_FALSE(menu->active);
 }
 
+// A stage that loads and focuses itself in its "init", and a script that
+// binds itself to a menu item in its "init", nest calls without end: the
+// call past the limit is refused and reported once per nest, and the game
+// goes on.
+TEST_F(HostScriptTest, EndlessNestingThroughHostFunctionsIsRefusedOncePerNest) {
+  const std::string hosts = kHosts;
+  dir_.write("case.vkscript", hosts + R"(
+func init() { var t; htNote("case", 0); t = htLoadScript("case.vkscript"); htSetCurrActiveScript(t); }
+)");
+  dir_.write("menu.vkscript", hosts + R"(
+func init() { htNote("menu", 0); bindScriptToMenuItem(0, 0, "menu.vkscript"); }
+)");
+  startInStage();
+  const std::string box = "Error: Script VM Error: Script calls nested too deep\n";
+  const std::string line = "vm_script::callFunc: script calls nested 64 deep, call of init refused";
+  auto lines = [&] {
+    std::string text = log();
+    int n = 0;
+    for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++n;
+    return n;
+  };
+
+  system->changeState(STATE_STG, true, "case.vkscript");
+  EXPECT_EQ(run(xSystem::kSwitchFrame + 10), xSystem::kSwitchFrame + 10);
+  EXPECT_EQ(count("case"), script::kMaxNestedCalls);
+  EXPECT_EQ(engine::recordedMessageBoxes(), std::vector<std::string>{box});
+  EXPECT_EQ(lines(), 1);
+  EXPECT_FALSE(logHas("xScriptManager::callFunc: invalid func name init"));
+  run(xSystem::kSwitchFrame * 2);
+  EXPECT_EQ(system->getState(), STATE_TITLE) << "back to the title after the box";
+
+  auto menu = std::make_unique<xMenu>(L"DFGirl.ttf", 20);
+  menu->addItem(L"Go", 400, 300);
+  ASSERT_EQ(xMenuManager::getInstance()->addMenu(std::move(menu)), 0);
+  ThreadIndex binder = scripts()->loadScript(activeScriptGroupID, "menu.vkscript");
+  EXPECT_TRUE(scripts()->callFunc("init", activeScriptGroupID, binder));
+  EXPECT_EQ(count("menu"), script::kMaxNestedCalls);
+  EXPECT_EQ(engine::recordedMessageBoxes(), (std::vector<std::string>{box, box}));
+  EXPECT_EQ(lines(), 2);
+}
+
 TEST_F(HostScriptTest, KeysArePressedOnTheirFirstFrameThenEverySixteenthAndAnglesPointDownAt90) {
   startInStage();
   callFocused("watchKeys");
