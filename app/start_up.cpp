@@ -8,6 +8,7 @@
 #include "avg/end_theme.h"
 #include "avg/xAVG.h"
 #include "avg/xAVGScriptReader.h"
+#include "base/saturating.h"
 #include "base/xLogFile.h"
 #include "core/xSoundManager.h"
 #include "core/xSystem.h"
@@ -79,12 +80,6 @@ bool startScene(const std::string& name) {
   return true;
 }
 
-// [value] + [change], held to the int range: a scene file may ask for any number.
-std::int32_t addClamped(std::int32_t value, int change) {
-  return static_cast<std::int32_t>(
-      std::clamp<long long>(static_cast<long long>(value) + change, INT32_MIN, INT32_MAX));
-}
-
 // What scenes change in the stage: the player's stock and the background.
 void installStageLink(avg::StageLink& link) {
   link.setBackground = [](const std::string& name) {
@@ -94,11 +89,11 @@ void installStageLink(avg::StageLink& link) {
   link.setPower = [](float power) { xPlayer::getInstance()->power = power; };
   link.addBombs = [](int amount) {
     xPlayer* player = xPlayer::getInstance();
-    player->bombs = addClamped(player->bombs, amount);
+    player->bombs = base::addSaturated(player->bombs, amount);  // a scene file may ask for any number
   };
   link.addLives = [](int amount) {
     xPlayer* player = xPlayer::getInstance();
-    player->lives = addClamped(player->lives, amount);
+    player->lives = base::addSaturated(player->lives, amount);
   };
   link.setBombs = [](int bombs) { xPlayer::getInstance()->bombs = bombs; };
   link.setLives = [](int lives) { xPlayer::getInstance()->lives = lives; };

@@ -2,6 +2,7 @@
 #include "gfx/xFloatingText.h"
 
 #include "base/resource_path.h"
+#include "base/saturating.h"
 #include "gfx/hgeTTFont.h"
 #include "gfx/xFontManager.h"
 
@@ -50,7 +51,7 @@ void xFloatingText::update() {
   fadeIn.update();
   if (fadeIn.active) colour.a = fadeIn.value;
 
-  const int fadeOutStart = lifeFrames - fadeOutFrames;
+  const int fadeOutStart = base::subSaturated(lifeFrames, fadeOutFrames);
   if (frame < fadeOutStart) {
     ++frame;
     return;

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 
+#include "base/saturating.h"
 #include "base/xLogFile.h"
 #include "host/host_call.h"
 #include "host/host_registration.h"
@@ -36,10 +37,10 @@ float radiansToDegrees(float radians) { return radians * 180.0f / kPi; }
 
 // A window of frames (delayed change, deceleration, deflection, pause) from
 // [s] to [e]; an end below the start counts as a length. Both 0 switch the
-// feature off.
+// feature off. Ends beyond the int range stay at its limit.
 void setWindow(std::int32_t& start, std::int32_t& end, bool& active, bool& held, std::int32_t s, std::int32_t e) {
   start = s;
-  end = e < s ? e + s : e;
+  end = e < s ? base::addSaturated(e, s) : e;
   held = true;
   if (s == 0 && e == 0) {
     held = active = false;
@@ -255,7 +256,8 @@ void host_SetBulletDeflectionEx(ThreadIndex t, GroupId g) {
   m.deflection = call.floatArg(0);
   m.deflectionChange = call.floatArg(1);
   std::int32_t start = call.intArg(2);
-  setWindow(m.deflectStart, m.deflectEnd, m.deflectActive, m.deflectHeld, start, start + call.intArg(3));
+  setWindow(m.deflectStart, m.deflectEnd, m.deflectActive, m.deflectHeld, start,
+            base::addSaturated(start, call.intArg(3)));
 }
 
 // "htSetBulletForce"(magnitude, degrees, relative)
@@ -330,7 +332,7 @@ void host_SetBulletPause(ThreadIndex t, GroupId g) {
   mBullet* b = setterTarget(call, "host_SetBulletPause", "HostSetBulletPause: no bullet available");
   if (b == nullptr) return;
   std::int32_t start = call.intArg(0);
-  setWindow(b->pauseStart, b->pauseEnd, b->pauseActive, b->pauseHeld, start, start + call.intArg(1));
+  setWindow(b->pauseStart, b->pauseEnd, b->pauseActive, b->pauseHeld, start, base::addSaturated(start, call.intArg(1)));
 }
 
 // "htSetBulletLifeTime"(frames): 0 lives for ever.

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <iterator>
 
+#include "base/saturating.h"
 #include "host/host_call.h"
 #include "host/host_registration.h"
 #include "stg/xPlayer.h"
@@ -60,11 +61,11 @@ void host_GetPlayerPower(ThreadIndex t, GroupId g) {
 }
 
 void host_AddPlayerLife(ThreadIndex t, GroupId g) {
-  if (checked(HostCall(t, g, 0), "host_AddPlayerLife")) ++player()->lives;
+  if (checked(HostCall(t, g, 0), "host_AddPlayerLife")) player()->lives = base::addSaturated(player()->lives, 1);
 }
 
 void host_AddPlayerBomb(ThreadIndex t, GroupId g) {
-  if (checked(HostCall(t, g, 0), "host_AddPlayerBomb")) ++player()->bombs;
+  if (checked(HostCall(t, g, 0), "host_AddPlayerBomb")) player()->bombs = base::addSaturated(player()->bombs, 1);
 }
 
 void host_AddPlayerPower(ThreadIndex t, GroupId g) {

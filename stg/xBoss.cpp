@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "base/resource_path.h"
+#include "base/saturating.h"
 #include "base/xLogFile.h"
 #include "core/config.h"
 #include "core/xSoundManager.h"
@@ -379,7 +380,8 @@ void xBoss::updateDying() {
   magicCircleSprite->update();
   dieParticles->MoveTo(x - 16, y - 16, false);
   dieParticles->Update(kFrameTime);
-  if (dyingCount <= dieFrames * 5) return;
+  // Scripts may set any number of frames, a negative one after the end too.
+  if (dyingCount <= base::mulSaturated(dieFrames, 5)) return;
   dying = false;
   dyingCount = 0;
   dieParticles->Stop(false);
@@ -415,7 +417,7 @@ void xBoss::render() {
     titleSprite->update();
     titleSprite->render();
     if (titleCount == titleFrames) titleSprite->fade(static_cast<std::uint32_t>(titleFrames), 0, false, false);
-    if (titleCount > 2 * titleFrames) {
+    if (titleCount > base::mulSaturated(titleFrames, 2)) {
       titleFrames = -1;
       titleCount = 0;
     }

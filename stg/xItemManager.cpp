@@ -2,6 +2,7 @@
 #include "stg/xItemManager.h"
 
 #include "base/resource_path.h"
+#include "base/saturating.h"
 #include "core/xSoundManager.h"
 #include "core/xSystem.h"
 #include "engine/platform.h"
@@ -129,8 +130,8 @@ void xItemManager::collect(Item& item) {
   xPlayer* player = xPlayer::getInstance();
   switch (item.kind) {
     case ItemKind::POWER: player->addPower(0.1f); break;
-    case ItemKind::BOMB: player->bombs += 1; break;
-    case ItemKind::LIFE: player->lives += 1; break;
+    case ItemKind::BOMB: player->bombs = base::addSaturated(player->bombs, 1); break;
+    case ItemKind::LIFE: player->lives = base::addSaturated(player->lives, 1); break;
     case ItemKind::HIT_X2:
       xScoreManager::getInstance()->startHitX2();
       xSoundManager::getInstance()->playVoice("wj.wav");

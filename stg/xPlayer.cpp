@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "base/resource_path.h"
+#include "base/saturating.h"
 #include "core/config.h"
 #include "core/xInputManager.h"
 #include "core/xSoundManager.h"
@@ -196,7 +197,7 @@ void xPlayer::hit() {
 }
 
 void xPlayer::loseLife() {
-  --lives;
+  lives = base::subSaturated(lives, 1);  // scripts may have set any number
   xBoss* boss = xBoss::getInstance();
   if (boss->isActive()) boss->bonusLost = true;
   if (lives >= 0) {

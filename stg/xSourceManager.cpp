@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/saturating.h"
 #include "gfx/hgeColor.h"
 #include "gfx/xSpriteManager.h"
 #include "stg/bullet_targets.h"
@@ -208,8 +209,8 @@ void xSourceManager::setSourceDeflection(std::int32_t id, float deflection, int 
   m.deflection = deflection;
   m.deflectionChange = 0;
   m.deflectStart = start;
-  m.deflectEnd = duration + 2 * start;
-  if (m.deflectEnd < start) m.deflectEnd = duration + 3 * start;
+  m.deflectEnd = base::clampToInt(duration + 2 * std::int64_t{start});
+  if (m.deflectEnd < start) m.deflectEnd = base::clampToInt(duration + 3 * std::int64_t{start});
   m.deflectHeld = true;
   if (m.deflectStart == 0 && m.deflectEnd == 0) {
     m.deflectHeld = false;
