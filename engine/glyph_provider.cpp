@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <mutex>
+#include <tuple>
 
 #include "engine/platform.h"
 
@@ -140,6 +142,22 @@ void repack(const FT_Bitmap& bitmap, GlyphBits bits, GlyphBitmap& out) {
   }
 }
 
+using RequestKey = std::tuple<std::wstring, int, bool, bool>;
+using FileKey = std::tuple<std::string, int, int, bool, bool>;
+
+// The faces handed out, by request and by the file, size and style they
+// came to; an entry lives as long as some holder keeps its face.
+struct FaceCache {
+  std::mutex mutex;
+  std::map<RequestKey, std::weak_ptr<GlyphFace>> byRequest;
+  std::map<FileKey, std::weak_ptr<GlyphFace>> byFile;
+};
+
+FaceCache& faceCache() {
+  static FaceCache instance;
+  return instance;
+}
+
 }  // namespace
 
 struct GlyphFace::Impl {
@@ -181,23 +199,34 @@ struct GlyphFace::Impl {
 GlyphFace::GlyphFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 GlyphFace::~GlyphFace() = default;
 
-std::unique_ptr<GlyphFace> GlyphFace::open(const GlyphFaceRequest& request) {
+std::shared_ptr<GlyphFace> GlyphFace::open(const GlyphFaceRequest& request) {
   if (request.pixelSize < 1 || unsigned(request.pixelSize) > kMaxGlyphSide) return nullptr;
+  FaceCache& cache = faceCache();
+  std::lock_guard lock(cache.mutex);
+  RequestKey asked{request.family, request.pixelSize, request.italic, request.bold};
+  if (auto shared = cache.byRequest[asked].lock()) return shared;
   Match match;
   if (!matchFace(toUtf8(request.family), request, match)) {
     logError("FcFontMatch", "no face for a requested family");
     return nullptr;
   }
-  auto impl = std::make_unique<Impl>();
-  impl->request = request;
-  impl->file = match.file;
-  if (FT_Init_FreeType(&impl->library) != 0) {
-    impl->library = nullptr;
-    logError("FT_Init_FreeType", "");
-    return nullptr;
+  FileKey opened{match.file, match.index, request.pixelSize, request.italic, request.bold};
+  std::shared_ptr<GlyphFace> shared = cache.byFile[opened].lock();
+  if (!shared) {
+    auto impl = std::make_unique<Impl>();
+    impl->request = request;
+    impl->file = match.file;
+    if (FT_Init_FreeType(&impl->library) != 0) {
+      impl->library = nullptr;
+      logError("FT_Init_FreeType", "");
+      return nullptr;
+    }
+    if (!openStyled(impl->library, match, request, impl->primary)) return nullptr;
+    shared.reset(new GlyphFace(std::move(impl)));
+    cache.byFile[opened] = shared;
   }
-  if (!openStyled(impl->library, match, request, impl->primary)) return nullptr;
-  return std::unique_ptr<GlyphFace>(new GlyphFace(std::move(impl)));
+  cache.byRequest[asked] = shared;
+  return shared;
 }
 
 int GlyphFace::ascent() const { return int((impl_->primary.face->size->metrics.ascender + 63) >> 6); }

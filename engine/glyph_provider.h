@@ -50,7 +50,9 @@ struct GlyphFaceRequest {
 class GlyphFace {
  public:
   // Null when no face can be opened (a size below 1, no font installed).
-  static std::unique_ptr<GlyphFace> open(const GlyphFaceRequest& request);
+  // Requests that come to the same file, size and style share one face
+  // while any holder keeps it: scripts may ask for a font every frame.
+  static std::shared_ptr<GlyphFace> open(const GlyphFaceRequest& request);
   ~GlyphFace();
   GlyphFace(const GlyphFace&) = delete;
   GlyphFace& operator=(const GlyphFace&) = delete;

@@ -1,11 +1,11 @@
 // The bitmap font: any installed face by family name, one cached texture per character, drawn with one sprite.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "engine/glyph_provider.h"
 #include "engine/hge.h"
 #include "gfx/font_types.h"
 #include "gfx/hgeSprite.h"
@@ -17,19 +17,25 @@ struct GfxGlyph {
   float width = 0, height = 0;
   float offsetX = 0, offsetY = 0;
   float advance = 0;  // the face's own advance; layout uses getCharAdvance
-  // Built once, also when building failed: a failed glyph stays empty
-  // instead of being tried again every frame.
+  // Set once the glyph is made, or once the face is known to have nothing
+  // to draw for it. Only a texture the engine could not make is tried again.
   bool built = false;
 };
 
+class GfxGlyphCache;
+
 // Scripts create these through the font registry and print with them. The
 // advance rule is fixed (half the size below U+2000, the whole size above),
-// so text lays out alike whatever face the name resolves to.
+// so text lays out alike whatever face the name resolves to. Fonts of the
+// same face, size and style share one glyph cache, which holds only the
+// glyphs drawn so far: scripts may create a font every frame, and the
+// registry keeps every font for the run. Colour and kerning are the font's
+// own.
 class GfxFont {
  public:
   // Bounds Print's formatted text; longer output is cut.
   static constexpr std::size_t kPrintBufferSize = 10240;
-  // One table entry per unit U+0000..U+FFFE; U+FFFF and beyond have none.
+  // One glyph per unit U+0000..U+FFFE; U+FFFF and beyond have none.
   static constexpr unsigned kGlyphCount = 0xFFFF;
 
   // A face that cannot be opened leaves the font measuring as usual but
@@ -59,21 +65,21 @@ class GfxFont {
   // The glyph of [unit], built on first use; null for U+FFFF and beyond.
   const GfxGlyph* getGlyph(unsigned unit);
   // Without kerning: the size for U+2000 and above (and for units with no
-  // table entry), otherwise half the size rounded half to even.
+  // glyph), otherwise half the size rounded half to even.
   float getCharAdvance(unsigned unit) const;
-  bool hasFace() const { return face_ != nullptr; }
+  bool hasFace() const;
+  // Whether this font draws from the same glyphs as [other].
+  bool sharesGlyphsWith(const GfxFont& other) const { return glyphs_ == other.glyphs_; }
+
+  // Tests: [create] makes the glyph textures instead of the engine's
+  // Texture_Create; an empty function restores the engine.
+  static void setTextureCreatorForTests(std::function<HTEXTURE(int width, int height)> create);
 
  private:
-  void build(unsigned unit, GfxGlyph& glyph);
-  bool fill(HTEXTURE texture, const engine::GlyphBitmap& bitmap);
-
-  std::unique_ptr<GfxGlyph[]> glyphs_;
-  engine::GlyphBits glyphFormat_;
-  int ascent_ = 0;
+  std::shared_ptr<GfxGlyphCache> glyphs_;
   float fontSize_;
   float kerningWidth_ = 0;
   float kerningHeight_ = 0;
   HGE* hge_;
   std::unique_ptr<hgeSprite> sprite_;
-  std::unique_ptr<engine::GlyphFace> face_;
 };

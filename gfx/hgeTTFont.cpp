@@ -10,6 +10,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/saturating.h"
 #include "base/xLogFile.h"
 #include "engine/platform.h"
 #include "gfx/text_format.h"
@@ -76,6 +77,9 @@ hgeTTGlyph& hgeTTGlyph::operator=(hgeTTGlyph&& other) noexcept {
 
 void hgeTTGlyph::rasterise(unsigned index) {
   loaded = true;
+  // A size no glyph may reach is not handed to FreeType, which would
+  // allocate the whole bitmap before it could be refused.
+  if (pixelSize > kMaxGlyphSide) return;
   FT_Face ftFace = *face;
   if (FT_Set_Pixel_Sizes(ftFace, 0, FT_UInt(pixelSize)) != 0) return;
   if (FT_Load_Glyph(ftFace, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return;
@@ -209,7 +213,7 @@ gfx::TextSize hgeTTFont::GetTextSize(std::wstring_view text) {
   gfx::TextSize size{0, pixelSize};
   for (wchar_t unit : text) {
     if (unit == 0) break;
-    size.width += getCharAdvance(unsigned(unit)) + kerningWidth;
+    size.width = base::addSaturated(size.width, base::addSaturated(getCharAdvance(unsigned(unit)), kerningWidth));
   }
   return size;
 }
@@ -217,7 +221,7 @@ gfx::TextSize hgeTTFont::GetTextSize(std::wstring_view text) {
 int hgeTTFont::GetCharIndexAtWidth(std::wstring_view text, int width) {
   int sum = 0;
   for (std::size_t i = 0; i < text.size() && text[i] != 0; ++i) {
-    sum += getCharAdvance(unsigned(text[i]));
+    sum = base::addSaturated(sum, getCharAdvance(unsigned(text[i])));
     if (sum >= width) return int(i);
   }
   return -1;

@@ -1,6 +1,8 @@
 // The bitmap font: the fixed advance rule, measuring, hit testing, glyph placement, both pixel formats, bounded formatting.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "gfx/GfxFont.h"
 #include "gfx/text_format.h"
 #include "tests/gfx/gfx_fixture.h"
@@ -78,6 +80,52 @@ TEST_F(GfxFontTest, PixelFormats) {
     EXPECT_GT(counts[2], 20);
     EXPECT_EQ(counts[1] > 0, antialias);
   }
+}
+
+// The engine may fail to make a glyph's texture (out of memory); the glyph
+// is made when it is drawn again.
+TEST_F(GfxFontTest, AGlyphWhoseTextureFailedIsTriedAgain) {
+  auto font = dejaVu(16);
+  GfxFont::setTextureCreatorForTests([](int, int) { return HTEXTURE(0); });
+  EXPECT_TRUE(capture([&] { font->Render(0, 0, L"A"); }).empty());
+  GfxFont::setTextureCreatorForTests(nullptr);
+  auto quads = capture([&] { font->Render(0, 0, L"A"); });
+  ASSERT_EQ(quads.size(), 1u);
+  EXPECT_NE(quads[0].tex, 0u);
+}
+
+// Fonts of one face, size and style draw from the same textures; colour and
+// kerning stay each font's own.
+TEST_F(GfxFontTest, FontsOfOneFaceSizeAndStyleShareTheirGlyphs) {
+  auto first = dejaVu(16);
+  auto second = dejaVu(16);
+  EXPECT_TRUE(first->sharesGlyphsWith(*second));
+  EXPECT_EQ(first->getGlyph(L'A'), second->getGlyph(L'A'));
+  EXPECT_FALSE(first->sharesGlyphsWith(*dejaVu(17)));
+  EXPECT_FALSE(first->sharesGlyphsWith(*dejaVu(16, false)));
+  EXPECT_FALSE(first->sharesGlyphsWith(GfxFont(L"DejaVu Sans", 16, gfx::FontStyle{.bold = true})));
+  second->SetColor(0xFF00FF00);
+  second->SetKerningWidth(4);
+  EXPECT_EQ(first->GetColor(), 0xFFFFFFFFu);
+  EXPECT_EQ(first->GetTextSize(L"AB").width, 16);
+  // The last font of a face takes its textures with it.
+  HTEXTURE texture = first->getGlyph(L'A')->texture;
+  first.reset();
+  EXPECT_NE(hge_->Texture_GetWidth(texture), 0);
+  second.reset();
+  EXPECT_EQ(hge_->Texture_GetWidth(texture), 0);
+}
+
+// Sizes and kerning come from scripts: measuring stays in the int range.
+TEST_F(GfxFontTest, MeasuresOfHugeSizesStayInRange) {
+  GfxFont huge(L"DejaVu Sans", INT32_MAX, {});
+  EXPECT_EQ(huge.GetTextSize(L"\x4E2D\x4E2D\n\n").width, INT32_MAX);
+  EXPECT_EQ(huge.GetTextSize(L"\x4E2D\x4E2D\n\n").height, INT32_MAX);
+  GfxFont font(L"DejaVu Sans", 16, {});
+  font.SetKerningWidth(-1e30f);
+  font.SetKerningHeight(std::numeric_limits<float>::quiet_NaN());
+  EXPECT_EQ(font.GetTextSize(L"ab\ncd").width, 0);
+  EXPECT_EQ(font.GetTextSize(L"ab\ncd").height, 16);
 }
 
 std::wstring narrow(std::size_t capacity, const char* format, ...) {

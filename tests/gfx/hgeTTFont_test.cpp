@@ -69,6 +69,19 @@ TEST_F(TTFontTest, AdvancesAndMeasuring) {
   EXPECT_EQ(font->GetCharIndexAtWidth(L"", 0), -1);
 }
 
+// A size from a script may be anything: measures stay in the int range, and
+// glyphs too large to draw are not drawn.
+TEST_F(TTFontTest, MeasuresOfHugeSizesStayInRange) {
+  hgeTTFont* font = dejaVu(INT32_MAX);
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(font->GetTextSize(L"Stage Clear").width, INT32_MAX);
+  EXPECT_EQ(font->GetCharIndexAtWidth(L"abc", INT32_MAX), 2);  // half the size each
+  EXPECT_TRUE(capture([&] { font->Render(400, 300, 2, L"Stage Clear"); }).empty());
+  hgeTTFont* small = dejaVu(16);
+  small->SetKerningWidth(INT32_MIN);
+  EXPECT_EQ(small->GetTextSize(L"WW").width, INT32_MIN);
+}
+
 TEST_F(TTFontTest, RenderPlacesGlyphsOnOneLineWithAlignment) {
   hgeTTFont* font = dejaVu(16);
   font->colour = 0x80FF0000;

@@ -1,7 +1,13 @@
 // The font registry: the font folder before the system fonts, the alias table, long names.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
 #include "gfx/xFontManager.h"
+#include "tests/engine/child_fixture.h"
 #include "tests/gfx/font_fixture.h"
 
 namespace {
@@ -38,6 +44,40 @@ TEST_F(xFontManagerTest, WindowsNamesFindInstalledFontsThroughTheAliasTable) {
   ASSERT_NE(kai, nullptr);
   EXPECT_GT(kai->getGlyph(0x4E2D), 0u);  // a Chinese face
   EXPECT_NE(xFontManager::getInstance()->getTTFont("Consolab.ttf", 18), nullptr);
+}
+
+// A stage may create its font every frame, and the registry keeps them all:
+// each one must cost next to nothing. Run apart, so the fonts go with it.
+TEST_F(xFontManagerTest, AFontMadeEveryFrameCostsLittle) {
+  constexpr long kFonts = 600;
+  constexpr long kLimit = 60L << 20;
+  auto resident = [] {
+    long pages = 0, residentPages = 0;
+    std::ifstream("/proc/self/statm") >> pages >> residentPages;
+    return residentPages * ::sysconf(_SC_PAGESIZE);
+  };
+  ChildResult child = runChild([&] {
+    xFontManager* fonts = xFontManager::getInstance();
+    auto frame = [&] {
+      int index = fonts->createFont(L"DFGirl.ttf", 16, 0xFFFFFFFF, {.bold = true});
+      hge_->Gfx_BeginScene();
+      fonts->getFont(index)->Render(0, 0, L"Stage 1 \x4E2D\x6587");
+      hge_->Gfx_EndScene();
+    };
+    frame();  // the first one opens the face
+    long before = resident();
+    for (long i = 1; i <= kFonts; ++i) {
+      frame();
+      long grown = resident() - before;
+      if (grown > kLimit) {
+        std::fprintf(stderr, "%ld fonts took %ld bytes\n", i, grown);
+        return 1;
+      }
+    }
+    std::fprintf(stderr, "%ld fonts took %ld KiB\n", kFonts, (resident() - before) >> 10);
+    return 0;
+  });
+  EXPECT_TRUE(child.exited && child.status == 0) << child.err;
 }
 
 // A name one byte too long must not be cut back into the name that fits.
