@@ -134,14 +134,14 @@ void host_MoveTextBoxTo(ThreadIndex t, GroupId g) {
 }
 
 // "htSetTextBoxColor"(box, r, g, b, a): the colour of characters added from
-// now on; those already there keep theirs. A box without a font has no
-// colour to change.
+// now on; those already there keep theirs. A box whose font was not found
+// still takes the colour.
 void host_SetTextBoxColor(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 5);
   xTextBox* b = box(call);
-  if (b == nullptr || b->font == nullptr) return;
+  if (b == nullptr) return;
   DWORD colour = colourArgs(call, 1);
-  b->font->colour = colour;
+  if (b->font != nullptr) b->font->colour = colour;
   b->topColor.SetHWColor(colour);
   b->bottomColor.SetHWColor(colour);
 }

@@ -118,10 +118,11 @@ TEST_F(HostFontTest, ScriptsFillPlaceFrameRevealAndMoveTheirTextBoxes) {
   call("write");
   ASSERT_EQ(box(0)->chars.size(), 3u);
   EXPECT_EQ(box(0)->font->colour, 0xFFFF0000u);
-  // Box 1 has no font: its text is kept, its colour call does nothing, its
-  // frame (set through the gradient's name) is all it draws.
+  // Box 1 has no font: its text and colour are kept, its frame (set
+  // through the gradient's name) is all it draws.
   EXPECT_EQ(box(1)->chars.size(), 3u);
-  EXPECT_EQ(box(1)->topColor.GetHWColor(), 0xFFFFFFFFu);
+  EXPECT_EQ(box(1)->topColor.GetHWColor(), 0xFFFF0000u);
+  EXPECT_EQ(box(1)->bottomColor.GetHWColor(), 0xFFFF0000u);
   std::vector<hgeQuad> quads = drawnBoxes();
   ASSERT_EQ(quads.size(), 5u);  // frame, "Hi!", frame
   EXPECT_FLOAT_EQ(quads[4].v[0].x, 0);
