@@ -51,8 +51,10 @@ void setMonotonicClock(std::function<std::uint64_t()> clock);
 // Sleeps for [ms] milliseconds of the real clock (no busy wait).
 void sleepMillis(std::uint64_t ms);
 
-// Maps a Windows font file name ("simkai.ttf", "Consolab.ttf") to an
-// installed font file, through fontconfig and a small alias table.
+// Finds an installed font file (UTF-8) for a font file name: a Windows
+// font ("simkai.ttf", "Consolab.ttf") through an alias table of free faces,
+// any other name as an installed file of that name or the face whose family
+// and style it spells ("DejaVuSans-Bold.ttf"), among fontconfig's list.
 // Returns "" when nothing is found.
 std::string findSystemFont(std::string_view fileName);
 // Tests may force the answer; an empty function restores the lookup.

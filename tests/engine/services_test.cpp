@@ -49,17 +49,32 @@ TEST(SystemFont, WindowsNamesFindInstalledFonts) {
   EXPECT_NE(kai, hei);
   EXPECT_NE(mono, other);
   EXPECT_EQ(engine::findSystemFont("SIMKAI.TTF"), kai);
-  EXPECT_EQ(engine::findSystemFont("\xBB\xAA\xCE\xC4.ttf"), hei);  // a Chinese file name
+}
+
+// Any other name is an installed file's own name, or its family and style
+// spelt out; fontconfig's nearest face for a name it does not know is no
+// answer.
+TEST(SystemFont, OtherNamesFindTheirOwnFaceOrNothing) {
+  const std::string dejaVu = "/usr/share/fonts/truetype/dejavu/";
+  EXPECT_EQ(engine::findSystemFont("DejaVuSans.ttf"), dejaVu + "DejaVuSans.ttf");
+  EXPECT_EQ(engine::findSystemFont("dejavusans-bold.TTF"), dejaVu + "DejaVuSans-Bold.ttf");
+  EXPECT_EQ(engine::findSystemFont("DejaVu Serif Italic.ttf"), dejaVu + "DejaVuSerif-Italic.ttf");
+  EXPECT_EQ(engine::findSystemFont("DejaVuSansMono.ttf"), dejaVu + "DejaVuSansMono.ttf");
+  // WenQuanYi Micro Hei by its Chinese family name, in code page 936.
+  EXPECT_EQ(engine::findSystemFont("\xCE\xC4\xC8\xAA\xE6\xE4\xCE\xA2\xC3\xD7\xBA\xDA.ttf"),
+            engine::findSystemFont("simhei.ttf"));
+  for (const char* missing : {"DejaVuSnas.ttf", "DFGirl.ttf", "DejaVuSans-Heavy.ttf", "\xBB\xAA\xCE\xC4.ttf", ""})
+    EXPECT_EQ(engine::findSystemFont(missing), "") << missing;
 }
 
 TEST(SystemFont, TestsCanForceTheAnswer) {
-  std::string real = engine::findSystemFont("DFGirl.ttf");
+  std::string real = engine::findSystemFont("Arial.ttf");
   engine::setSystemFontOverride([&](std::string_view name) {
     return name == "DFGirl.ttf" ? std::string("/fonts/girl.ttf") : std::string();
   });
   EXPECT_EQ(engine::findSystemFont("DFGirl.ttf"), "/fonts/girl.ttf");
   engine::setSystemFontOverride(nullptr);
-  EXPECT_EQ(engine::findSystemFont("DFGirl.ttf"), real);
+  EXPECT_EQ(engine::findSystemFont("Arial.ttf"), real);
 }
 
 }  // namespace
