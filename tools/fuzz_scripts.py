@@ -145,7 +145,7 @@ class Stmt:
         return lines + [indent + "}"]
 
 
-# The helpers every generated script carries, and the functions the game calls by name.
+# Values the language has no literal for: infinity, NaN and a 20,000-byte string.
 HELPERS = """func fzInf() { return %s * %s; }
 func fzNaN() { return fzInf() - fzInf(); }
 func fzBig() {
@@ -157,11 +157,13 @@ func fzBig() {
 
 
 class Script:
-    def __init__(self, name, funcs):
+    def __init__(self, name, funcs, includes=()):
         self.name = name
         self.funcs = funcs  # [(header, [Stmt])]
+        self.includes = list(includes)  # [Stmt] of include lines
 
     def statements(self):
+        yield from self.includes
         for _, body in self.funcs:
             for s in body:
                 yield from s.walk()
@@ -180,7 +182,8 @@ class Script:
             code = HELPERS + "\n" + code
         used = [h for h in hosts if re.search(r"\b%s\(" % h[0], code)]
         decls = ["host %s(%s);" % (h[0], ", ".join("p%d" % k for k in range(len(h[1])))) for h in used]
-        return "\n".join(decls + [code]) + "\n"
+        includes = [s.text for s in self.includes if s.id not in dropped]
+        return "\n".join(includes + decls + [code]) + "\n"
 
 
 class Case:
@@ -329,7 +332,10 @@ class Generator:
                   for p in r.sample(self.pairs, min(len(self.pairs), r.choice([0, 0, 1, 3])))]
         if r.random() < 0.3:
             config.append(Stmt("Extra|DeleteAssembledScript|0"))
-        scripts = [Script(init_name, start_funcs), Script("stage.vkscript", stage_funcs),
+        # Includes of names that must be refused; a script that is found ends in a redefinition.
+        paths = [p for p in HOSTILE_PATHS if p.startswith('"')]
+        includes = [Stmt("#include " + r.choice(paths)) for _ in range(r.choice([0, 0, 0, 0, 1, 2]))]
+        scripts = [Script(init_name, start_funcs), Script("stage.vkscript", stage_funcs, includes),
                    Script("other.vkscript", other_funcs)]
         return Case(scripts, config, init_name)
 
@@ -351,7 +357,8 @@ def play(exe, run, frames, timeout, mem_mb, sanitized, err_path):
     """Runs the game once; (status, note) where status is the exit code, "timeout" or "memory"."""
     env = dict(os.environ, VELMORA_BACKEND="headless",
                UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1",
-               ASAN_OPTIONS="hard_rss_limit_mb=%d:malloc_limit_mb=%d:detect_leaks=1" % (mem_mb, mem_mb))
+               # The soft limit fails the next allocation, so the report names who kept allocating.
+               ASAN_OPTIONS="soft_rss_limit_mb=%d:hard_rss_limit_mb=%d:detect_leaks=1" % (mem_mb, mem_mb + 256))
 
     cmd = [exe, "--headless", "--frames", str(frames), "--seed", "1", "--input", "input.txt"]
     with open(err_path, "ab") as err:
@@ -411,13 +418,15 @@ def classify(status, err_text, outside_before, outside, log_text):
     m = re.search(r"ERROR: (AddressSanitizer|LeakSanitizer): (.*)", err_text)
     if m:
         kind = re.split(r" on | of size|:| \(|\s0x", m.group(2))[0].strip()
-        if re.search(r"out of memory|rss limit|allocation-size-too-big|allocation size|malloc limit", m.group(2)):
+        if re.search(r"out of memory|rss limit|allocation-size-too-big|allocation size", m.group(2), re.I):
             kind = "memory"
         if m.group(1) == "LeakSanitizer":
             kind = "leak"
         frames = err_text[m.end():].splitlines()
         if kind == "leak":
             frames = [f for f in frames if not re.search(r" in (operator new|malloc|calloc|realloc)", f)]
+        if kind == "stack-overflow":  # any frame of the endless nesting can be the last
+            return "asan: stack-overflow"
         return "asan: %s in %s" % (kind, project_frame(frames))
     if status in ("timeout", "memory"):
         return status
