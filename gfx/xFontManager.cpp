@@ -1,6 +1,9 @@
 // The font registry.
 #include "gfx/xFontManager.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "base/resource_path.h"
 #include "base/xLogFile.h"
 #include "engine/platform.h"
@@ -58,8 +61,22 @@ hgeTTFont* xFontManager::getTTFont(const std::string& fileName, int pixelSize) {
   std::string path = WStringToString(GetResourcePath(fileName, RES_FONT));
   if (!path.empty() && path.size() < kMaxFontPath) {
     if (hgeTTFont* font = fontAt(path, pixelSize)) return font;
+    // The game's own file stands for itself: a broken one is not replaced
+    // by a system font of the same name. (A size below 1 was logged.)
+    std::error_code error;
+    if (std::filesystem::is_regular_file(engine::resolvePath(path), error)) {
+      if (pixelSize >= 1) reportOnce("xFontManager::getTTFont: cannot load font file %s", path);
+      return nullptr;
+    }
   }
-  return getSystemTTFont(fileName, pixelSize);
+  hgeTTFont* font = getSystemTTFont(fileName, pixelSize);
+  if (font == nullptr && TTFontManager::getInstance() != nullptr)
+    reportOnce("xFontManager::getTTFont: cannot find font %s", fileName);
+  return font;
+}
+
+void xFontManager::reportOnce(const char* format, const std::string& name) {
+  if (reported_.insert(name).second) WriteLog(format, name.c_str());
 }
 
 hgeTTFont* xFontManager::getSystemTTFont(const std::string& fileName, int pixelSize) {

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,10 @@ class xFontManager {
   // Null for an index that names no font.
   GfxFont* getFont(int index) const;
 
-  // "data/font/" + [fileName] (code page 936, any case), else the installed
-  // font the system lookup maps the Windows file name to.
+  // "data/font/" + [fileName] (code page 936, any case); when that file is
+  // not there, the installed font of that name (a Windows font through the
+  // system lookup's alias table). Null when neither has it or the folder's
+  // file is no usable font, logged once per name.
   hgeTTFont* getTTFont(const std::string& fileName, int pixelSize);
   hgeTTFont* getSystemTTFont(const std::string& fileName, int pixelSize);
 
@@ -45,4 +48,9 @@ class xFontManager {
 
  private:
   xFontManager() = default;
+  // Logs [format] with [name] the first time [name] fails: a stage may ask
+  // for a missing font with every floating text.
+  void reportOnce(const char* format, const std::string& name);
+
+  std::set<std::string> reported_;
 };

@@ -46,6 +46,25 @@ TEST_F(xFontManagerTest, WindowsNamesFindInstalledFontsThroughTheAliasTable) {
   EXPECT_NE(xFontManager::getInstance()->getTTFont("Consolab.ttf", 18), nullptr);
 }
 
+// A misspelt name finds no stand-in, and the game's own file stands for
+// itself: a broken one is not replaced by the system font of that name.
+TEST_F(xFontManagerTest, FontsFoundNowhereOrBrokenAreNullWithOneLogLine) {
+  std::ofstream("data/font/simkai.ttf") << "not a font";
+  engine::clearPathCache();
+  xFontManager* fonts = xFontManager::getInstance();
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(fonts->getTTFont("simkai.ttf", 20), nullptr);
+    EXPECT_EQ(fonts->getTTFont("DejaVuSnas.ttf", 20), nullptr);
+  }
+  std::string log = dir_.read("log.txt");
+  for (const char* name : {"simkai.ttf", "DejaVuSnas.ttf"}) {
+    std::size_t first = log.find(name);
+    EXPECT_NE(first, std::string::npos) << name;
+    EXPECT_EQ(log.find(name, first + 1), std::string::npos) << log;
+  }
+  EXPECT_NE(fonts->getTTFont("Simhei.ttf", 20), nullptr);  // the alias table still answers
+}
+
 // A stage may create its font every frame, and the registry keeps them all:
 // each one must cost next to nothing. Run apart, so the fonts go with it.
 TEST_F(xFontManagerTest, AFontMadeEveryFrameCostsLittle) {
