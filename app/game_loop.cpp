@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/status_numbers.h"
+#include "base/resource_path.h"
 #include "base/xLogFile.h"
 #include "core/xSoundManager.h"
 #include "engine/hge.h"
@@ -39,6 +40,9 @@ int runGame(int argc, char** argv) {
     std::fprintf(stderr, "velmora: %s\n", error.c_str());
     return 2;
   }
+  // Names from scripts, scenes, the define file and config.ini stay in the
+  // run folder; the command line's own paths (--input) are not game paths.
+  base::confineGamePathsToRunFolder();
   hge = hgeCreate(HGE_VERSION);
   // Set early so configuration read during host registration is honoured.
   hge->System_SetState(HGE_INIFILE, "config.ini");

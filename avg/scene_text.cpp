@@ -49,9 +49,9 @@ std::vector<std::string> splitTextLines(std::string_view text) {
   return lines;
 }
 
-bool readTextLines(const std::string& path, std::vector<std::string>& lines) {
+bool readTextLines(const std::string& path, std::vector<std::string>& lines, int* error) {
   std::vector<unsigned char> bytes;
-  if (!engine::readFile(path, bytes)) return false;
+  if (!engine::readFile(path, bytes, error)) return false;
   lines = splitTextLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   return true;
 }

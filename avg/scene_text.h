@@ -26,8 +26,9 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 // Reads [path] through the engine's path resolver and splits it the way a
 // text-mode line reader does: at '\n', with one '\r' before it dropped (files
 // written on Windows); a final line break does not begin another line.
-// False when the file cannot be read.
-[[nodiscard]] bool readTextLines(const std::string& path, std::vector<std::string>& lines);
+// False when the file cannot be read; [error], when given, then holds the
+// reason as the engine's readFile gives it.
+[[nodiscard]] bool readTextLines(const std::string& path, std::vector<std::string>& lines, int* error = nullptr);
 // The same split of text already in memory.
 std::vector<std::string> splitTextLines(std::string_view text);
 

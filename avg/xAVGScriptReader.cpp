@@ -1,7 +1,11 @@
 // Reads a visual-novel scene file into statements and cuts each into a keyword code and parameters.
 #include "avg/xAVGScriptReader.h"
 
+#include <cerrno>
+
 #include "avg/scene_text.h"
+#include "base/xLogFile.h"
+#include "engine/platform.h"
 
 namespace {
 
@@ -61,7 +65,14 @@ bool xAVGScriptReader::readFile(const std::string& path) {
   // The old iterator died with the old statements.
   current = lines.end();
   std::vector<std::string> fileLines;
-  if (!avg::readTextLines(path, fileLines)) return false;
+  int error = 0;
+  if (!avg::readTextLines(path, fileLines, &error)) {
+    // The callers name the file; a reason beyond a missing file (a device, a
+    // folder, a huge file) is worth its own line. A refused path has had one.
+    if (error != ENOENT && error != EPERM)
+      WriteLog("xAVGScriptReader::readFile: %s (%s)", path.c_str(), engine::fileErrorText(error).c_str());
+    return false;
+  }
   fileName = path;
   readStatements(fileLines);
   current = lines.begin();

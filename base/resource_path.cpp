@@ -1,4 +1,4 @@
-// Resource folders and the conversions between code page 936 and display text.
+// Resource folders, the run-folder confinement, and the conversions between code page 936 and display text.
 #include "base/resource_path.h"
 
 #include <array>
@@ -48,3 +48,13 @@ std::string IntToString(int value) {
   while (n) text += digits[--n];
   return text;
 }
+
+namespace base {
+
+void confineGamePathsToRunFolder() {
+  engine::confineGamePaths([](std::string_view name) {
+    WriteLog("Refused a path outside the game folder: %.*s", int(name.size()), name.data());
+  });
+}
+
+}  // namespace base

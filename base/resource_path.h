@@ -1,4 +1,4 @@
-// Resource folders, and conversions between 8-bit (code page 936) and display text.
+// Resource folders, the run-folder confinement, and conversions between 8-bit (code page 936) and display text.
 #pragma once
 
 #include <string>
@@ -25,3 +25,12 @@ std::wstring StringToWString(const std::string& text);
 std::string WStringToString(const std::wstring& text);
 // Decimal text: "-5", "0", "-2147483648".
 std::string IntToString(int value);
+
+namespace base {
+
+// Confines every game path to the run folder (engine::confineGamePaths), each
+// refused name logged as "Refused a path outside the game folder: <name>".
+// The game turns this on before it reads anything; tools leave it off.
+void confineGamePathsToRunFolder();
+
+}  // namespace base

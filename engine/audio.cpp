@@ -121,7 +121,7 @@ bool AudioMixer::readSound(const char* call, const char* filename, std::vector<u
   if (closed_ || filename == nullptr) return false;
   int error = 0;
   if (!readFile(filename, bytes, &error)) {
-    logError(call, "cannot read " + displayPath(filename) + ": " + std::strerror(error));
+    logError(call, "cannot read " + displayPath(filename) + ": " + fileErrorText(error));
     return false;
   }
   const auto measured = soundFileLength(bytes);
@@ -167,7 +167,7 @@ HSTREAM AudioMixer::streamLoad(const char* filename) {
   if (!readSound("Stream_Load", filename, bytes, stream.length)) return 0;
   if (device_) {
     // The bytes were read only to measure: the device streams from the file.
-    stream.music = device_->openMusic(resolvePath(filename));
+    stream.music = device_->openMusic(resolveRegularFile(filename));
     if (stream.music == nullptr) {
       logError("Stream_Load", "cannot open " + displayPath(filename));
       return 0;

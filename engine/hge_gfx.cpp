@@ -105,7 +105,7 @@ HTEXTURE HgeImpl::Texture_Load(const char* filename, DWORD size, bool) {
   if (fromFile) {
     int error = 0;
     if (!readFile(filename, file, &error)) {
-      logError("Texture_Load", "cannot read " + displayPath(filename) + ": " + std::strerror(error));
+      logError("Texture_Load", "cannot read " + displayPath(filename) + ": " + fileErrorText(error));
       return 0;
     }
     bytes = file.data();

@@ -17,7 +17,7 @@ void* HgeImpl::Resource_Load(const char* filename, DWORD* size) {
   std::vector<unsigned char> bytes;
   int error = 0;
   if (!readFile(filename, bytes, &error)) {
-    logError("Resource_Load", "cannot read " + displayPath(filename) + ": " + std::strerror(error));
+    logError("Resource_Load", "cannot read " + displayPath(filename) + ": " + fileErrorText(error));
     return nullptr;
   }
   // One spare zero byte so text files can be read as C strings.

@@ -1,12 +1,14 @@
-// Game paths to file-system paths: code page, separators and case-insensitive lookup.
+// Game paths to file-system paths: code page, separators, case-insensitive lookup and the run-folder confinement.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <new>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -31,6 +33,17 @@ struct PathCache {
 
 PathCache& cache() {
   static PathCache instance;
+  return instance;
+}
+
+struct Confinement {
+  std::mutex mutex;
+  std::function<void(std::string_view)> onRefused;  // empty: not confined
+  std::set<std::string> outsideFiles;
+};
+
+Confinement& confinement() {
+  static Confinement instance;
   return instance;
 }
 
@@ -102,40 +115,97 @@ std::string resolveComponents(const std::string& path) {
   return resolved;
 }
 
-}  // namespace
-
-std::string resolvePath(std::string_view gamePath) {
+// [gamePath] as UTF-8 with '/' separators.
+std::string toFilePath(std::string_view gamePath) {
   bool ok = false;
   std::string path = cp936ToUtf8(gamePath, &ok);
   if (!ok) path = std::string(gamePath);  // not code page 936: try the bytes as they are
   std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+// [path] with "." and ".." folded as written, or false when it is absolute
+// or its ".." climbs above the run folder.
+bool foldInside(std::string& path) {
+  if (path.starts_with('/')) return false;
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = std::min(path.find('/', start), path.size());
+    std::string part = path.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part != "..") {
+      parts.push_back(std::move(part));
+    } else if (parts.empty()) {
+      return false;
+    } else {
+      parts.pop_back();
+    }
+  }
+  bool folder = path.ends_with('/');
+  path.clear();
+  for (const std::string& part : parts) path = join(path, part);
+  if (folder && !path.empty()) path += '/';
+  return true;
+}
+
+// The file-system path of [gamePath]; [refused] tells a confined path that
+// may not be used (then the result is "" and the refusal was reported).
+std::string resolveChecked(std::string_view gamePath, bool& refused) {
+  std::string path = toFilePath(gamePath);
+  refused = false;
+  std::function<void(std::string_view)> report;
+  {
+    Confinement& c = confinement();
+    std::lock_guard lock(c.mutex);
+    if (c.onRefused && !c.outsideFiles.contains(path) && !foldInside(path)) report = c.onRefused;
+  }
+  if (report) {
+    refused = true;
+    report(gamePath);  // outside the lock: the hook may write files through the resolver
+    return {};
+  }
   if (path.empty() || exists(path)) return path;
   return resolveComponents(path);
 }
 
-void clearPathCache() {
-  PathCache& c = cache();
-  std::lock_guard lock(c.mutex);
-  c.listings.clear();
+// Why [info] may not be read: 0, EISDIR for a folder, EINVAL for anything
+// but a regular file (a pipe too, unless [streams]).
+int kindError(const struct stat& info, bool streams) {
+  if (S_ISREG(info.st_mode)) return 0;
+  if (S_ISDIR(info.st_mode)) return EISDIR;
+  return streams && S_ISFIFO(info.st_mode) ? 0 : EINVAL;
 }
 
-bool readFileAt(const std::string& path, std::vector<unsigned char>& out, int* error) {
+// Reads [path] whole when it is a regular file (or, with [streams], a pipe)
+// of at most [limit] bytes. The kind is checked before the open, since
+// opening a device or a pipe may block or act, and again on what was opened.
+bool readWithin(const std::string& path, std::vector<unsigned char>& out, int* error, std::size_t limit,
+                bool streams) {
   out.clear();
   auto fail = [&](int code) {
     if (error) *error = code;
     std::vector<unsigned char>().swap(out);
     return false;
   };
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return fail(errno);
+  limit = std::min(limit, std::size_t(-1) / 2);
   struct stat info;
-  int code = ::fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
-  // A regular file is read to its size; anything else (a pipe) to its end.
+  if (::stat(path.c_str(), &info) != 0) return fail(errno);
+  if (int code = kindError(info, streams)) return fail(code);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (streams ? 0 : O_NONBLOCK));
+  if (fd < 0) return fail(errno);
+  int code = ::fstat(fd, &info) != 0 ? errno : kindError(info, streams);
+  const bool regular = S_ISREG(info.st_mode);
+  if (code == 0 && regular && std::uintmax_t(info.st_size) > limit) code = EFBIG;
   try {
     std::size_t used = 0;
-    if (code == 0) out.resize(S_ISREG(info.st_mode) ? std::size_t(info.st_size) + 1 : 65536);
+    if (code == 0) out.resize(regular ? std::size_t(info.st_size) + 1 : std::min<std::size_t>(65536, limit + 1));
     while (code == 0) {
-      if (used == out.size()) out.resize(out.size() * 2);
+      // A file that grows while it is read still stops at the limit.
+      if (used > limit) code = EFBIG;
+      if (code != 0) break;
+      if (used == out.size()) out.resize(std::min(out.size() * 2, limit + 1));
       ssize_t n = ::read(fd, out.data() + used, out.size() - used);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) code = errno;
@@ -150,8 +220,66 @@ bool readFileAt(const std::string& path, std::vector<unsigned char>& out, int* e
   return code == 0 ? true : fail(code);
 }
 
-bool readFile(std::string_view gamePath, std::vector<unsigned char>& out, int* error) {
-  return readFileAt(resolvePath(gamePath), out, error);
+}  // namespace
+
+std::string resolvePath(std::string_view gamePath) {
+  bool refused = false;
+  return resolveChecked(gamePath, refused);
+}
+
+void confineGamePaths(std::function<void(std::string_view gamePath)> onRefused) {
+  Confinement& c = confinement();
+  std::lock_guard lock(c.mutex);
+  c.onRefused = std::move(onRefused);
+}
+
+bool checkGamePath(std::string_view gamePath) {
+  bool refused = false;
+  resolveChecked(gamePath, refused);
+  return !refused;
+}
+
+void allowOutsideFile(const std::string& path) {
+  Confinement& c = confinement();
+  std::lock_guard lock(c.mutex);
+  c.outsideFiles.insert(path);
+}
+
+void clearPathCache() {
+  PathCache& c = cache();
+  std::lock_guard lock(c.mutex);
+  c.listings.clear();
+}
+
+bool readFileAt(const std::string& path, std::vector<unsigned char>& out, int* error, std::size_t limit) {
+  return readWithin(path, out, error, limit, true);
+}
+
+bool readFile(std::string_view gamePath, std::vector<unsigned char>& out, int* error, std::size_t limit) {
+  bool refused = false;
+  std::string path = resolveChecked(gamePath, refused);
+  if (!refused) return readWithin(path, out, error, limit, false);
+  out.clear();
+  if (error) *error = EPERM;
+  return false;
+}
+
+std::string resolveRegularFile(std::string_view gamePath, int* error) {
+  bool refused = false;
+  std::string path = resolveChecked(gamePath, refused);
+  struct stat info;
+  int code = refused ? EPERM : ::stat(path.c_str(), &info) != 0 ? errno : kindError(info, false);
+  if (error) *error = code;
+  return code == 0 ? path : std::string();
+}
+
+std::string fileErrorText(int error) {
+  switch (error) {
+    case EINVAL: return "not a regular file";
+    case EFBIG: return "too large";
+    case EPERM: return "outside the game folder";
+    default: return std::strerror(error);
+  }
 }
 
 std::string displayPath(std::string_view gamePath) {
@@ -172,7 +300,8 @@ std::string displayPath(std::string_view gamePath) {
 }
 
 bool deleteFile(std::string_view gamePath) {
-  std::string path = resolvePath(gamePath);
+  bool refused = false;
+  std::string path = resolveChecked(gamePath, refused);
   std::error_code ec;
   if (path.empty() || fs::is_directory(path, ec)) return false;
   return fs::remove(path, ec);

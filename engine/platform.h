@@ -2,6 +2,7 @@
 // pages, file paths, message boxes, local time, clocks and system fonts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -22,16 +23,50 @@ std::string utf8ToCp936(std::string_view text, bool* ok = nullptr);
 // to open: backslashes become slashes and, when the exact path does not
 // exist, each component is matched without regard to case (cached).
 // A path that matches nothing comes back converted but otherwise unchanged.
+// While game paths are confined (below) a refused path gives "".
 std::string resolvePath(std::string_view gamePath);
 // Forgets cached directory listings (tests that create files call it).
 void clearPathCache();
 
-// Reads a whole file through the resolver. False if it cannot be read; then
-// [error], when given, holds the errno value: ENOENT for a missing file,
-// EISDIR for a folder, ENOMEM when the bytes cannot be held in memory.
-[[nodiscard]] bool readFile(std::string_view gamePath, std::vector<unsigned char>& out, int* error = nullptr);
-// The same for a file-system path taken as it is (command-line arguments).
-[[nodiscard]] bool readFileAt(const std::string& path, std::vector<unsigned char>& out, int* error = nullptr);
+// Confines game paths to the run folder (the working directory): the game
+// turns this on for every name that scripts, scene files, the define file
+// and config.ini give; tools that open paths from their command line leave
+// it off. While confined a game path is folded as written ("." and ".."
+// removed, not by where symbolic links lead: a data folder may be a link),
+// and an absolute path or one whose ".." climbs above the run folder is
+// refused: [onRefused] receives the name as given, once for each refused
+// call, and nothing is read, written or deleted. An empty function lifts
+// the confinement.
+void confineGamePaths(std::function<void(std::string_view gamePath)> onRefused);
+// Whether [gamePath] may be used now; a refusal is reported as above. For
+// callers that make several files of one name and want one report.
+[[nodiscard]] bool checkGamePath(std::string_view gamePath);
+// Lets the file [path] (UTF-8) through the confinement: the system fonts
+// that the font lookup found are the one thing the game reads from outside.
+void allowOutsideFile(const std::string& path);
+
+// What a content file may hold at most when it is read into memory: far
+// above any real script, scene, image or sound, far below the machine.
+inline constexpr std::size_t kContentByteLimit = std::size_t(64) << 20;
+
+// Reads a whole file through the resolver. Only a regular file of at most
+// [limit] bytes is read: a device such as /dev/zero or a pipe never is.
+// False if it cannot be read; then [error], when given, holds the reason as
+// an errno value: ENOENT for a missing file, EISDIR for a folder, EINVAL for
+// anything else that is not a regular file, EFBIG past [limit], EPERM for a
+// confined path refused, ENOMEM when the bytes cannot be held in memory.
+[[nodiscard]] bool readFile(std::string_view gamePath, std::vector<unsigned char>& out, int* error = nullptr,
+                            std::size_t limit = kContentByteLimit);
+// The same for a file-system path taken as it is (command-line arguments),
+// which may also be a pipe.
+[[nodiscard]] bool readFileAt(const std::string& path, std::vector<unsigned char>& out, int* error = nullptr,
+                              std::size_t limit = kContentByteLimit);
+// The resolved path of [gamePath] when it names a regular file, for the
+// libraries that open files themselves (fonts, streamed music); "" and the
+// reason in [error], as for readFile, when not.
+std::string resolveRegularFile(std::string_view gamePath, int* error = nullptr);
+// readFile's reason as text for a message ("not a regular file", "too large"...).
+std::string fileErrorText(int error);
 // Removes a file through the resolver. False if nothing was removed.
 bool deleteFile(std::string_view gamePath);
 

@@ -250,7 +250,9 @@ hgeTTFont* TTFontManager::getFont(const char* path, int pixelSize) {
   if (face == faces_.end()) {
     auto opened = std::make_unique<hgeTTFace>();
     // A failed open releases its library here, at once; nothing is kept.
-    if (!opened->open(engine::resolvePath(key))) return nullptr;
+    // FreeType would open a device or a pipe too, and block on a pipe.
+    std::string file = engine::resolveRegularFile(key);
+    if (file.empty() || !opened->open(file)) return nullptr;
     faces_.push_back({key, std::move(opened)});
     face = faces_.end() - 1;
   }

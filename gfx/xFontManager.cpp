@@ -59,6 +59,8 @@ GfxFont* xFontManager::getFont(int index) const {
 
 hgeTTFont* xFontManager::getTTFont(const std::string& fileName, int pixelSize) {
   std::string path = WStringToString(GetResourcePath(fileName, RES_FONT));
+  // A name that leaves the game folder gets no system font in its place either.
+  if (!engine::checkGamePath(path)) return nullptr;
   if (!path.empty() && path.size() < kMaxFontPath) {
     if (hgeTTFont* font = fontAt(path, pixelSize)) return font;
     // The game's own file stands for itself: a broken one is not replaced
@@ -83,6 +85,7 @@ hgeTTFont* xFontManager::getSystemTTFont(const std::string& fileName, int pixelS
   if (fileName.empty() || kSystemFolderLength + fileName.size() >= kMaxFontPath) return nullptr;
   std::string file = engine::findSystemFont(fileName);
   if (file.empty()) return nullptr;
+  engine::allowOutsideFile(file);
   // The lookup answers in UTF-8; font paths are game paths, like every other.
   bool ok = true;
   std::string path = engine::utf8ToCp936(file, &ok);

@@ -2,6 +2,7 @@
 #include "script/compiler/xScriptCompiler.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "base/xLogFile.h"
 #include "engine/platform.h"
@@ -102,11 +103,14 @@ void xScriptCompiler::loadText(std::string_view text, const std::string& name) {
 }
 
 // Files are opened through the engine's path resolver, like every file of
-// the game; a directory cannot be opened.
+// the game; only a regular file of a sane size is read. A missing file is
+// the common case and keeps the plain message; other reasons are named.
 int xScriptCompiler::preprocessFile(const std::string& fileName) {
   std::vector<unsigned char> bytes;
-  if (!engine::readFile(fileName, bytes)) {
-    fatal("Cannot open file: " + fileName);
+  int error = 0;
+  if (!engine::readFile(fileName, bytes, &error)) {
+    fatal("Cannot open file: " +
+          (error == ENOENT ? fileName : script::fileAndReason(fileName, engine::fileErrorText(error))));
     return 1;
   }
   filesRead_.push_back(fileName);

@@ -81,6 +81,8 @@ ThreadIndex xScriptManager::loadScript(GroupId group, const std::string& name) {
     fatalBox("Error Compiling script file");
     return script::kNoThread;
   }
+  // One report for the name, before any of its three files is touched.
+  if (!engine::checkGamePath(name)) return script::kNoThread;
   const std::string listing = name + kListingSuffix;
   const std::string assembled = name + kAssembledSuffix;
   // Files left by an earlier run must never be assembled or loaded instead.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/game_loop.h"
@@ -57,6 +58,23 @@ TEST(Run, TheTitlesEndGameItemEndsTheGame) {
   ASSERT_EQ(runVelmora("--headless --frames 600 --input cancel.txt"), 0);
   EXPECT_EQ(dir.read("log.txt").find("SlowRate"), std::string::npos);
   EXPECT_NE(dir.read("config.ini").find("BGSoundVolume=40"), std::string::npos) << "volumes saved on the way out";
+}
+
+// The start-up script is named by config.ini, which scripts may rewrite: a
+// name outside the run folder is refused by name and its code never runs.
+TEST(Run, AStartUpScriptOutsideTheRunFolderIsRefused) {
+  ScopedTempDir dir;
+  dir.write("evil.vkscript", "func init() { htLog(\"evil ran\"); }\n");
+  dir.write("run/initialize.vkscript", "func init() { }\n");
+  std::filesystem::current_path("run");
+  for (const std::string& name :
+       {(dir.path() / "evil.vkscript").string(), std::string("scripts\\..\\..\\evil.vkscript")}) {
+    dir.write("run/config.ini", "[System]\nInitScript=" + name + "\n");
+    EXPECT_NE(runVelmora("--headless --frames 3"), 0) << name;
+    std::string log = dir.read("run/log.txt");
+    EXPECT_NE(log.find("Refused a path outside the game folder: " + name + "\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("evil ran"), std::string::npos) << log;
+  }
 }
 
 TEST(Run, BadOptionFails) {

@@ -1,6 +1,11 @@
 // Scene files into statements, keyword codes, parameters and text pieces.
 #include "avg/xAVGScriptReader.h"
 
+#include <filesystem>
+
+#include "base/resource_path.h"
+#include "engine/platform.h"
+
 #include "tests/avg/avg_fixture.h"
 
 namespace {
@@ -59,6 +64,32 @@ TEST_F(SceneTest, MissingFileLeavesNoStatements) {
   EXPECT_TRUE(reader()->atEnd());
   EXPECT_EQ(reader()->fileName, avgtest::fixture("comments.txt"));
   EXPECT_TRUE(build().empty());
+}
+
+// A scene name that leads to a device or a folder reads nothing and says why;
+// confined as the game runs, one outside the run folder is refused by name,
+// while one that only passes through a sibling folder reads.
+TEST_F(SceneTest, OnlyARegularFileInsideTheRunFolderIsAScene) {
+  dir_.write("outside.txt", "dela 5 ;\n");
+  dir_.write("run/data/scene/a.txt", "dela 5 ;\n");
+  std::filesystem::current_path("run");
+  std::filesystem::create_symlink("/dev/zero", "zero.txt");
+  EXPECT_FALSE(reader()->readFile("zero.txt"));
+  EXPECT_FALSE(reader()->readFile("data"));
+  const std::string absolute = (dir_.path() / "outside.txt").string();
+  base::confineGamePathsToRunFolder();
+  bool outside = reader()->readFile(absolute);
+  bool climbing = reader()->readFile("data/../../outside.txt");
+  bool inside = reader()->readFile("data\\UI\\..\\scene\\a.txt");
+  engine::confineGamePaths(nullptr);
+  EXPECT_FALSE(outside);
+  EXPECT_FALSE(climbing);
+  EXPECT_TRUE(inside);
+  EXPECT_EQ(dir_.read("run/log.txt").substr(48),
+            "xAVGScriptReader::readFile: zero.txt (not a regular file)\n"
+            "xAVGScriptReader::readFile: data (Is a directory)\n"
+            "Refused a path outside the game folder: " + absolute + "\n"
+            "Refused a path outside the game folder: data/../../outside.txt\n");
 }
 
 TEST_F(SceneTest, ParametersNeedABlankAndAFurtherWordAfterThem) {

@@ -2,6 +2,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include "engine/platform.h"
 #include "tests/engine/child_fixture.h"
 #include "tests/engine/hge_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -270,6 +272,28 @@ TEST_F(HgeTest, ImageErrorsNameTheFile) {
   EXPECT_NE(err.find("cannot read \\xFF\\xFF.png"), std::string::npos) << err;
 }
 
+// With the game's confinement on, a picture named outside the run folder is
+// refused by name and never read; one that only passes through a sibling
+// folder loads.
+TEST_F(HgeTest, ConfinedPicturesLoadOnlyFromInsideTheRunFolder) {
+  ScopedTempDir dir;
+  std::filesystem::create_directories("run/data/UI");
+  std::filesystem::copy_file(fixturePng(), "outside.png");
+  std::filesystem::copy_file(fixturePng(), "run/data/UI/x.png");
+  std::filesystem::current_path("run");
+  std::vector<std::string> refused;
+  engine::confineGamePaths([&](std::string_view name) { refused.emplace_back(name); });
+  const std::string absolute = (dir.path() / "outside.png").string();
+  HTEXTURE outside = hge_->Texture_Load(absolute.c_str());
+  HTEXTURE climbing = hge_->Texture_Load("data\\graphic\\..\\..\\..\\outside.png");
+  HTEXTURE inside = hge_->Texture_Load("data\\graphic\\..\\UI\\x.png");
+  engine::confineGamePaths(nullptr);
+  EXPECT_EQ(outside, 0u);
+  EXPECT_EQ(climbing, 0u);
+  EXPECT_NE(inside, 0u);
+  EXPECT_EQ(refused, (std::vector<std::string>{absolute, "data\\graphic\\..\\..\\..\\outside.png"}));
+}
+
 TEST_F(HgeTest, CreatedTextureIsZeroFilledAndLockUnlockRoundTrips) {
   HTEXTURE tex = hge_->Texture_Create(4, 3);
   ASSERT_NE(tex, 0u);
@@ -332,7 +356,10 @@ TEST_F(HgeTest, LoadsThatCannotGetTheirMemoryFailLikeBadFiles) {
 #endif
 #endif
   ScopedTempDir dir;
-  constexpr off_t kBigFile = off_t(768) << 20;  // sparse: takes no disk space
+  // Sparse, so it takes no disk space; under the content limit, so reading
+  // it must fail for memory alone.
+  constexpr off_t kBigFile = off_t(48) << 20;
+  static_assert(std::size_t(kBigFile) < engine::kContentByteLimit);
   for (const char* name : {"big.png", "big.wav", "big.dat"}) {
     std::ofstream(name).close();
     ASSERT_EQ(::truncate(name, kBigFile), 0);
@@ -343,7 +370,7 @@ TEST_F(HgeTest, LoadsThatCannotGetTheirMemoryFailLikeBadFiles) {
     long pages = 0;
     std::ifstream("/proc/self/statm") >> pages;
     rlimit limit{};
-    limit.rlim_cur = limit.rlim_max = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t(256) << 20);
+    limit.rlim_cur = limit.rlim_max = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t(24) << 20);
     if (::setrlimit(RLIMIT_AS, &limit) != 0) return 100;
     int failures = 0;
     failures += hge_->Texture_Load(reinterpret_cast<const char*>(huge.data()), DWORD(huge.size())) != 0;

@@ -1,5 +1,6 @@
-// Path resolution: separators, case-insensitive components, GBK names, file reads and deletes.
+// Path resolution: separators, case-insensitive components, GBK names, file reads and deletes, confinement.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -76,6 +77,89 @@ TEST_F(Paths, ReadFileAndDeleteFileGoThroughTheResolver) {
   EXPECT_FALSE(engine::deleteFile("SCRIPTS/stage1.vkasm"));
   EXPECT_FALSE(engine::deleteFile("scripts"));
   EXPECT_TRUE(std::filesystem::exists("Scripts"));
+}
+
+// Content is read only from regular files and only up to a limit: a device,
+// a pipe or a huge file would otherwise be read until memory runs out, or
+// block the game.
+TEST_F(Paths, OnlyRegularFilesAreReadAndOnlyUpToTheLimit) {
+  std::filesystem::create_symlink("/dev/zero", "zero.vkscript");
+  ASSERT_EQ(::mkfifo("pipe.txt", 0600), 0);
+  dir_.write("big.txt", std::string(4096, 'x'));
+  std::vector<unsigned char> bytes;
+  int error = 0;
+  EXPECT_FALSE(engine::readFile("zero.vkscript", bytes, &error));
+  EXPECT_EQ(error, EINVAL);
+  EXPECT_FALSE(engine::readFileAt("/dev/zero", bytes, &error, 1 << 20));
+  EXPECT_EQ(error, EINVAL);
+  EXPECT_FALSE(engine::readFile("pipe.txt", bytes, &error));  // no writer: must not wait for one
+  EXPECT_EQ(error, EINVAL);
+  EXPECT_EQ(engine::resolveRegularFile("pipe.txt", &error), "");
+  EXPECT_EQ(error, EINVAL);
+  EXPECT_EQ(engine::fileErrorText(error), "not a regular file");
+
+  EXPECT_FALSE(engine::readFile("big.txt", bytes, &error, 4095));
+  EXPECT_EQ(error, EFBIG);
+  EXPECT_TRUE(bytes.empty());
+  ASSERT_TRUE(engine::readFile("big.txt", bytes, &error, 4096));
+  EXPECT_EQ(bytes.size(), 4096u);
+  EXPECT_EQ(engine::resolveRegularFile("BIG.txt"), "big.txt");
+}
+
+// A run folder inside the temporary folder, with a file beside it.
+class ConfinedPaths : public Paths {
+ protected:
+  void SetUp() override {
+    Paths::SetUp();
+    dir_.write("outside.png", "out");
+    dir_.write("run/data/UI/x.png", "in");
+    dir_.write("content/graphic/a.png", "linked");
+    std::filesystem::current_path("run");
+    engine::confineGamePaths([this](std::string_view name) { refused_.emplace_back(name); });
+  }
+  void TearDown() override {
+    engine::confineGamePaths(nullptr);
+    Paths::TearDown();
+  }
+  std::string outside() const { return (dir_.path() / "outside.png").string(); }
+  std::vector<std::string> refused_;
+};
+
+TEST_F(ConfinedPaths, AbsoluteAndClimbingNamesAreRefusedOnceEach) {
+  std::vector<unsigned char> bytes;
+  int error = 0;
+  EXPECT_FALSE(engine::readFile(outside(), bytes, &error));
+  EXPECT_EQ(error, EPERM);
+  EXPECT_FALSE(engine::readFile("data\\..\\..\\outside.png", bytes, &error));
+  EXPECT_FALSE(engine::deleteFile("../outside.png"));
+  EXPECT_EQ(engine::resolvePath("data/../../run/data/UI/x.png"), "");  // out and back in is still out
+  EXPECT_EQ(engine::resolveRegularFile("/"), "");
+  EXPECT_FALSE(engine::checkGamePath(".."));
+  EXPECT_EQ(refused_, (std::vector<std::string>{outside(), "data\\..\\..\\outside.png", "../outside.png",
+                                                "data/../../run/data/UI/x.png", "/", ".."}));
+  EXPECT_EQ(dir_.read("outside.png"), "out");
+}
+
+// Folded as written, not by where links lead: content reaches data/UI from
+// data/graphic, and a linked content folder stays usable.
+TEST_F(ConfinedPaths, NamesThatStayInsideAreFoldedAsWritten) {
+  std::filesystem::create_directory_symlink(dir_.path() / "content", "linked");
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(engine::readFile("data\\graphic\\..\\UI\\X.PNG", bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "in");
+  EXPECT_EQ(engine::resolvePath("./data//graphic/.././UI/x.png"), "data/UI/x.png");
+  ASSERT_TRUE(engine::readFile("linked/graphic/../graphic/a.png", bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "linked");
+  EXPECT_TRUE(engine::checkGamePath("data/../x.vkscript"));
+  EXPECT_TRUE(refused_.empty());
+
+  // A system font the lookup found, and any path once the game lifts the confinement.
+  engine::allowOutsideFile(outside());
+  EXPECT_TRUE(engine::readFile(outside(), bytes));
+  EXPECT_TRUE(refused_.empty());
+  engine::confineGamePaths(nullptr);
+  EXPECT_TRUE(engine::readFile("../outside.png", bytes));
+  EXPECT_TRUE(refused_.empty());
 }
 
 }  // namespace

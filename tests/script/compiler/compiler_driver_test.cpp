@@ -49,7 +49,7 @@ TEST(CompilerDriver, MissingIncludesAreSkippedMalformedOnesStillRead) {
   EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal),
             (Lines{"Cannot open file: gone.vkscript", "\" expected\nCodeLine: #include bare.vkscript\"",
                    "\" expected\nCodeLine: #include \"half.vkscript", "\" expected\nCodeLine: #include",
-                   "\" expected\nCodeLine: #include", "Cannot open file: ", "Cannot open file: sub",
+                   "\" expected\nCodeLine: #include", "Cannot open file: ", "Cannot open file: sub (Is a directory)",
                    "Duplicate include file: half.vkscript"}));
   EXPECT_EQ(compiler.loadSource("nowhere.vkscript"), 0);
   EXPECT_EQ(compiler.loadSource("sub"), 0);

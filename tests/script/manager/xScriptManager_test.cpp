@@ -1,6 +1,7 @@
 // The script manager: groups, the load pipeline's files and failures, focus, calls by name and every message.
 #include <filesystem>
 
+#include "base/resource_path.h"
 #include "script/assembler/xScriptAssembler.h"
 #include "tests/script/manager/manager_fixture.h"
 
@@ -150,6 +151,65 @@ TEST_F(ManagerTest, AnUnwritableIntermediateFileIsReportedByNameAndLoadsNothing)
   EXPECT_EQ(load(g, kCounter, "b.vkscript"), script::kNoThread);
   EXPECT_TRUE(boxShown("Error: Fatal Error: Could not open executable file for output: b.vkscript.vkasmb "
                        "(Is a directory).\n"));
+}
+
+// A name that leads to a device or a folder fails like a missing file and
+// says why, without reading anything; so does such an include.
+TEST_F(ManagerTest, OnlyARegularFileLoadsAsAScript) {
+  GroupId g = manager()->addScriptGroup();
+  std::filesystem::create_symlink("/dev/zero", "zero.vkscript");
+  std::filesystem::create_directory("folder.vkscript");
+  EXPECT_EQ(manager()->loadScript(g, "zero.vkscript"), script::kNoThread);
+  EXPECT_EQ(manager()->loadScript(g, "/dev/zero"), script::kNoThread);  // a tool's own path, not confined
+  EXPECT_EQ(manager()->loadScript(g, "folder.vkscript"), script::kNoThread);
+  EXPECT_EQ(load(g, "#include \"zero.vkscript\"\nfunc f() { return 1; }\n"), script::kNoThread);
+  EXPECT_EQ(diagnostics_, (std::vector<std::string>{"Cannot open file: zero.vkscript (not a regular file)",
+                                                    "Cannot open file: /dev/zero (not a regular file)",
+                                                    "Cannot open file: folder.vkscript (Is a directory)",
+                                                    "Cannot open file: zero.vkscript (not a regular file)"}));
+  EXPECT_TRUE(std::filesystem::is_directory("folder.vkscript"));
+}
+
+// Confined as the game runs it: a script or an include named outside the run
+// folder is refused by name, once, and nothing outside is read, written or
+// deleted; a name that only passes through a sibling folder loads.
+TEST_F(ManagerTest, ConfinedScriptNamesStayInsideTheRunFolder) {
+  dir_.write("outside/x.vkscript", kCounter);
+  dir_.write("outside/x.vkscript.vkasm", "kept");
+  dir_.write("outside/x.vkscript.vkasmb", "kept");
+  dir_.write("run/scripts/lib.vkscript", "func lib() { return 5; }\n");
+  dir_.write("run/stage/main.vkscript", "#include \"stage\\..\\scripts\\lib.vkscript\"\nfunc f() { return lib(); }\n");
+  dir_.write("run/inc.vkscript", "#include \"../outside/x.vkscript\"\nfunc f() { return 1; }\n");
+  std::filesystem::current_path("run");
+  struct Lift {
+    ~Lift() { engine::confineGamePaths(nullptr); }
+  } lift;
+  base::confineGamePathsToRunFolder();
+  const std::string absolute = (dir_.path() / "outside/x.vkscript").string();
+
+  GroupId g = manager()->addScriptGroup();
+  hge_->Ini_SetInt("Extra", "DeleteAssembledScript", 0);
+  EXPECT_EQ(manager()->loadScript(g, absolute), script::kNoThread);
+  EXPECT_EQ(manager()->loadScript(g, "scripts\\..\\..\\outside\\x.vkscript"), script::kNoThread);
+  EXPECT_EQ(manager()->loadScript(g, "inc.vkscript"), script::kNoThread);
+  EXPECT_EQ(diagnostics_,
+            std::vector<std::string>{"Cannot open file: ../outside/x.vkscript (outside the game folder)"});
+  ThreadIndex t = manager()->loadScript(g, "data\\..\\stage\\main.vkscript");
+  ASSERT_NE(t, script::kNoThread);
+  ASSERT_TRUE(manager()->callFunc("f", g, t));
+  EXPECT_EQ(retval(g, t).intValue, 5);
+
+  const std::string log = dir_.read("run/log.txt");
+  const std::string refused = "Refused a path outside the game folder: ";
+  for (const std::string& name : {absolute, std::string("scripts\\..\\..\\outside\\x.vkscript"),
+                                  std::string("../outside/x.vkscript")}) {
+    std::size_t first = log.find(refused + name + "\n");
+    EXPECT_NE(first, std::string::npos) << name << " in\n" << log;
+    EXPECT_EQ(log.find(refused + name + "\n", first + 1), std::string::npos) << name << " in\n" << log;
+  }
+  EXPECT_EQ(dir_.read("outside/x.vkscript.vkasm"), "kept");
+  EXPECT_EQ(dir_.read("outside/x.vkscript.vkasmb"), "kept");
+  EXPECT_TRUE(std::filesystem::exists("stage/main.vkscript.vkasm"));
 }
 
 TEST_F(ManagerTest, CallFuncMessages) {
