@@ -13,9 +13,20 @@
 namespace engine::sdl {
 namespace {
 
+// The vertex layout is the same for every program.
+enum Attribute : GLuint { kPos, kCol, kUv, kUnit };
+
 // Quads queued before a flush: the index buffer covers this many (32-bit
 // indices), so a flush is forced when the staging buffer is full.
 constexpr int kMaxQueuedQuads = 65536;
+// A quad whose bounding box covers this many pixels is large.
+constexpr float kLargeQuadPixels = 64 * 64;
+
+float coveredPixels(const hgeVertex* v) {
+  auto [left, right] = std::minmax({v[0].x, v[1].x, v[2].x, v[3].x});
+  auto [top, bottom] = std::minmax({v[0].y, v[1].y, v[2].y, v[3].y});
+  return (right - left) * (bottom - top);
+}
 
 // The vertex colour is 0xAARRGGBB, bytes B G R A in memory: swizzle to rgba.
 constexpr const char* kVertexShader = R"(#version 120
@@ -100,6 +111,10 @@ GLuint link(int units, std::string& error) {
   GLuint program = glCreateProgram();
   glAttachShader(program, vs);
   glAttachShader(program, fs);
+  glBindAttribLocation(program, kPos, "a_pos");
+  glBindAttribLocation(program, kCol, "a_col");
+  glBindAttribLocation(program, kUv, "a_uv");
+  glBindAttribLocation(program, kUnit, "a_unit");
   glLinkProgram(program);
   glDeleteShader(vs);
   glDeleteShader(fs);
@@ -122,19 +137,19 @@ bool GlRenderer::init(int width, int height, bool filter, std::string& error) {
   GLint units = 1;
   glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
   unitCount_ = std::clamp(static_cast<int>(units), 1, kMaxUnits);
-  program_ = link(unitCount_, error);
-  if (program_ == 0) return false;
-  glUseProgram(program_);
-  glUniform2f(glGetUniformLocation(program_, "u_screen"), static_cast<float>(width),
-              static_cast<float>(height));
   GLint samplers[kMaxUnits];
   for (int u = 0; u < kMaxUnits; ++u) samplers[u] = u;
-  glUniform1iv(glGetUniformLocation(program_, "u_tex"), unitCount_, samplers);
-  modeUniform_ = glGetUniformLocation(program_, "u_mode");
-  posAttrib_ = glGetAttribLocation(program_, "a_pos");
-  colAttrib_ = glGetAttribLocation(program_, "a_col");
-  uvAttrib_ = glGetAttribLocation(program_, "a_uv");
-  unitAttrib_ = glGetAttribLocation(program_, "a_unit");
+  for (int p = 0; p < unitCount_; ++p) {
+    GLuint program = link(p + 1, error);
+    if (program == 0) return false;
+    programs_[p] = program;
+    glUseProgram(program);
+    glUniform2f(glGetUniformLocation(program, "u_screen"), static_cast<float>(width), static_cast<float>(height));
+    glUniform1iv(glGetUniformLocation(program, "u_tex"), p + 1, samplers);
+    modeUniforms_[p] = glGetUniformLocation(program, "u_mode");
+    modes_[p] = -1;
+  }
+  currentProgram_ = -1;
   std::fill(std::begin(boundName_), std::end(boundName_), 0u);
 
   std::vector<GLuint> indices(static_cast<size_t>(kMaxQueuedQuads) * 6);
@@ -153,24 +168,23 @@ bool GlRenderer::init(int width, int height, bool filter, std::string& error) {
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
 
   const GLsizei stride = sizeof(hgeVertex);
-  glEnableVertexAttribArray(posAttrib_);
-  glVertexAttribPointer(posAttrib_, 2, GL_FLOAT, GL_FALSE, stride,
+  glEnableVertexAttribArray(kPos);
+  glVertexAttribPointer(kPos, 2, GL_FLOAT, GL_FALSE, stride,
                         reinterpret_cast<const void*>(offsetof(hgeVertex, x)));
-  glEnableVertexAttribArray(colAttrib_);
-  glVertexAttribPointer(colAttrib_, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+  glEnableVertexAttribArray(kCol);
+  glVertexAttribPointer(kCol, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
                         reinterpret_cast<const void*>(offsetof(hgeVertex, col)));
-  glEnableVertexAttribArray(uvAttrib_);
-  glVertexAttribPointer(uvAttrib_, 2, GL_FLOAT, GL_FALSE, stride,
+  glEnableVertexAttribArray(kUv);
+  glVertexAttribPointer(kUv, 2, GL_FLOAT, GL_FALSE, stride,
                         reinterpret_cast<const void*>(offsetof(hgeVertex, tx)));
   // The screen has no depth: a staged vertex carries its texture unit in z.
-  glEnableVertexAttribArray(unitAttrib_);
-  glVertexAttribPointer(unitAttrib_, 1, GL_FLOAT, GL_FALSE, stride,
+  glEnableVertexAttribArray(kUnit);
+  glVertexAttribPointer(kUnit, 1, GL_FLOAT, GL_FALSE, stride,
                         reinterpret_cast<const void*>(offsetof(hgeVertex, z)));
 
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glEnable(GL_BLEND);
-  currentMode_ = -1;
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   currentBlend_ = -1;
@@ -188,8 +202,12 @@ void GlRenderer::shutdown(TextureStore& textures) {
   textures.forEach([this](Texture& t) { release(t); });
   if (vertexBuffer_) glDeleteBuffers(1, &vertexBuffer_);
   if (indexBuffer_) glDeleteBuffers(1, &indexBuffer_);
-  if (program_) glDeleteProgram(program_);
-  vertexBuffer_ = indexBuffer_ = program_ = 0;
+  for (unsigned& program : programs_) {
+    if (program) glDeleteProgram(program);
+    program = 0;
+  }
+  currentProgram_ = -1;
+  vertexBuffer_ = indexBuffer_ = 0;
 }
 
 void GlRenderer::setViewport(int pixelWidth, int pixelHeight) {
@@ -234,41 +252,55 @@ void GlRenderer::setBlend(int blend) {
   glBlendFunc(GL_SRC_ALPHA, (blend & BLEND_ALPHABLEND) ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
 }
 
-void GlRenderer::setMode(int mode) {
-  if (mode == currentMode_) return;
-  currentMode_ = mode;
-  glUniform1i(modeUniform_, mode);
+void GlRenderer::useProgram(int units, int mode) {
+  int p = std::max(units, 1) - 1;
+  if (p != currentProgram_) {
+    currentProgram_ = p;
+    glUseProgram(programs_[p]);
+  }
+  if (modes_[p] == mode) return;
+  modes_[p] = mode;
+  glUniform1i(modeUniforms_[p], mode);
 }
 
-int GlRenderer::unitFor(Texture* texture, int blend) {
+int GlRenderer::unitFor(Texture* texture, int blend, bool large) {
   int key = blend & (BLEND_COLORADD | BLEND_ALPHABLEND);  // depth writes are ignored
   int nextQuad = static_cast<int>(staged_ / 4);
   if (commands_.empty() || commands_.back().blend != key) {
-    commands_.push_back(Command{key, nextQuad, 0, 0, {}});
+    commands_.push_back(Command{key, nextQuad, 0, 0, false, {}});
   }
-  if (texture == nullptr) return -1;
   Command* c = &commands_.back();
   // Mixed runs go back and forth between the few textures of one command.
-  for (int u = 0; u < c->textureCount; ++u) {
-    if (c->textures[u] == texture) return u;
+  int unit = -1;
+  for (int u = 0; u < c->textureCount && unit < 0; ++u) {
+    if (c->textures[u] == texture) unit = u;
   }
-  if (c->textureCount == unitCount_) {
-    commands_.push_back(Command{key, nextQuad, 0, 0, {}});
+  int needed = c->textureCount + (texture != nullptr && unit < 0 ? 1 : 0);
+  if (needed > (c->solo || large ? 1 : unitCount_)) {
+    commands_.push_back(Command{key, nextQuad, 0, 0, false, {}});
     c = &commands_.back();
+    unit = -1;
   }
-  c->textures[c->textureCount] = texture;
-  return c->textureCount++;
+  c->solo = c->solo || large;
+  if (texture == nullptr) return -1;
+  if (unit < 0) {
+    unit = c->textureCount++;
+    c->textures[unit] = texture;
+  }
+  return unit;
 }
 
 void GlRenderer::draw(Texture* texture, int blend, const hgeVertex* vertices, int quads) {
   while (quads > 0) {
     int room = kMaxQueuedQuads - static_cast<int>(staged_ / 4);
-    if (room == 0) {
+    if (room <= 0) {
       flush();
       continue;
     }
     int n = std::min(room, quads);
-    float unit = static_cast<float>(unitFor(texture, blend));
+    bool large = false;
+    for (int q = 0; q < n && !large; ++q) large = coveredPixels(vertices + q * 4) >= kLargeQuadPixels;
+    float unit = static_cast<float>(unitFor(texture, blend, large));
     hgeVertex* out = staging_.get() + staged_;
     size_t count = static_cast<size_t>(n) * 4;
     std::memcpy(out, vertices, count * sizeof(hgeVertex));
@@ -289,7 +321,7 @@ void GlRenderer::flush() {
   for (const Command& c : commands_) {
     if (c.quads == 0) continue;
     setBlend(c.blend);
-    setMode((c.blend & BLEND_COLORADD) ? 2 : 1);
+    useProgram(c.textureCount, (c.blend & BLEND_COLORADD) ? 2 : 1);
     for (int u = 0; u < c.textureCount; ++u) {
       Texture* t = c.textures[u];
       if (t->deviceName != 0 && !t->dirty && boundName_[u] == t->deviceName) continue;

@@ -16,7 +16,10 @@ namespace engine::sdl {
 // Draw calls are what a GL driver charges for, so consecutive batches with
 // the same blend share one draw even when their textures differ: each
 // texture gets a texture unit and every vertex carries its unit number (in
-// its z, which a screen without depth does not use).
+// its z, which a screen without depth does not use). A software rasteriser
+// samples every unit the shader names for every pixel, so each draw uses the
+// program with just as many units as it has textures, and large quads (the
+// bulk of the pixels) go in draws of a single texture.
 class GlRenderer {
  public:
   [[nodiscard]] bool init(int width, int height, bool filter, std::string& error);
@@ -47,15 +50,17 @@ class GlRenderer {
     int firstQuad;
     int quads;
     int textureCount;
+    bool solo;  // holds large quads: one texture at most
     Texture* textures[kMaxUnits];
   };
 
   // The unit of [texture] in the last command, adding it or starting a new
   // command as needed; -1 for untextured quads.
-  int unitFor(Texture* texture, int blend);
+  int unitFor(Texture* texture, int blend, bool large);
   void bindTexture(Texture* texture);
   void setBlend(int blend);
-  void setMode(int mode);
+  // Makes the program of [units] textures current, in [mode].
+  void useProgram(int units, int mode);
 
   // Capacity kept across frames: no allocation per quad once warm.
   // Room for the most quads queued at once, taken at init (pages are
@@ -64,15 +69,16 @@ class GlRenderer {
   std::unique_ptr<hgeVertex[]> staging_;
   size_t staged_ = 0;
   std::vector<Command> commands_;
-  int currentMode_ = -1;
   int unitCount_ = 1;
   unsigned boundName_[kMaxUnits] = {};  // GL texture name on each unit
 
-  unsigned program_ = 0;
+  // Index u: the program sampling u + 1 units, its mode uniform and current mode.
+  unsigned programs_[kMaxUnits] = {};
+  int modeUniforms_[kMaxUnits] = {};
+  int modes_[kMaxUnits] = {};
+  int currentProgram_ = -1;
   unsigned vertexBuffer_ = 0;
   unsigned indexBuffer_ = 0;
-  int modeUniform_ = -1;
-  int posAttrib_ = -1, colAttrib_ = -1, uvAttrib_ = -1, unitAttrib_ = -1;
   int pixelWidth_ = 0, pixelHeight_ = 0;
   bool filter_ = true;
   int currentBlend_ = -1;
