@@ -1,6 +1,7 @@
 // Timers and their manager.
 #include "core/xTimer.h"
 
+#include "base/xLogFile.h"
 #include "script/manager/xScriptManager.h"
 
 namespace {
@@ -41,8 +42,15 @@ void xTimerManager::resetForTests() {
   gTimers = nullptr;
 }
 
-void xTimerManager::add(std::unique_ptr<xTimer> timer) {
-  if (timer) timers_.push_back(std::move(timer));
+bool xTimerManager::add(std::unique_ptr<xTimer> timer) {
+  if (!timer) return false;
+  if (timers_.size() >= kMaxTimers) {
+    if (!capReported_) WriteLog("xTimerManager::add: %zu timers running, no more are started", kMaxTimers);
+    capReported_ = true;
+    return false;
+  }
+  timers_.push_back(std::move(timer));
+  return true;
 }
 
 void xTimerManager::update() {
@@ -52,11 +60,13 @@ void xTimerManager::update() {
     it = (*it)->isActive() ? std::next(it) : timers_.erase(it);
   }
   updating_ = false;
+  if (timers_.size() < kMaxTimers) capReported_ = false;
 }
 
 void xTimerManager::clear() {
   if (!updating_) {
     timers_.clear();
+    capReported_ = false;
     return;
   }
   // The timer whose call got here is still running: stop, do not destroy.

@@ -52,9 +52,14 @@ class xTimerManager {
   static xTimerManager* getInstance();
   static void resetForTests();
 
+  // Far above any stage's needs; a script whose timers start timers would
+  // otherwise double them every period until the machine gives out.
+  static constexpr std::size_t kMaxTimers = 4096;
+
   // Appends [timer]; one added while the timers are being stepped is stepped
-  // later in the same walk.
-  void add(std::unique_ptr<xTimer> timer);
+  // later in the same walk. False (and one log line until the count falls
+  // below the cap again) when kMaxTimers timers are live.
+  bool add(std::unique_ptr<xTimer> timer);
   void update();
   // Destroys every timer. Called from inside a timer's script call, it stops
   // them instead and the running walk removes them.
@@ -66,4 +71,5 @@ class xTimerManager {
   // A list: nodes stay put while a script call appends to it mid-walk.
   std::list<std::unique_ptr<xTimer>> timers_;
   bool updating_ = false;
+  bool capReported_ = false;
 };

@@ -34,15 +34,21 @@ std::unique_ptr<xScriptTimer> scriptTimer(std::uint32_t period, std::uint32_t li
 void host_TestStartTimer(script::ThreadIndex thread, script::GroupId group) {
   xTimerManager::getInstance()->add(scriptTimer(1, 1, "inner", group, thread));
 }
+// "htTestStartBreeder": an endless timer of period 1 calling "breed", which starts two more.
+void host_TestStartBreeder(script::ThreadIndex thread, script::GroupId group) {
+  xTimerManager::getInstance()->add(scriptTimer(1, xTimer::kEndless, "breed", group, thread));
+}
 void host_TestClearTimers(script::ThreadIndex, script::GroupId) { xTimerManager::getInstance()->clear(); }
 
 constexpr const char* kScript = R"(
 host htTestStartTimer();
 host htTestClearTimers();
+host htTestStartBreeder();
 func tick() { print("tick"); }
 func outer() { print("outer"); htTestStartTimer(); }
 func inner() { print("inner"); }
 func wipe() { print("wipe"); htTestClearTimers(); }
+func breed() { htTestStartBreeder(); htTestStartBreeder(); }
 )";
 
 class TimerTest : public CoreTest {
@@ -54,6 +60,7 @@ class TimerTest : public CoreTest {
     xHostAPIManager::resetForTests();
     xHostAPIManager::getInstance()->addFunc("htTestStartTimer", host_TestStartTimer);
     xHostAPIManager::getInstance()->addFunc("htTestClearTimers", host_TestClearTimers);
+    xHostAPIManager::getInstance()->addFunc("htTestStartBreeder", host_TestStartBreeder);
   }
   void TearDown() override {
     CoreTest::TearDown();
@@ -150,6 +157,25 @@ TEST_F(TimerTest, ClearingFromInsideACallStopsEveryTimerSafely) {
   timers()->update();
   EXPECT_EQ(timers()->size(), 0u);
   EXPECT_EQ(lines("tick"), 3);
+}
+
+TEST_F(TimerTest, TimersThatStartTimersStopAtTheCapWithOneLogLine) {
+  loadScript();
+  const std::string capLine = "xTimerManager::add: " + std::to_string(xTimerManager::kMaxTimers) +
+                              " timers running, no more are started";
+  timers()->add(scriptTimer(1, xTimer::kEndless, "breed", group_, thread_));
+  // Each firing starts two timers stepped in the same walk: uncapped, the
+  // first update would never end.
+  timers()->update();
+  EXPECT_EQ(timers()->size(), xTimerManager::kMaxTimers);
+  timers()->update();
+  EXPECT_EQ(timers()->size(), xTimerManager::kMaxTimers);
+  EXPECT_EQ(lines(capLine), 1);
+  timers()->clear();
+  EXPECT_TRUE(timers()->add(plainTimer(1, 1)));
+  timers()->add(scriptTimer(1, xTimer::kEndless, "breed", group_, thread_));
+  timers()->update();
+  EXPECT_EQ(lines(capLine), 2) << "reported again once the timers fell below the cap";
 }
 
 }  // namespace
