@@ -55,6 +55,7 @@ PlayerView currentPlayer() {
 // Worked out in float as the power is held: 2.0999999f x 20 is 42 in float
 // but 41.999998 in double, a frame short.
 std::int32_t comboWindowFor(float power) {
+  if (std::isnan(power)) power = 0;  // as the ship's shots count it
   const float frames = std::trunc(power * 20.0f + 180.0f);
   return std::int32_t(std::clamp(double(frames), 0.0, 2147483647.0));
 }

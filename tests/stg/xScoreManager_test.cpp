@@ -1,4 +1,5 @@
 // The score: combo sequences pinned by hand, the multiplier and its voice, the combo window and bar, the Hit X2 bonus, the score board, new game and retry, the score file.
+#include <cmath>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -115,6 +116,9 @@ TEST_F(ComboTest, TheComboWindowGrowsWithPowerAndTheBarNeverTurnsOver) {
   player->addPower(0.1f);
   score_->resetCombo();
   EXPECT_EQ(score_->comboWindow, 222);
+  player->power = std::nanf("");  // config.ini's DefaultPower may say "nan"
+  score_->resetCombo();
+  EXPECT_EQ(score_->comboWindow, 180);
   player->power = 6;
   score_->resetCombo();
   score_->addHit(1);
