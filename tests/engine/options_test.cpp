@@ -28,11 +28,12 @@ class Options : public ::testing::Test {
 
 TEST_F(Options, ReadsEveryFlagAndLeavesOthersForTheGame) {
   ASSERT_TRUE(parse({"--frames", "120", "-game", "--headless", "--input", "in.txt", "--seed", "4294967295",
-                     "--screenshot", "30:shot.png"}))
+                     "--screenshot", "30:shot.png", "--unpaced"}))
       << error_;
   const engine::Options& o = engine::options();
   EXPECT_EQ(o.backend, engine::Backend::Headless);
   EXPECT_EQ(o.frames, 120);
+  EXPECT_TRUE(o.unpaced);
   EXPECT_EQ(o.inputFile, "in.txt");
   ASSERT_TRUE(o.seed.has_value());
   EXPECT_EQ(*o.seed, 4294967295u);
