@@ -1,9 +1,6 @@
 // The font registry.
 #include "gfx/xFontManager.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "base/resource_path.h"
 #include "base/xLogFile.h"
 #include "engine/platform.h"
@@ -65,8 +62,7 @@ hgeTTFont* xFontManager::getTTFont(const std::string& fileName, int pixelSize) {
     if (hgeTTFont* font = fontAt(path, pixelSize)) return font;
     // The game's own file stands for itself: a broken one is not replaced
     // by a system font of the same name. (A size below 1 was logged.)
-    std::error_code error;
-    if (std::filesystem::is_regular_file(engine::resolvePath(path), error)) {
+    if (!engine::resolveRegularFile(path).empty()) {
       if (pixelSize >= 1) reportOnce("xFontManager::getTTFont: cannot load font file %s", path);
       return nullptr;
     }
