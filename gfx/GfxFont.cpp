@@ -28,15 +28,6 @@ float halfAdvance(float size) {
   return std::fmod(below, 2.0f) == 0 ? below : below + 1;
 }
 
-// Truncated like a cast, but held to the int range (NaN gives 0): sizes and
-// kerning come from scripts.
-int truncated(float value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483648.0f) return INT32_MAX;
-  if (value <= -2147483648.0f) return INT32_MIN;
-  return static_cast<int>(value);
-}
-
 std::function<HTEXTURE(int, int)>& textureCreator() {
   static std::function<HTEXTURE(int, int)> create;
   return create;
@@ -218,19 +209,19 @@ void GfxFont::SetColor(DWORD color, int i) { sprite_->SetColor(color, i); }
 DWORD GfxFont::GetColor(int i) { return sprite_->GetColor(i); }
 
 gfx::TextSize GfxFont::GetTextSize(std::wstring_view text) {
-  gfx::TextSize size{0, truncated(fontSize_)};
+  gfx::TextSize size{0, base::truncateToInt(fontSize_)};
   float lineWidth = 0;
   for (wchar_t unit : text) {
     if (unit == 0) break;
     if (isLineBreak(unit)) {
-      size.height = base::addSaturated(size.height, truncated(fontSize_ + kerningHeight_));
-      size.width = std::max(size.width, truncated(lineWidth));
+      size.height = base::addSaturated(size.height, base::truncateToInt(fontSize_ + kerningHeight_));
+      size.width = std::max(size.width, base::truncateToInt(lineWidth));
       lineWidth = 0;
       continue;
     }
     lineWidth += getCharAdvance(static_cast<unsigned>(unit)) + kerningWidth_;
   }
-  size.width = std::max(size.width, truncated(lineWidth));
+  size.width = std::max(size.width, base::truncateToInt(lineWidth));
   return size;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/saturating.h"
 #include "base/xLogFile.h"
 #include "script/runtime/number_text.h"
 #include "script/runtime/vm_script.h"
@@ -112,13 +113,7 @@ inline void doMod(vm_value& d, const vm_value& s) {
   }
 }
 
-// A double truncated toward zero, saturating at the int range (NaN 0).
-inline std::int32_t truncateToInt(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483648.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return static_cast<std::int32_t>(v);
-}
+using base::truncateToInt;
 
 inline void doExp(vm_value& d, const vm_value& s) {
   if (d.type == OP_TYPE_INT) {

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cmath>
 
+#include "base/saturating.h"
+
 namespace script {
 namespace {
 
@@ -104,12 +106,7 @@ float textToFloat(std::string_view text) {
   return negative ? -value : value;
 }
 
-std::int32_t floatToInt(float value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483648.0f) return INT32_MAX;
-  if (value <= -2147483648.0f) return INT32_MIN;
-  return static_cast<std::int32_t>(value);
-}
+std::int32_t floatToInt(float value) { return base::truncateToInt(value); }
 
 std::string intToText(std::int32_t value) {
   char buffer[16];
