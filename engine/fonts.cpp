@@ -83,20 +83,19 @@ std::string fold(std::string_view name) {
 struct Installed {
   std::string file;      // UTF-8 path
   std::string baseName;  // the file's own name, folded
-  std::vector<std::string> families;
-  std::vector<std::string> styles;  // folded
+  std::vector<std::string> families;  // folded
+  std::vector<std::string> styles;    // folded
   int weight = FC_WEIGHT_REGULAR;
   int slant = FC_SLANT_ROMAN;
   int width = FC_WIDTH_NORMAL;
 };
 
-std::vector<std::string> strings(FcPattern* pattern, const char* object, bool folded) {
+// Every value of [object], folded.
+std::vector<std::string> foldedStrings(FcPattern* pattern, const char* object) {
   std::vector<std::string> out;
   FcChar8* value = nullptr;
-  for (int i = 0; FcPatternGetString(pattern, object, i, &value) == FcResultMatch; ++i) {
-    std::string text = reinterpret_cast<const char*>(value);
-    out.push_back(folded ? fold(text) : text);
-  }
+  for (int i = 0; FcPatternGetString(pattern, object, i, &value) == FcResultMatch; ++i)
+    out.push_back(fold(reinterpret_cast<const char*>(value)));
   return out;
 }
 
@@ -122,8 +121,8 @@ std::vector<Installed> listInstalled(FcConfig* config) {
     Installed face;
     face.file = reinterpret_cast<const char*>(file);
     face.baseName = fold(face.file.substr(face.file.rfind('/') + 1));
-    face.families = strings(font, FC_FAMILY, false);
-    face.styles = strings(font, FC_STYLE, true);
+    face.families = foldedStrings(font, FC_FAMILY);
+    face.styles = foldedStrings(font, FC_STYLE);
     face.weight = integer(font, FC_WEIGHT, FC_WEIGHT_REGULAR);
     face.slant = integer(font, FC_SLANT, FC_SLANT_ROMAN);
     face.width = integer(font, FC_WIDTH, FC_WIDTH_NORMAL);
@@ -149,7 +148,7 @@ const Installed* nearest(const std::vector<Installed>& faces, const std::string&
   const Installed* best = nullptr;
   for (const Installed& face : faces)
     for (const std::string& name : face.families)
-      if (fold(name) == family && (best == nullptr || distance(face, style) < distance(*best, style))) best = &face;
+      if (name == family && (best == nullptr || distance(face, style) < distance(*best, style))) best = &face;
   return best;
 }
 
@@ -175,7 +174,7 @@ const Installed* lookUp(const std::vector<Installed>& faces, std::string_view fi
   for (const Installed& face : faces)
     for (const std::string& family : face.families)
       for (const std::string& style : face.styles)
-        if (stem == fold(family) + style) return &face;
+        if (stem == family + style) return &face;
   return nearest(faces, stem, kRegular);
 }
 

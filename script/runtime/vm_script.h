@@ -111,9 +111,10 @@ void setFusedCodes(bool on);
 // that would nest deeper is refused with one log line and the error box, and
 // so is every later call until that nest has unwound: a script calling itself
 // through the host stops once 64 calls deep instead of overflowing the stack
-// (or, calling itself twice a level, running 2^64 calls). The demo nests 2 deep; a level (the interpreter, a host
-// function, the manager) takes under 2 KB of stack, under 16 KB in the
-// sanitizer build, so 64 stay far below the stack's 8 MB.
+// (or, calling itself twice a level, running 2^64 calls). The demo nests 2
+// deep; a level (the interpreter, a host function, the manager) takes under
+// 2 KB of stack, under 16 KB in the sanitizer build, so 64 stay far below
+// the stack's 8 MB.
 constexpr int kMaxNestedCalls = 64;
 // True while a nest in which a call was refused unwinds: the refusal has
 // been reported, so callers say nothing more about the calls that fail.
