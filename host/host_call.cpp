@@ -52,6 +52,10 @@ void HostCall::returnString(const std::string& value, int declared) const {
   if (group_ != nullptr) group_->returnStringFromHost(thread_, declared, value.c_str());
 }
 
+void HostCall::fail(const char* what) const {
+  if (group_ != nullptr) group_->failHostCall(thread_, what);
+}
+
 void registerHostTable(std::span<const HostEntry> entries) {
   xHostAPIManager* registry = xHostAPIManager::getInstance();
   for (const HostEntry& entry : entries) registry->addFunc(entry.name, entry.func);

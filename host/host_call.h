@@ -49,6 +49,10 @@ class HostCall {
   void returnString(const std::string& value) const { returnString(value, argCount_); }
   void returnString(const std::string& value, int declared) const;
 
+  // Ends the script's call with the VM error box showing [what], once the
+  // host function returns (vm::failHostCall).
+  void fail(const char* what) const;
+
   vm* group() const { return group_; }
   script::ThreadIndex thread() const { return thread_; }
 

@@ -16,6 +16,7 @@
 #include "gfx/xTextBox.h"
 #include "host/host_call.h"
 #include "host/host_registration.h"
+#include "script/runtime/vm_value.h"
 
 namespace {
 
@@ -181,10 +182,18 @@ void host_SetTextBoxText(ThreadIndex t, GroupId g) {
   if (xTextBox* b = box(call)) b->setText(StringToWString(call.stringArg(1)));
 }
 
-// "htAddTextBoxText"(box, text)
+// "htAddTextBoxText"(box, text): a box grows by every call, so it keeps to
+// the scripts' own text limit, counted in characters.
 void host_AddTextBoxText(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
-  if (xTextBox* b = box(call)) b->addText(StringToWString(call.stringArg(1)));
+  xTextBox* b = box(call);
+  if (b == nullptr) return;
+  std::wstring text = StringToWString(call.stringArg(1));
+  if (b->chars.size() + text.size() > script::kMaxStringLength) {
+    call.fail(script::kStringTooLong);
+    return;
+  }
+  b->addText(text);
 }
 
 // "htSetTextBoxSize"(box, x, y, width, height)

@@ -43,26 +43,38 @@ vm_value* vm_script::checkedCell(const script::OperandPath& path, bool forWrite)
   return &scratch_;
 }
 
-bool vm_script::callHost(vm_instr& instr) {
+// Kept out of the loop: the call ends with the VM error box. Unwound first,
+// so whatever the box's return to the title does finds the thread idle.
+[[gnu::noinline, gnu::cold]] vm_script::RunResult vm_script::abortCall(std::size_t depth, const char* what) {
+  unwindTo(depth);
+  ShowErrorBox("Script VM Error: %s\n", what);
+  return RunResult::Aborted;
+}
+
+vm_script::HostOutcome vm_script::callHost(vm_instr& instr) {
   argsRead_ = 0;
   hostReturned_ = false;
+  hostFailed_ = false;
   script::HostCall& call = *reinterpret_cast<script::HostCall*>(instr.refs[0]);
   xHostAPIManager* registry = xHostAPIManager::getInstance();
   if (call.version != registry->version()) {
     call.func = registry->find(call.name);
     call.version = registry->version();
   }
+  HostOutcome outcome = HostOutcome::Done;
   HostAPIFunc func = call.func;
   if (func == nullptr) {
     WriteLog("vm_script::callHostAPIFunc: Error calling host API function: %s", call.name.c_str());
   } else {
-    // The function may unload this thread or reset its group.
+    // The function may unload this thread or reset its group (the thread
+    // object itself lives until its call unwinds).
     std::uint32_t generation = generation_;
     func(index_, group_);
-    if (generation != generation_) return false;
+    if (generation != generation_) outcome = HostOutcome::Unloaded;
+    else if (hostFailed_) outcome = HostOutcome::Failed;
   }
-  if (!hostReturned_) returnFromHost(argsRead_, vm_value::makeInt(0));
-  return true;
+  if (outcome == HostOutcome::Done && !hostReturned_) returnFromHost(argsRead_, vm_value::makeInt(0));
+  return outcome;
 }
 
 void vm_script::pauseFor(std::int32_t ms) {
@@ -424,7 +436,10 @@ finish_run: {
     if (d->type == OP_TYPE_INT) d->intValue = ~d->intValue;
     NEXT();
   }
-  CASE(CONCAT) doConcat(*WRITE(0), *READ(1)); NEXT();
+  CASE(CONCAT) {
+    if (!doConcat(*WRITE(0), *READ(1))) [[unlikely]] return abortCall(depth, script::kStringTooLong);
+    NEXT();
+  }
   CASE(GETCHAR) doGetChar(*WRITE(0), *READ(1), *READ(2)); NEXT();
   CASE(SETCHAR) doSetChar(*WRITE(0), *READ(1), *READ(2)); NEXT();
   CASE(JMP) pc = pc->target; DISPATCH();
@@ -455,7 +470,12 @@ finish_run: {
   CASE(RET) DO_RET(); DISPATCH();
   CASE(CALLHOST) {
     ip_ = static_cast<std::int32_t>(pc - code);
-    if (!callHost(*pc)) return RunResult::Unloaded;
+    HostOutcome outcome = callHost(*pc);
+    if (outcome != HostOutcome::Done) [[unlikely]] {
+      if (outcome == HostOutcome::Unloaded) return RunResult::Unloaded;
+      unwindTo(depth);  // the host function has shown the error
+      return RunResult::Aborted;
+    }
     SYNC_FRAME();
     NEXT();
   }

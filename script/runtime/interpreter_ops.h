@@ -165,16 +165,25 @@ inline float mathFunction(Code op, float x) {
   }
 }
 
-inline void doConcat(vm_value& d, const vm_value& s) {
+// False, D left as it was, when a string D would grow past kMaxStringLength.
+[[nodiscard]] inline bool doConcat(vm_value& d, const vm_value& s) {
+  if (d.type == OP_TYPE_STRING && s.type == OP_TYPE_STRING &&
+      d.text.size() + s.text.size() > script::kMaxStringLength) [[unlikely]] {
+    return false;  // before the copy of S: S may be as long as D
+  }
   std::string tail = s.type == OP_TYPE_STRING ? s.text : s.asText();  // a copy: s may be d
   switch (d.type) {
-    case OP_TYPE_STRING: d.text += tail; break;
+    case OP_TYPE_STRING:
+      if (d.text.size() + tail.size() > script::kMaxStringLength) [[unlikely]] return false;
+      d.text += tail;
+      break;
     case OP_TYPE_INT: d.intValue = script::textToInt(script::intToText(d.intValue) + tail); break;
     case OP_TYPE_FLOAT:
       d.floatValue = script::textToFloat(script::floatToTwoDecimalText(d.floatValue) + tail);
       break;
     default: WriteLog("Warning: %s\n", "Invalid concat a string to a nonstring value, break"); break;
   }
+  return true;
 }
 
 inline void doGetChar(vm_value& d, const vm_value& s, const vm_value& index) {

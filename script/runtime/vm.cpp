@@ -105,6 +105,10 @@ void vm::returnStringFromHost(ThreadIndex thread, int declared, const char* valu
   }
 }
 
+void vm::failHostCall(ThreadIndex thread, const char* what) {
+  if (vm_script* t = validThread(thread)) t->failHostCall(what);
+}
+
 bool vm::callFunc(ThreadIndex thread, std::string_view name) {
   vm_script* t = validThread(thread);
   // The call may free this group; return its result without touching members.

@@ -52,6 +52,9 @@ class vm {
   void returnIntFromHost(script::ThreadIndex thread, int declared, std::int32_t value);
   void returnFloatFromHost(script::ThreadIndex thread, int declared, float value);
   void returnStringFromHost(script::ThreadIndex thread, int declared, const char* value);
+  // Ends the script's call on [thread] with the VM error box showing [what]
+  // once the host function in progress returns (vm_script::failHostCall).
+  void failHostCall(script::ThreadIndex thread, const char* what);
 
   // Calls a script function by name (any case). May free this group when it
   // was retired during the call: do not touch the group afterwards.

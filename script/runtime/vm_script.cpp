@@ -206,12 +206,14 @@ bool vm_script::callFunc(std::string_view name) {
   // for keeps its own count of arguments read and its result flag.
   int argsRead = argsRead_;
   bool hostReturned = hostReturned_;
+  bool hostFailed = hostFailed_;
   ++gNestedCalls;
   RunResult result = run(depth);
   if (--gNestedCalls == 0) gNestRefused = false;
   lastCallCompleted_ = result == RunResult::Returned || result == RunResult::Exited;
   argsRead_ = argsRead;
   hostReturned_ = hostReturned;
+  hostFailed_ = hostFailed;
   --callDepth_;
   if (result != RunResult::Unloaded) {
     // Host arguments left by calls that read fewer than were pushed.
@@ -279,6 +281,15 @@ void vm_script::returnFromHost(int declared, vm_value result) {
   std::size_t own = static_cast<std::size_t>(std::max(0, declared));
   if (n < own) WriteLog("vm::returnFloatFromHost: host API parameter table size error");
   hostArgs_.resize(n - std::min(n, own));
-  retval_ = std::move(result);
   hostReturned_ = true;
+  if (result.type == OP_TYPE_STRING && result.text.size() > script::kMaxStringLength) {
+    failHostCall(script::kStringTooLong);
+    return;
+  }
+  retval_ = std::move(result);
+}
+
+void vm_script::failHostCall(const char* what) {
+  hostFailed_ = true;
+  ShowErrorBox("Script VM Error: %s\n", what);
 }

@@ -211,8 +211,12 @@ class vm_script {
   float hostArgAsFloat(int position);
   std::string hostArgAsString(int position);
   // Stores a host function's result in _RETVAL and removes its own [declared]
-  // arguments from the argument list.
+  // arguments from the argument list. A text longer than kMaxStringLength is
+  // not stored but fails the host call.
   void returnFromHost(int declared, vm_value result);
+  // Shows the VM error box with [what] and ends the script's call once the
+  // host function in progress returns, as at any VM error.
+  void failHostCall(const char* what);
 
   // Identity stamped by the group.
   void setIndex(script::ThreadIndex index) { index_ = index; }
@@ -245,6 +249,8 @@ class vm_script {
     bool host;              // started by callFunc
   };
   enum class RunResult { Returned, Exited, Aborted, Unloaded };
+  // What a host call left: go on, the thread unloaded, or a failed call.
+  enum class HostOutcome { Done, Unloaded, Failed };
 
   void releaseContents();
   // The frame's cells and a call record: every frame takes two cells or
@@ -290,11 +296,13 @@ class vm_script {
   script::OperandRef refFor(const script::FileOperand& op, const script::AssembledScript& file);
   script::OperandRef plainRef(std::int32_t index);
   static script::OperandRef frameRef(std::int32_t index);
-  bool callHost(vm_instr& instr);
+  RunResult abortCall(std::size_t depth, const char* what);
+  HostOutcome callHost(vm_instr& instr);
   void pauseFor(std::int32_t ms);
 
   int state_ = kStateEmpty;
   bool hostReturned_ = false;
+  bool hostFailed_ = false;
   int argsRead_ = 0;
   script::ThreadIndex index_ = script::kNoThread;
   script::GroupId group_ = script::kNoGroup;

@@ -6,9 +6,22 @@
 // here a string is owned by the value (copying a value copies its text).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+namespace script {
+
+// The longest text a script value may hold, in bytes. A script doubling a
+// text in a loop would otherwise take every byte there is: a concat past it
+// ends the call with a VM error, and so does a host function that would hand
+// a script, or build from its texts, anything longer (vm_script::failHostCall).
+inline constexpr std::size_t kMaxStringLength = std::size_t{16} << 20;
+// The error box's text for it.
+inline constexpr const char* kStringTooLong = "String too long (16 MiB at most)";
+
+}  // namespace script
 
 // Value tags. DO NOT RENUMBER: tags 0-8 are stored as operand types in
 // assembled files.

@@ -1,7 +1,12 @@
 // Faults the runtime must survive: overflow, unbalanced arguments, exits, and host functions that unload or reset.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 
 #include "script/runtime/xHostAPIManager.h"
+#include "tests/engine/child_fixture.h"
 #include "tests/script/runtime/runtime_fixture.h"
 
 using namespace vmtest;
@@ -44,6 +49,29 @@ void htCallBack(script::ThreadIndex thread, script::GroupId) {
   vm* g = currentGroup();
   record().values.push_back(g->getParamAsString(thread, 0));
   g->callFunc(thread, "inner");
+}
+
+long residentBytes() {
+  long pages = 0, residentPages = 0;
+  std::ifstream("/proc/self/statm") >> pages >> residentPages;
+  return residentPages * ::sysconf(_SC_PAGESIZE);
+}
+
+// Run in a child: ends it when the texts have taken far more than the
+// longest one may, so a runaway script cannot take the machine's memory.
+constexpr long kGrowthAllowed = 128L << 20;  // 8 times the longest text
+long gResidentAtStart = 0;
+void htCheckResident(script::ThreadIndex, script::GroupId) {
+  long grown = residentBytes() - gResidentAtStart;
+  if (grown > kGrowthAllowed) {
+    std::fprintf(stderr, "texts took %ld MiB\n", grown >> 20);
+    std::fflush(stderr);
+    ::_exit(3);
+  }
+}
+
+void htLongText(script::ThreadIndex thread, script::GroupId) {
+  currentGroup()->returnStringFromHost(thread, 1, std::string(script::kMaxStringLength + 1, 'x').c_str());
 }
 
 }  // namespace
@@ -211,4 +239,66 @@ TEST_F(VmFaults, NestedHostCallKeepsTheOuterHostCallsBookkeeping) {
   EXPECT_EQ(t.cellAt(0).type, OP_TYPE_INT);
   EXPECT_EQ(t.cellAt(0).intValue, 0);
   EXPECT_EQ(record().values, (std::vector<std::string>{"outer argument", ""}));
+}
+
+// s = s $ s in a loop: stops at the longest text with the VM error, the
+// memory taken stays a few times that text, and the thread runs on.
+TEST_F(VmFaults, ADoublingTextEndsTheCallAtTheLimit) {
+  ProgramBuilder b(2);
+  b.func("GROW");
+  b.emit(Op::MOV, {M(0), b.str("ab")});
+  b.emit(Op::MOV, {M(1), I(0)});
+  int loop = b.emit(Op::JGE, {M(1), I(40), Lbl(0)});
+  b.emit(Op::CONCAT, {M(0), M(0)});
+  b.emit(Op::CALLHOST, {b.host("htCheckResident")});
+  b.emit(Op::INC, {M(1)});
+  b.emit(Op::JMP, {Lbl(loop)});
+  b.patch(loop, 2, b.here());
+  b.emit(Op::RET);
+  b.func("AGAIN");
+  b.emit(Op::MOV, {M(0), b.str("x")});
+  b.emit(Op::CONCAT, {M(0), b.str("5")});
+  b.emit(Op::RET);
+  xHostAPIManager::getInstance()->addFunc("htCheckResident", htCheckResident);
+  vm_script& t = load(b);
+  ChildResult child = runChild([&] {
+    gResidentAtStart = residentBytes();
+    int top = t.top(), base = t.frameBase(), ip = t.ip();
+    if (!t.callFunc("GROW") || t.lastCallCompleted()) return 1;
+    std::fprintf(stderr, "%zu bytes after %d doublings, %d boxes\n", t.cellAt(0).text.size(), t.cellAt(1).intValue,
+                 errorBoxesWith("Script VM Error: String too long"));
+    if (t.cellAt(0).text.size() != script::kMaxStringLength || t.cellAt(1).intValue != 23) return 2;
+    if (errorBoxesWith("Script VM Error: String too long") != 1) return 4;
+    if (t.top() != top || t.frameBase() != base || t.ip() != ip) return 5;
+    if (!t.callFunc("again") || !t.lastCallCompleted() || t.cellAt(0).text != "x5") return 6;
+    return 0;
+  });
+  EXPECT_TRUE(child.exited && child.status == 0) << child.status << ": " << child.err;
+}
+
+TEST_F(VmFaults, AHostTextPastTheLimitEndsTheCall) {
+  ProgramBuilder b(1);
+  b.func("T");
+  b.emit(Op::MOV, {M(0), b.str("kept")});
+  b.emit(Op::PUSHHPARAM, {I(1)});
+  b.emit(Op::CALLHOST, {b.host("htLongText")});
+  b.emit(Op::MOV, {M(0), RV()});
+  b.emit(Op::RET);
+  b.func("OK");
+  b.emit(Op::PUSHHPARAM, {b.str("again")});
+  b.emit(Op::CALLHOST, {b.host("htRecord")});
+  b.emit(Op::RET);
+  xHostAPIManager::getInstance()->addFunc("htLongText", htLongText);
+  vm_script& t = load(b);
+  int top = t.top();
+  EXPECT_TRUE(group_->callFunc(thread_, "T"));
+  EXPECT_FALSE(t.lastCallCompleted());
+  EXPECT_EQ(errorBoxesWith("Script VM Error: String too long"), 1);
+  EXPECT_EQ(t.cellAt(0).text, "kept");
+  EXPECT_LE(t.retval().text.size(), script::kMaxStringLength);
+  EXPECT_EQ(t.hostArgCount(), 0u);
+  EXPECT_EQ(t.top(), top);
+  EXPECT_TRUE(group_->callFunc(thread_, "ok"));
+  EXPECT_TRUE(t.lastCallCompleted());
+  EXPECT_EQ(record().values, std::vector<std::string>{"again"});
 }
