@@ -61,6 +61,10 @@ vm_script::HostOutcome vm_script::callHost(vm_instr& instr) {
     call.func = registry->find(call.name);
     call.version = registry->version();
   }
+  // The name stays set through the default result below, which also checks
+  // the argument count.
+  const std::string* outerHost = hostName_;
+  hostName_ = &call.name;
   HostOutcome outcome = HostOutcome::Done;
   HostAPIFunc func = call.func;
   if (func == nullptr) {
@@ -74,6 +78,7 @@ vm_script::HostOutcome vm_script::callHost(vm_instr& instr) {
     else if (hostFailed_) outcome = HostOutcome::Failed;
   }
   if (outcome == HostOutcome::Done && !hostReturned_) returnFromHost(argsRead_, vm_value::makeInt(0));
+  hostName_ = outerHost;
   return outcome;
 }
 

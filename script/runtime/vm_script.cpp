@@ -279,7 +279,13 @@ std::string vm_script::hostArgAsString(int position) {
 void vm_script::returnFromHost(int declared, vm_value result) {
   std::size_t n = hostArgs_.size();
   std::size_t own = static_cast<std::size_t>(std::max(0, declared));
-  if (n < own) WriteLog("vm::returnFloatFromHost: host API parameter table size error");
+  if (n < own) {
+    WriteLog("vm::returnFloatFromHost: host API parameter table size error");
+    // Outside a script's host call (the game's own calls) there is no name.
+    if (hostName_ != nullptr) {
+      WriteLog("vm::returnFloatFromHost: %s takes %zu arguments, the script passed %zu", hostName_->c_str(), own, n);
+    }
+  }
   hostArgs_.resize(n - std::min(n, own));
   hostReturned_ = true;
   if (result.type == OP_TYPE_STRING && result.text.size() > script::kMaxStringLength) {

@@ -211,8 +211,9 @@ class vm_script {
   float hostArgAsFloat(int position);
   std::string hostArgAsString(int position);
   // Stores a host function's result in _RETVAL and removes its own [declared]
-  // arguments from the argument list. A text longer than kMaxStringLength is
-  // not stored but fails the host call.
+  // arguments from the argument list. Fewer arguments than [declared] log the
+  // size error and a line naming the host function; a text longer than
+  // kMaxStringLength is not stored but fails the host call.
   void returnFromHost(int declared, vm_value result);
   // Shows the VM error box with [what] and ends the script's call once the
   // host function in progress returns, as at any VM error.
@@ -304,6 +305,7 @@ class vm_script {
   bool hostReturned_ = false;
   bool hostFailed_ = false;
   int argsRead_ = 0;
+  const std::string* hostName_ = nullptr;  // the host call in progress (upper case)
   script::ThreadIndex index_ = script::kNoThread;
   script::GroupId group_ = script::kNoGroup;
   vm* owner_ = nullptr;

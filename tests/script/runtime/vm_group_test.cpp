@@ -71,8 +71,12 @@ TEST_F(ScriptGroup, ArgumentsCountFromTheEnd) {
   EXPECT_EQ(record().values,
             (std::vector<std::string>{"x", "2", "2.500000", "10", "[]"}));
   EXPECT_EQ(t.retval().intValue, 1);
-  EXPECT_NE(logText().find("vm::returnFloatFromHost: host API parameter table size error"),
-            std::string::npos);
+  std::string log = logText();
+  std::size_t error = log.find("vm::returnFloatFromHost: host API parameter table size error\n");
+  ASSERT_NE(error, std::string::npos);
+  // The next line names the function, as the script calls it.
+  EXPECT_EQ(log.find("\n", error) + 1,
+            log.find("vm::returnFloatFromHost: HTREADTHREE takes 4 arguments, the script passed 3\n"));
 }
 
 TEST_F(ScriptGroup, InvalidThreadsGiveDefaults) {
