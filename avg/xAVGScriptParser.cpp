@@ -52,6 +52,9 @@ const Keyword* findKeyword(std::uint32_t code) {
   return nullptr;
 }
 
+// The statement's first word as written: up to a blank or the ';'.
+std::string keywordOf(const std::string& statement) { return statement.substr(0, statement.find_first_of(" ;")); }
+
 void addParams(avg::OrderList& orders, const std::vector<std::string>& params, std::size_t from) {
   for (std::size_t i = from; i < params.size(); ++i) orders.addParamText(params[i]);
 }
@@ -165,6 +168,8 @@ void xAVGScriptParser::buildStatement(avg::OrderList& orders, std::uint32_t prev
       break;
     case Build::Unknown:
       WriteLog("ERROR UNKNOWN TOKEN TPYE");
+      WriteLog("%s:%d: unknown keyword '%s'", reader->fileName.c_str(), static_cast<int>(reader->currentFirstLine()),
+               keywordOf(*reader->current).c_str());
       break;
   }
 }

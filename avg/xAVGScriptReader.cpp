@@ -42,6 +42,8 @@ class LineSource {
     line = lines_[index_++];
     return true;
   }
+  // The 1-based number of the line handed out last.
+  std::int32_t lineNumber() const { return static_cast<std::int32_t>(index_); }
 
  private:
   const std::vector<std::string>& lines_;
@@ -62,6 +64,7 @@ void xAVGScriptReader::resetForTests() {
 
 bool xAVGScriptReader::readFile(const std::string& path) {
   lines.clear();
+  firstLines.clear();
   // The old iterator died with the old statements.
   current = lines.end();
   std::vector<std::string> fileLines;
@@ -84,6 +87,7 @@ bool xAVGScriptReader::readFile(const std::string& path) {
 
 void xAVGScriptReader::readText(std::string_view text, const std::string& name) {
   lines.clear();
+  firstLines.clear();
   fileName = name;
   readStatements(avg::splitTextLines(text));
   current = lines.begin();
@@ -112,6 +116,7 @@ void xAVGScriptReader::readStatements(const std::vector<std::string>& fileLines)
       if (!source.next(line)) return;
     }
     if (line.size() < 4) continue;
+    std::int32_t firstLine = source.lineNumber();
     if (!standsAlone(line)) {
       while (!contains(line, ";")) {
         if (line.size() > 2) statement += line;
@@ -120,6 +125,7 @@ void xAVGScriptReader::readStatements(const std::vector<std::string>& fileLines)
     }
     statement += line;
     lines.push_back(std::move(statement));
+    firstLines.push_back(firstLine);
     statement.clear();
   }
 }
@@ -131,6 +137,11 @@ void xAVGScriptReader::parseLine() {
   token = tokenCode(*current);
   if (token == keywordCode("text")) parseTextLine();
   else splitParams(*current);
+}
+
+std::int32_t xAVGScriptReader::currentFirstLine() const {
+  if (atEnd() || lineIndex < 0 || static_cast<std::size_t>(lineIndex) >= firstLines.size()) return 0;
+  return firstLines[static_cast<std::size_t>(lineIndex)];
 }
 
 void xAVGScriptReader::advance() {

@@ -46,6 +46,8 @@ class xAVGScriptReader {
   // Moves to the next statement and parses it.
   void advance();
   bool atEnd() const { return current == lines.end(); }
+  // The file line where the current statement begins; 0 past the last one.
+  std::int32_t currentFirstLine() const;
 
   // Cuts a text statement into pieces: "\b" ends a piece, "\c" ends one and
   // adds "#CS", "\n" is a line break, "\v<name>" adds "#VO name" and loses
@@ -60,6 +62,9 @@ class xAVGScriptReader {
   static std::size_t findNextSeparator(const std::string& statement, std::size_t pos);
 
   std::list<std::string> lines;
+  // The file line where each statement of [lines] begins, in order: 1-based,
+  // every line of the file counted (comments too), as an editor shows it.
+  std::vector<std::int32_t> firstLines;
   std::list<std::string>::iterator current = lines.end();
   std::uint32_t token = avg::kUnknownCode;
   // The parameters or text pieces of the current statement.

@@ -52,4 +52,17 @@ TEST_F(SceneTest, EffectAndShakeWords) {
   EXPECT_EQ(logged("ERROR UNKNOWN TOKEN TPYE"), 1);
 }
 
+// An unknown keyword's second line names the file line it stands on, every
+// line counted: comments, blocks, empty and dropped lines, Windows line ends.
+TEST_F(SceneTest, UnknownKeywordsNameTheirFileLine) {
+  dir_.write("prologue.txt",
+             "# a comment\r\ndela 10 ;\r\n/# block\r\nimgi x.png 1 2 3 ;\r\n#/\r\npaus ;\r\n\r\n"
+             "text Hel\r\nlo\\b ;\r\nfadein2 30 ;\r\nx\r\nbgm2 a\r\nb ;\r\n");
+  ASSERT_TRUE(reader()->readFile("prologue.txt"));
+  EXPECT_EQ(build(), (Orders{"15|0", "1|0|Hello"}));
+  std::string log = dir_.read("log.txt");
+  EXPECT_NE(log.find("ERROR UNKNOWN TOKEN TPYE\nprologue.txt:10: unknown keyword 'fadein2'\n"), std::string::npos);
+  EXPECT_NE(log.find("ERROR UNKNOWN TOKEN TPYE\nprologue.txt:12: unknown keyword 'bgm2'\n"), std::string::npos);
+}
+
 }  // namespace
