@@ -255,6 +255,9 @@ TEST_F(VmFaults, ADoublingTextEndsTheCallAtTheLimit) {
   b.emit(Op::JMP, {Lbl(loop)});
   b.patch(loop, 2, b.here());
   b.emit(Op::RET);
+  b.func("NUMBER");  // a number's text appended to the longest text
+  b.emit(Op::CONCAT, {M(0), M(1)});
+  b.emit(Op::RET);
   b.func("AGAIN");
   b.emit(Op::MOV, {M(0), b.str("x")});
   b.emit(Op::CONCAT, {M(0), b.str("5")});
@@ -270,6 +273,8 @@ TEST_F(VmFaults, ADoublingTextEndsTheCallAtTheLimit) {
     if (t.cellAt(0).text.size() != script::kMaxStringLength || t.cellAt(1).intValue != 23) return 2;
     if (errorBoxesWith("Script VM Error: String too long") != 1) return 4;
     if (t.top() != top || t.frameBase() != base || t.ip() != ip) return 5;
+    if (!t.callFunc("number") || t.lastCallCompleted() || t.cellAt(0).text.size() != script::kMaxStringLength) return 7;
+    if (errorBoxesWith("Script VM Error: String too long") != 2) return 8;
     if (!t.callFunc("again") || !t.lastCallCompleted() || t.cellAt(0).text != "x5") return 6;
     return 0;
   });
