@@ -1,6 +1,8 @@
 // The engine object's drawing and texture calls: scenes, batching, the transform, textures.
 #include "engine/hge_impl.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -44,7 +46,8 @@ void HgeImpl::Gfx_RenderQuad(const hgeQuad* quad) {
   Texture* texture = textures_.find(quad->tex);
   HTEXTURE handle = texture ? quad->tex : 0;
   int blend = quad->blend & 7;
-  if (batch_.empty() || texture != batchTexture_ || blend != batchBlend_) {
+  // By handle, not texture: handles sharing one picture still draw as their own.
+  if (batch_.empty() || handle != batchHandle_ || blend != batchBlend_) {
     flushBatch();
     batchHandle_ = handle;
     batchTexture_ = texture;
@@ -83,7 +86,11 @@ void HgeImpl::Gfx_SetTransform(float x, float y, float dx, float dy, float rot, 
 }
 
 HTEXTURE HgeImpl::Texture_Create(int width, int height) {
-  if (width <= 0 || height <= 0 || width > kMaxTextureSide || height > kMaxTextureSide) return 0;
+  if (width <= 0 || height <= 0) return 0;
+  if (std::string problem = textureSizeProblem(width, height); !problem.empty()) {
+    logError("Texture_Create", problem);
+    return 0;
+  }
   Texture texture;
   texture.width = width;
   texture.height = height;
@@ -96,15 +103,35 @@ HTEXTURE HgeImpl::Texture_Create(int width, int height) {
   return textures_.add(std::move(texture));
 }
 
-HTEXTURE HgeImpl::Texture_Load(const char* filename, DWORD size, bool) {
+namespace {
+
+// What makes two loads of a file decode alike: the file itself, however
+// its path is spelt (and, should it be replaced meanwhile, its size and
+// time), and the mipmap flag. "" when the file cannot be looked at.
+std::string shareKeyOf(const std::string& resolved, bool mipmap) {
+  struct stat info;
+  if (::stat(resolved.c_str(), &info) != 0) return {};
+  return std::to_string(info.st_dev) + ':' + std::to_string(info.st_ino) + ':' + std::to_string(info.st_size) +
+         ':' + std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec) +
+         (mipmap ? ":mipmap" : "");
+}
+
+}  // namespace
+
+HTEXTURE HgeImpl::Texture_Load(const char* filename, DWORD size, bool bMipmap) {
   if (filename == nullptr) return 0;
   std::vector<unsigned char> file;
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(filename);
   // Else [filename] points at [size] bytes of image in memory.
   const bool fromFile = size == 0;
+  std::string key;
   if (fromFile) {
     int error = 0;
-    if (!readFile(filename, file, &error)) {
+    // Every object that names a picture loads it; one decoded copy serves all.
+    const std::string resolved = resolveRegularFile(filename, &error);
+    if (!resolved.empty()) key = shareKeyOf(resolved, bMipmap);
+    if (HTEXTURE shared = key.empty() ? 0 : textures_.share(key)) return shared;
+    if (resolved.empty() || !readFile(filename, file, &error)) {
       logError("Texture_Load", "cannot read " + displayPath(filename) + ": " + fileErrorText(error));
       return 0;
     }
@@ -117,6 +144,7 @@ HTEXTURE HgeImpl::Texture_Load(const char* filename, DWORD size, bool) {
     logError("Texture_Load", (fromFile ? displayPath(filename) : std::string("<memory>")) + ": " + detail);
     return 0;
   }
+  texture.shareKey = std::move(key);
   return textures_.add(std::move(texture));
 }
 
@@ -128,7 +156,8 @@ void HgeImpl::Texture_Free(HTEXTURE tex) {
     batchTexture_ = nullptr;
     batchBlend_ = -1;
   }
-  if (device_) device_->textureFreed(*texture);
+  // Other handles may still draw with it.
+  if (device_ && textures_.sharers(tex) == 1) device_->textureFreed(*texture);
   Texture removed;
   textures_.remove(tex, removed);
 }
@@ -155,6 +184,9 @@ DWORD* HgeImpl::Texture_Lock(HTEXTURE tex, bool bReadOnly, int left, int top, in
   // Quads already submitted with this texture must show the old pixels.
   if (!bReadOnly) {
     if (texture == batchTexture_) flushBatch();
+    // Handles sharing the file's picture must not see the writes.
+    texture = textures_.own(tex);
+    if (texture == nullptr) return nullptr;
     if (device_) device_->textureWillChange(*texture);
   }
   texture->locked = true;

@@ -21,7 +21,33 @@ std::atomic<HTEXTURE> gNextHandle{1};
 
 }  // namespace
 
+std::string textureSizeProblem(std::uint64_t width, std::uint64_t height) {
+  if (width <= std::uint64_t(kMaxTextureSide) && height <= std::uint64_t(kMaxTextureSide) &&
+      width * height <= kMaxTexturePixels) {
+    return {};
+  }
+  return "image too large: " + std::to_string(width) + " x " + std::to_string(height) +
+         " pixels (at most " + std::to_string(kMaxTextureSide) + " a side and " +
+         std::to_string(kMaxTexturePixels) + " in all)";
+}
+
 HTEXTURE TextureStore::add(Texture texture) {
+  HTEXTURE handle = gNextHandle.fetch_add(1);
+  auto stored = std::make_shared<Texture>(std::move(texture));
+  if (!stored->shareKey.empty()) shared_[stored->shareKey] = stored;
+  textures_.emplace(handle, std::move(stored));
+  forget();
+  return handle;
+}
+
+HTEXTURE TextureStore::share(const std::string& key) {
+  auto found = shared_.find(key);
+  if (found == shared_.end()) return 0;
+  std::shared_ptr<Texture> texture = found->second.lock();
+  if (!texture) {
+    shared_.erase(found);
+    return 0;
+  }
   HTEXTURE handle = gNextHandle.fetch_add(1);
   textures_.emplace(handle, std::move(texture));
   forget();
@@ -32,16 +58,52 @@ Texture* TextureStore::findAndKeep(HTEXTURE handle) {
   auto it = handle == 0 ? textures_.end() : textures_.find(handle);
   Recent& recent = recent_[handle % kRecent];
   recent.handle = handle;
-  recent.texture = it == textures_.end() ? nullptr : &it->second;
+  recent.texture = it == textures_.end() ? nullptr : it->second.get();
   return recent.texture;
+}
+
+void TextureStore::forgetKey(const std::shared_ptr<Texture>& texture) {
+  auto found = shared_.find(texture->shareKey);
+  if (found != shared_.end() && found->second.lock() == texture) shared_.erase(found);
+  texture->shareKey.clear();
+}
+
+long TextureStore::sharers(HTEXTURE handle) const {
+  auto it = handle == 0 ? textures_.end() : textures_.find(handle);
+  return it == textures_.end() ? 0 : it->second.use_count();
+}
+
+Texture* TextureStore::own(HTEXTURE handle) {
+  auto it = handle == 0 ? textures_.end() : textures_.find(handle);
+  if (it == textures_.end()) return nullptr;
+  std::shared_ptr<Texture>& texture = it->second;
+  if (texture.use_count() > 1) {
+    try {
+      Texture copy;
+      copy.width = texture->width;
+      copy.height = texture->height;
+      copy.pixels = texture->pixels;
+      texture = std::make_shared<Texture>(std::move(copy));
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+    forget();
+  } else {
+    forgetKey(texture);
+  }
+  return texture.get();
 }
 
 bool TextureStore::remove(HTEXTURE handle, Texture& removed) {
   auto it = textures_.find(handle);
   if (handle == 0 || it == textures_.end()) return false;
-  removed = std::move(it->second);
+  std::shared_ptr<Texture> texture = std::move(it->second);
   textures_.erase(it);
   forget();
+  if (texture.use_count() == 1) {
+    forgetKey(texture);
+    removed = std::move(*texture);
+  }
   return true;
 }
 
@@ -129,8 +191,8 @@ bool decodePng(const unsigned char* data, size_t size, Texture& out, std::string
     error = source.error;
     return false;
   }
-  if (width > kMaxTextureSide || height > kMaxTextureSide) {
-    error = "image too large";
+  if (std::string problem = textureSizeProblem(width, height); !problem.empty()) {
+    error = problem;
     return false;
   }
   std::vector<DWORD> pixels;

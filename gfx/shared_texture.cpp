@@ -1,8 +1,6 @@
 // A reference-counted engine texture.
 #include "gfx/shared_texture.h"
 
-#include <map>
-
 namespace gfx {
 
 struct SharedTexture::Owner {
@@ -23,20 +21,9 @@ SharedTexture::SharedTexture(HTEXTURE tex) {
 }
 
 SharedTexture SharedTexture::load(const std::string& path) {
-  // Weak entries: the cache never keeps a texture alive by itself.
-  static std::map<std::string, std::weak_ptr<Owner>, std::less<>> cache;
-  SharedTexture shared;
-  auto found = cache.find(path);
-  if (found != cache.end()) shared.owner_ = found->second.lock();
-  if (shared.owner_) return shared;
   HGE* hge = hgeCreate(HGE_VERSION);
-  shared = SharedTexture(hge->Texture_Load(path.c_str(), 0, false));
+  SharedTexture shared(hge->Texture_Load(path.c_str(), 0, false));
   hge->Release();
-  if (shared.owner_) {
-    cache[path] = shared.owner_;
-  } else if (found != cache.end()) {
-    cache.erase(found);
-  }
   return shared;
 }
 

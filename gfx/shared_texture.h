@@ -18,10 +18,9 @@ class SharedTexture {
   SharedTexture() = default;
   // Takes ownership of [tex]; 0 gives an empty handle.
   explicit SharedTexture(HTEXTURE tex);
-  // The texture of the image file [path] (as Texture_Load takes it): a
-  // lookup while any handle to it lives, a load otherwise; empty when the
-  // file cannot be loaded. For images many objects load again and again
-  // (particle sprites of every bomb and enemy).
+  // The texture of the image file [path] (as Texture_Load takes it, which
+  // decodes a file once for every handle loaded from it); empty when the
+  // file cannot be loaded.
   static SharedTexture load(const std::string& path);
 
   HTEXTURE get() const;

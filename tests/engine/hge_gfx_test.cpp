@@ -48,6 +48,15 @@ std::vector<unsigned char> pngHead(std::uint32_t width, std::uint32_t height, in
   return png;
 }
 
+// The peak resident memory of this process, in bytes.
+long long peakResident() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6)) * 1024;
+  }
+  return -1;
+}
+
 // A well-formed PNG head claiming [width] x [height] RGBA pixels, followed
 // by a few bytes of image data: enough for the header to be read.
 std::vector<unsigned char> pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
@@ -221,6 +230,39 @@ TEST_F(HgeTest, BrokenOrMissingImagesGiveNoTexture) {
   EXPECT_EQ(hge_->Texture_Load(reinterpret_cast<const char*>(huge.data()), static_cast<DWORD>(huge.size())), 0u);
 }
 
+// A 60-byte file claiming 16384 x 16384 pixels once decoded to 1 GiB for
+// every sprite that named it.
+TEST_F(HgeTest, PicturesAboveTheSizeLimitAreRefusedFromTheHeader) {
+  ScopedTempDir dir;
+  auto writeClaim = [&](const char* name, std::uint32_t w, std::uint32_t h) {
+    std::vector<unsigned char> png = pngHeaderOnly(w, h);
+    dir.write(name, std::string(png.begin(), png.end()));
+  };
+  writeClaim("huge.png", 16384, 16384);
+  writeClaim("over.png", 8193, 8192);
+  writeClaim("most.png", 8192, 8192);
+  testing::internal::CaptureStderr();
+  ChildResult child = runChild([&] {
+    const long long before = peakResident();
+    int loaded = 0;
+    for (int sprite = 0; sprite < 3; ++sprite) loaded += hge_->Texture_Load("huge.png") != 0;
+    loaded += hge_->Texture_Create(16384, 16384) != 0;
+    const long long grown = peakResident() - before;
+    std::fprintf(stderr, "grown %lld bytes\n", grown);
+    return loaded == 0 && grown < (64LL << 20) ? 0 : 1;
+  });
+  EXPECT_EQ(hge_->Texture_Load("over.png"), 0u);
+  EXPECT_EQ(hge_->Texture_Load("most.png"), 0u);  // refused for its missing data only
+  const std::string err = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(child.exited) << child.err;
+  EXPECT_EQ(child.status, 0) << child.err;
+  EXPECT_NE(child.err.find("Texture_Load() failed: huge.png: image too large: 16384 x 16384 pixels"),
+            std::string::npos) << child.err;
+  EXPECT_NE(child.err.find("Texture_Create() failed: image too large: 16384 x 16384"), std::string::npos);
+  EXPECT_NE(err.find("over.png: image too large: 8193 x 8192"), std::string::npos) << err;
+  EXPECT_EQ(err.find("most.png: image too large"), std::string::npos) << err;
+}
+
 // Every PNG gives the sample values stored in it: 16-bit samples keep their
 // high byte, and no gamma chunk (or its absence) converts anything.
 TEST_F(HgeTest, PngSamplesLoadAsStoredWhateverTheirDepthOrGamma) {
@@ -364,7 +406,7 @@ TEST_F(HgeTest, LoadsThatCannotGetTheirMemoryFailLikeBadFiles) {
     std::ofstream(name).close();
     ASSERT_EQ(::truncate(name, kBigFile), 0);
   }
-  const std::vector<unsigned char> huge = pngHeaderOnly(16384, 16384);  // 1 GiB of pixels
+  const std::vector<unsigned char> huge = pngHeaderOnly(8192, 8192);  // 256 MiB of pixels, the most allowed
   initiate();
   ChildResult child = runChild([&] {
     long pages = 0;
@@ -374,7 +416,7 @@ TEST_F(HgeTest, LoadsThatCannotGetTheirMemoryFailLikeBadFiles) {
     if (::setrlimit(RLIMIT_AS, &limit) != 0) return 100;
     int failures = 0;
     failures += hge_->Texture_Load(reinterpret_cast<const char*>(huge.data()), DWORD(huge.size())) != 0;
-    failures += hge_->Texture_Create(16384, 16384) != 0;
+    failures += hge_->Texture_Create(8192, 8192) != 0;
     failures += hge_->Texture_Load("big.png") != 0;
     failures += hge_->Effect_Load("big.wav") != 0;
     failures += hge_->Stream_Load("big.wav") != 0;
@@ -384,8 +426,8 @@ TEST_F(HgeTest, LoadsThatCannotGetTheirMemoryFailLikeBadFiles) {
   });
   ASSERT_TRUE(child.exited) << "ended by signal " << child.status << "\n" << child.err;
   EXPECT_EQ(child.status, 0) << child.err;
-  for (const char* line : {"Texture_Load() failed: <memory>: out of memory for 16384 x 16384 pixels",
-                           "Texture_Create() failed: 16384 x 16384: out of memory",
+  for (const char* line : {"Texture_Load() failed: <memory>: out of memory for 8192 x 8192 pixels",
+                           "Texture_Create() failed: 8192 x 8192: out of memory",
                            "Texture_Load() failed: cannot read big.png: Cannot allocate memory",
                            "Effect_Load() failed: cannot read big.wav: Cannot allocate memory",
                            "Stream_Load() failed: cannot read big.wav: Cannot allocate memory",

@@ -75,7 +75,13 @@ TEST_F(PlayerShotTest, BombHitsOnceFliesOnEmittingAndItsParticlesFinishAfterTheE
   engine::clearPathCache();
   auto second = std::make_unique<mPlayerBomb>();
   mPlayerBomb* bomb = fire<mPlayerBomb>(280, 180, -80);  // at y = 100 after its first move
-  EXPECT_EQ(bomb->texture.get(), second->texture.get());  // one texture for every bomb
+  auto pixelsOf = [this](HTEXTURE tex) {
+    const DWORD* p = hge_->Texture_Lock(tex, true);
+    hge_->Texture_Unlock(tex);
+    return p;
+  };
+  ASSERT_NE(pixelsOf(bomb->texture.get()), nullptr);
+  EXPECT_EQ(pixelsOf(bomb->texture.get()), pixelsOf(second->texture.get()));  // one picture for every bomb
   bomb->damage = 20;
   bomb->particles->FireAt(280, 180);
   shots_->update();

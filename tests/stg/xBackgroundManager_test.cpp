@@ -109,6 +109,28 @@ TEST_F(BackgroundManagerTest, TheFogWrapsHalfATexelTallerAtThePlayFieldCorner) {
   expectRows(draw()[0], 100, 20, 600, 598, 1200);
 }
 
+// Covers of the fog's own picture share its one decoded copy with the fog
+// layer; clearing them must leave the fog its picture.
+TEST_F(BackgroundManagerTest, CoversOfTheFogPictureShareItAndClearingThemLeavesTheFog) {
+  xBackgroundManager* bg = background();
+  for (int i = 0; i < 3; ++i) bg->addBackgroundCover("fog.png", 0, 0, 0, 0, stg::kModeStill);
+  auto pixelsOf = [this](HTEXTURE tex) {
+    const DWORD* p = hge_->Texture_Lock(tex, true);
+    hge_->Texture_Unlock(tex);
+    return p;
+  };
+  const DWORD* fogPixels = pixelsOf(bg->fog->texture.get());
+  ASSERT_NE(fogPixels, nullptr);
+  for (const auto& cover : bg->covers) EXPECT_EQ(pixelsOf(cover.sprite->texture.get()), fogPixels);
+  bg->clearBackgroundCover();
+  bg->fogEnabled = true;
+  auto quads = draw();
+  ASSERT_EQ(quads.size(), 1u);
+  EXPECT_EQ(quads[0].tex, bg->fog->texture.get());
+  EXPECT_EQ(hge_->Texture_GetWidth(quads[0].tex), 750);
+  EXPECT_EQ(pixelsOf(quads[0].tex), fogPixels);
+}
+
 TEST_F(BackgroundManagerTest, FadesAndTurningStepPerUpdate) {
   enterState(STATE_STG);
   xBackgroundManager* bg = background();
