@@ -124,12 +124,17 @@ bool AudioMixer::readSound(const char* call, const char* filename, std::vector<u
     logError(call, "cannot read " + displayPath(filename) + ": " + fileErrorText(error));
     return false;
   }
+  // The mixer divides by these sizes: a file that lies about them must not reach it.
+  if (const std::string problem = soundFileProblem(bytes); !problem.empty()) {
+    logError(call, displayPath(filename) + ": " + problem);
+    return false;
+  }
   const auto measured = soundFileLength(bytes);
   length = measured.value_or(0);
   // The silent mode has nothing but the headers to go by; the device may
   // still play formats whose length they do not tell.
   if (!measured && !device_) {
-    logError(call, "not a WAV or MP3 file: " + displayPath(filename));
+    logError(call, "not a WAV, MP3 or Ogg Vorbis file: " + displayPath(filename));
     return false;
   }
   return true;

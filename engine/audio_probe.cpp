@@ -1,9 +1,11 @@
-// Reads the playing time of WAV and MP3 files from their headers.
+// Reads the playing time of WAV, MP3 and Ogg Vorbis files from their headers.
 #include "engine/audio_probe.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace engine {
 namespace {
@@ -26,7 +28,8 @@ bool isFixedFrameFormat(std::uint32_t tag) {
 }
 
 struct WavInfo {
-  std::uint32_t format = 0, rate = 0, byteRate = 0, blockAlign = 0;
+  bool hasFormat = false;
+  std::uint32_t format = 0, channels = 0, rate = 0, byteRate = 0, blockAlign = 0, bits = 0;
   std::optional<std::uint32_t> factSamples;
   std::optional<std::size_t> dataSize;
 };
@@ -127,19 +130,21 @@ std::optional<VbrInfo> readVbrHeader(Bytes b, std::size_t at, const MpegFrame& f
   return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<double> wavLength(Bytes b) {
+// The format and sizes of a RIFF WAVE file; empty for other data.
+std::optional<WavInfo> readWav(Bytes b) {
   if (b.size() < 12 || !tagAt(b, 0, "RIFF") || !tagAt(b, 8, "WAVE")) return std::nullopt;
   WavInfo w;
   for (std::size_t at = 12; at + 8 <= b.size();) {
     const std::size_t size = le32(b, at + 4);
     const std::size_t body = at + 8;
     if (tagAt(b, at, "fmt ") && size >= 16 && body + 16 <= b.size()) {
+      w.hasFormat = true;
       w.format = le16(b, body);
+      w.channels = le16(b, body + 2);
       w.rate = le32(b, body + 4);
       w.byteRate = le32(b, body + 8);
       w.blockAlign = le16(b, body + 12);
+      w.bits = le16(b, body + 14);
     } else if (tagAt(b, at, "fact") && size >= 4 && body + 4 <= b.size()) {
       w.factSamples = le32(b, body);
     } else if (tagAt(b, at, "data")) {
@@ -150,12 +155,146 @@ std::optional<double> wavLength(Bytes b) {
     if (size > b.size() - body) break;
     at = body + size + (size & 1);
   }
-  if (!w.dataSize || w.rate == 0) return std::nullopt;
-  if (isFixedFrameFormat(w.format) && w.blockAlign > 0) {
-    return double(*w.dataSize / w.blockAlign) / w.rate;
+  return w;
+}
+
+std::string wavProblem(const WavInfo& w) {
+  if (!w.hasFormat) return "WAV without a format chunk";
+  const auto zero = w.channels == 0 ? "channels" : w.rate == 0 ? "sample rate" : w.blockAlign == 0 ? "block align"
+                    : w.bits == 0 ? "bits per sample" : nullptr;
+  if (zero) return std::string("WAV format with 0 ") + zero;
+  if (!isFixedFrameFormat(w.format)) return {};
+  const std::uint64_t frame = std::uint64_t(w.channels) * ((w.bits + 7) / 8);
+  if (w.blockAlign != frame) {
+    return "WAV block align " + std::to_string(w.blockAlign) + " is not " + std::to_string(w.channels) +
+           " channels of " + std::to_string(w.bits) + " bits";
   }
-  if (w.factSamples) return double(*w.factSamples) / w.rate;
-  if (w.byteRate > 0) return double(*w.dataSize) / w.byteRate;
+  if (w.byteRate != std::uint64_t(w.rate) * w.blockAlign) {
+    return "WAV byte rate " + std::to_string(w.byteRate) + " is not " + std::to_string(w.rate) + " Hz of " +
+           std::to_string(w.blockAlign) + "-byte frames";
+  }
+  return {};
+}
+
+// ---- Ogg Vorbis ----
+
+// The Ogg page checksum: CRC-32 of polynomial 0x04C11DB7, unreflected, seed 0.
+constexpr std::array<std::uint32_t, 256> kOggCrc = [] {
+  std::array<std::uint32_t, 256> table{};
+  for (std::uint32_t i = 0; i < 256; ++i) {
+    std::uint32_t r = i << 24;
+    for (int k = 0; k < 8; ++k) r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : r << 1;
+    table[i] = r;
+  }
+  return table;
+}();
+
+struct OggPage {
+  std::size_t segments = 0;  // offset of the lacing values
+  int count = 0;             // how many
+  std::size_t body = 0;
+  std::size_t end = 0;
+  std::uint8_t type = 0;  // 1 continued packet, 2 first page, 4 last page
+  std::uint64_t granule = 0;
+  std::uint32_t serial = 0;
+};
+
+// The page at [at], when whole and its checksum holds (the decoder skips
+// any other).
+std::optional<OggPage> readOggPage(Bytes b, std::size_t at) {
+  if (!tagAt(b, at, "OggS") || b.size() - at < 27 || b[at + 4] != 0) return std::nullopt;
+  OggPage page;
+  page.type = b[at + 5];
+  page.granule = le32(b, at + 6) | (std::uint64_t(le32(b, at + 10)) << 32);
+  page.serial = le32(b, at + 14);
+  page.segments = at + 27;
+  page.count = b[at + 26];
+  page.body = page.segments + page.count;
+  if (page.body > b.size()) return std::nullopt;
+  std::size_t length = 0;
+  for (int i = 0; i < page.count; ++i) length += b[page.segments + i];
+  if (length > b.size() - page.body) return std::nullopt;
+  page.end = page.body + length;
+  std::uint32_t crc = 0;
+  for (std::size_t i = at; i < page.end; ++i) {
+    const std::uint8_t byte = (i >= at + 22 && i < at + 26) ? 0 : b[i];
+    crc = (crc << 8) ^ kOggCrc[((crc >> 24) ^ byte) & 0xFF];
+  }
+  if (crc != le32(b, at + 22)) return std::nullopt;
+  return page;
+}
+
+bool vorbisHeader(const std::vector<unsigned char>& packet, unsigned char type) {
+  return packet.size() >= 7 && packet[0] == type && std::memcmp(packet.data() + 1, "vorbis", 6) == 0;
+}
+
+// The identification header as the decoder accepts it: version 0, at least
+// one channel and a rate, block sizes 64..8192 with the short one not the
+// longer, and the framing bit.
+std::optional<std::uint32_t> vorbisRate(const std::vector<unsigned char>& id) {
+  if (!vorbisHeader(id, 1) || id.size() < 30) return std::nullopt;
+  const Bytes b(id);
+  const int small = b[28] & 0x0F, large = b[28] >> 4;
+  if (le32(b, 7) != 0 || b[11] == 0 || le32(b, 12) == 0 || small < 6 || large > 13 || small > large ||
+      !(b[29] & 1)) {
+    return std::nullopt;
+  }
+  return le32(b, 12);
+}
+
+// The comment header: a vendor text, a count of texts, each with its length, and the framing bit.
+bool vorbisComments(const std::vector<unsigned char>& packet) {
+  if (!vorbisHeader(packet, 3)) return false;
+  const Bytes b(packet);
+  std::size_t at = 7;
+  auto text = [&] {
+    if (b.size() - at < 4 || le32(b, at) > b.size() - at - 4) return false;
+    at += 4 + le32(b, at);
+    return true;
+  };
+  if (!text() || b.size() - at < 4) return false;
+  std::uint32_t count = le32(b, at);
+  at += 4;
+  while (count-- > 0) {
+    if (!text()) return false;
+  }
+  return at < b.size() && (b[at] & 1);
+}
+
+// The first three packets of the stream that opens the file (its headers).
+std::vector<std::vector<unsigned char>> oggHeaders(Bytes b, const OggPage& first) {
+  std::vector<std::vector<unsigned char>> packets(1);
+  bool open = false;  // the last packet goes on in the next page
+  std::optional<OggPage> page = first;
+  for (std::size_t at = 0; page; page = readOggPage(b, at)) {
+    at = page->end;
+    if (page->serial != first.serial) continue;
+    // A page that says it continues a packet where none is open (or the reverse) is broken.
+    if (bool(page->type & 1) != open) return {};
+    std::size_t data = page->body;
+    for (int i = 0; i < page->count; ++i) {
+      const std::size_t n = b[page->segments + i];
+      packets.back().insert(packets.back().end(), b.begin() + data, b.begin() + data + n);
+      data += n;
+      open = n == 255;
+      if (open) continue;
+      if (packets.size() == 3) return packets;
+      packets.emplace_back();
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+std::optional<double> wavLength(Bytes b) {
+  const auto w = readWav(b);
+  if (!w || !w->dataSize || w->rate == 0) return std::nullopt;
+  if (isFixedFrameFormat(w->format) && w->blockAlign > 0) {
+    return double(*w->dataSize / w->blockAlign) / w->rate;
+  }
+  if (w->factSamples) return double(*w->factSamples) / w->rate;
+  if (w->byteRate > 0) return double(*w->dataSize) / w->byteRate;
   return std::nullopt;
 }
 
@@ -180,9 +319,38 @@ std::optional<double> mp3Length(Bytes b) {
   return seconds;
 }
 
+std::optional<double> oggVorbisLength(Bytes b) {
+  const auto first = readOggPage(b, 0);
+  if (!first || !(first->type & 2)) return std::nullopt;
+  const auto headers = oggHeaders(b, *first);
+  if (headers.size() != 3) return std::nullopt;
+  const auto rate = vorbisRate(headers[0]);
+  if (!rate || !vorbisComments(headers[1]) || !vorbisHeader(headers[2], 5)) return std::nullopt;
+  // The last whole page of the stream tells how many samples came before
+  // its end; damaged stretches are skipped to the next page, as the decoder does.
+  std::uint64_t samples = 0;
+  for (std::size_t at = first->end; at < b.size();) {
+    const auto page = readOggPage(b, at);
+    if (!page) {
+      const auto next = std::search(b.begin() + at + 1, b.end(), "OggS", "OggS" + 4);
+      at = std::size_t(next - b.begin());
+      continue;
+    }
+    if (page->serial == first->serial && page->granule != ~std::uint64_t(0)) samples = page->granule;
+    at = page->end;
+  }
+  return double(samples) / *rate;
+}
+
 std::optional<double> soundFileLength(Bytes bytes) {
   if (tagAt(bytes, 0, "RIFF")) return wavLength(bytes);
+  if (tagAt(bytes, 0, "OggS")) return oggVorbisLength(bytes);
   return mp3Length(bytes);
+}
+
+std::string soundFileProblem(Bytes bytes) {
+  const auto wav = readWav(bytes);
+  return wav ? wavProblem(*wav) : std::string();
 }
 
 }  // namespace engine

@@ -5,7 +5,7 @@ set -eu
 packages="cmake g++ make pkg-config libsdl2-dev libsdl2-mixer-dev libpng-dev libfreetype-dev
 libfontconfig-dev libgl-dev libgl1-mesa-dri libgtest-dev libbenchmark-dev xvfb xauth clang
 libclang-rt-14-dev fonts-dejavu-core fonts-arphic-ukai fonts-wqy-microhei fonts-liberation2
-fonts-crosextra-carlito fonts-crosextra-caladea lame $*"
+fonts-crosextra-carlito fonts-crosextra-caladea lame libvorbis-dev $*"
 
 missing=""
 for p in $packages; do

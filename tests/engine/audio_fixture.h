@@ -1,6 +1,7 @@
 // Sound files made at run time for the audio tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -54,5 +55,33 @@ inline std::string makeWav(double seconds, int rate = 22050, int channels = 1, i
 
 // The committed MP3 fixture: one second of tone (tools/make_test_mp3.sh).
 inline std::string mp3FixturePath() { return std::string(VELMORA_TEST_DATA) + "/tone_1s.mp3"; }
+
+// The committed Ogg Vorbis fixture: half a second of tone at 22050 Hz mono
+// (tools/make_test_ogg.sh). Its first page holds the identification header
+// alone, from byte 28 on.
+inline std::string oggFixturePath() { return std::string(VELMORA_TEST_DATA) + "/tone_half_s.ogg"; }
+constexpr std::size_t kOggIdHeader = 28;
+
+// Sets the checksum of the Ogg page at [at] of [file] again after an edit.
+inline void resealOggPage(std::string& file, std::size_t at) {
+  const std::size_t segments = static_cast<unsigned char>(file[at + 26]);
+  std::size_t end = at + 27 + segments;
+  for (std::size_t i = 0; i < segments; ++i) end += static_cast<unsigned char>(file[at + 27 + i]);
+  for (int i = 22; i < 26; ++i) file[at + i] = 0;
+  std::uint32_t crc = 0;
+  for (std::size_t i = at; i < end; ++i) {
+    crc ^= std::uint32_t(static_cast<unsigned char>(file[i])) << 24;
+    for (int k = 0; k < 8; ++k) crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+  }
+  for (int i = 0; i < 4; ++i) file[at + 22 + i] = char((crc >> (8 * i)) & 0xFF);
+}
+
+// [wav] (as makeWav writes it) with the format field at [offset] of its
+// format chunk set to [value] ([width] bytes): 0 the format tag, 2 the
+// channels, 4 the rate, 8 the byte rate, 12 the block align, 14 the bits.
+inline std::string withWavField(std::string wav, int offset, std::uint32_t value, int width = 2) {
+  for (int i = 0; i < width; ++i) wav[20 + offset + i] = char((value >> (8 * i)) & 0xFF);
+  return wav;
+}
 
 }  // namespace audio_test

@@ -1,4 +1,4 @@
-// Lengths of WAV and MP3 files read from their headers.
+// Lengths of WAV, MP3 and Ogg Vorbis files read from their headers, and WAV headers the mixer must not see.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -14,10 +14,12 @@ using Bytes = std::vector<unsigned char>;
 
 Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-Bytes mp3Fixture() {
-  std::ifstream in(audio_test::mp3FixturePath(), std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+Bytes mp3Fixture() { return bytesOf(fileText(audio_test::mp3FixturePath())); }
 
 TEST(AudioProbe, WavLengthFollowsTheFormat) {
   EXPECT_NEAR(*engine::wavLength(bytesOf(audio_test::makeWav(0.75))), 0.75, 1e-4);
@@ -51,6 +53,59 @@ TEST(AudioProbe, Mp3LengthWithAndWithoutTheLameIndex) {
 
   // Other files do not pass for MP3.
   EXPECT_FALSE(engine::mp3Length(bytesOf("\x89PNG\r\n\x1a\n" + std::string(5000, 'a'))));
+}
+
+// A 0-channel WAV made the mixer divide by zero when it streamed it.
+TEST(AudioProbe, WavHeadersWithZerosOrSizesThatDisagreeAreTold) {
+  using audio_test::withWavField;
+  const std::string wav = audio_test::makeWav(0.1, 22050, 2, 16);  // block align 4, byte rate 88200
+  EXPECT_EQ(engine::soundFileProblem(bytesOf(wav)), "");
+  const std::pair<std::string, std::string> cases[] = {
+      {withWavField(wav, 2, 0), "WAV format with 0 channels"},
+      {withWavField(wav, 4, 0, 4), "WAV format with 0 sample rate"},
+      {withWavField(wav, 12, 0), "WAV format with 0 block align"},
+      {withWavField(wav, 14, 0), "WAV format with 0 bits per sample"},
+      {withWavField(wav, 12, 2), "WAV block align 2 is not 2 channels of 16 bits"},
+      {withWavField(withWavField(wav, 2, 3), 12, 6), "WAV byte rate 88200 is not 22050 Hz of 6-byte frames"},
+      {std::string("RIFF\x0C\0\0\0WAVEdata\0\0\0\0", 20), "WAV without a format chunk"},
+  };
+  for (const auto& [file, reason] : cases) EXPECT_EQ(engine::soundFileProblem(bytesOf(file)), reason);
+  // Compressed formats keep their own block sizes: IMA ADPCM, 4 bits, 512-byte blocks.
+  std::string adpcm = withWavField(withWavField(withWavField(wav, 0, 0x11), 14, 4), 12, 512);
+  EXPECT_EQ(engine::soundFileProblem(bytesOf(adpcm)), "");
+  EXPECT_EQ(engine::soundFileProblem(mp3Fixture()), "");
+}
+
+// What the decoder refuses in the headers the probe refuses too; the
+// length is the last page's sample position.
+TEST(AudioProbe, OggVorbisIsMeasuredOnlyWhenTheDecoderWouldReadIt) {
+  const std::string ogg = fileText(audio_test::oggFixturePath());
+  ASSERT_GT(ogg.size(), 1000u);
+  EXPECT_NEAR(*engine::soundFileLength(bytesOf(ogg)), 0.5, 1e-6);
+  auto idEdit = [&](std::size_t field, std::string value) {
+    std::string broken = ogg;
+    broken.replace(audio_test::kOggIdHeader + field, value.size(), value);
+    audio_test::resealOggPage(broken, 0);
+    return broken;
+  };
+  std::string unsealed = ogg;
+  unsealed[audio_test::kOggIdHeader + 11] = 2;  // checksum left as it was
+  const std::pair<std::string, const char*> broken[] = {
+      {idEdit(11, std::string(1, '\0')), "0 channels"},
+      {idEdit(12, std::string(4, '\0')), "rate 0"},
+      {idEdit(28, "\xE6"), "long blocks of 2^14"},
+      {idEdit(28, "\x5B"), "short blocks longer than long ones"},
+      {idEdit(29, std::string(1, '\0')), "no framing bit"},
+      {idEdit(7, "\x01"), "version 1"},
+      {unsealed, "a bad checksum"},
+      {ogg.substr(0, 200), "cut inside the headers"},
+  };
+  EXPECT_TRUE(engine::oggVorbisLength(bytesOf(idEdit(11, "\x02")))) << "two channels, resealed";
+  for (const auto& [file, what] : broken) EXPECT_FALSE(engine::oggVorbisLength(bytesOf(file))) << what;
+  // Cut inside the sound: what remains is measured.
+  const auto cut = engine::oggVorbisLength(bytesOf(ogg.substr(0, ogg.size() - 100)));
+  ASSERT_TRUE(cut);
+  EXPECT_LT(*cut, 0.5);
 }
 
 }  // namespace

@@ -3,10 +3,15 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
 
 #include "engine/audio.h"
 #include "engine/platform.h"
 #include "tests/engine/audio_fixture.h"
+#include "tests/engine/child_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -68,6 +73,84 @@ TEST(AudioDevice, PlaysStopsAndFreesThroughTheMixer) {
   audio->shutdown();
   EXPECT_EQ(audio->effectLoad("one.wav"), 0u);
   audio->effectFree(one);
+}
+
+// SDL_mixer divided by the channel count when it streamed a 0-channel WAV
+// (a floating-point exception that ended the game); as an effect it was
+// refused. Both are refused before the mixer sees them, and the silent
+// mode refuses them alike.
+TEST(AudioDevice, WavsWithZerosOrDisagreeingSizesNeverReachTheMixer) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ScopedTempDir dir;
+  const std::string wav = audio_test::makeWav(0.5, 22050, 2, 16);
+  dir.write("zero.wav", audio_test::withWavField(wav, 2, 0));
+  dir.write("align.wav", audio_test::withWavField(wav, 12, 3));
+  engine::clearPathCache();
+  ChildResult child = runChild([] {
+    int loaded = 0;
+    for (bool silent : {false, true}) {
+      auto audio = engine::Audio::create(silent);
+      for (const char* name : {"zero.wav", "align.wav"}) {
+        const HSTREAM music = audio->streamLoad(name);
+        loaded += music != 0;
+        audio->streamPlay(music, true, 100);
+        for (int i = 0; i < 20; ++i) {
+          engine::sleepMillis(5);
+          audio->update(kFrame);
+        }
+        loaded += audio->effectLoad(name) != 0;
+      }
+      audio->shutdown();
+    }
+    return loaded;
+  });
+  ASSERT_TRUE(child.exited) << "ended by signal " << child.status << "\n" << child.err;
+  EXPECT_EQ(child.status, 0) << child.err;
+  for (const char* line : {"Stream_Load() failed: zero.wav: WAV format with 0 channels",
+                           "Effect_Load() failed: zero.wav: WAV format with 0 channels",
+                           "Stream_Load() failed: align.wav: WAV block align 3 is not 2 channels of 16 bits"}) {
+    EXPECT_NE(child.err.find(line), std::string::npos) << line << "\n" << child.err;
+  }
+}
+
+// The headless run accepts the Ogg Vorbis files the window plays and
+// refuses the ones it cannot, so tests hear what players hear.
+TEST(AudioDevice, TheSilentModeTakesTheOggFilesTheMixerTakes) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ScopedTempDir dir;
+  std::ifstream in(audio_test::oggFixturePath(), std::ios::binary);
+  const std::string ogg(std::istreambuf_iterator<char>(in), {});
+  auto idEdit = [&](std::size_t field, std::string value) {
+    std::string edited = ogg;
+    edited.replace(audio_test::kOggIdHeader + field, value.size(), value);
+    audio_test::resealOggPage(edited, 0);
+    return edited;
+  };
+  std::string unsealed = ogg;
+  unsealed[audio_test::kOggIdHeader + 11] = 2;
+  const std::pair<std::string, std::string> files[] = {
+      {"tone.ogg", ogg},
+      {"stereo.ogg", idEdit(11, "\x02")},
+      {"cut.ogg", ogg.substr(0, ogg.size() - 100)},
+      {"mute.ogg", idEdit(11, std::string(1, '\0'))},
+      {"rate.ogg", idEdit(12, std::string(4, '\0'))},
+      {"blocks.ogg", idEdit(28, "\xE6")},
+      {"framing.ogg", idEdit(29, std::string(1, '\0'))},
+      {"unsealed.ogg", unsealed},
+      {"headers.ogg", ogg.substr(0, 200)},
+  };
+  for (const auto& [name, bytes] : files) dir.write(name, bytes);
+  engine::clearPathCache();
+  auto window = engine::Audio::create(false);
+  auto silent = engine::Audio::create(true);
+  for (const auto& [name, bytes] : files) {
+    const bool played = window->effectLoad(name.c_str()) != 0;
+    EXPECT_EQ(silent->effectLoad(name.c_str()) != 0, played) << name;
+    EXPECT_EQ(silent->streamLoad(name.c_str()) != 0, window->streamLoad(name.c_str()) != 0) << name;
+    if (name == "tone.ogg") EXPECT_TRUE(played);
+  }
+  const HCHANNEL tone = silent->effectPlay(silent->effectLoad("tone.ogg"), 100, 0, 1.0f, false);
+  EXPECT_NEAR(silent->channelGetLength(tone), 0.5f, 1e-4);
 }
 
 }  // namespace
