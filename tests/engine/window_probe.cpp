@@ -25,6 +25,12 @@ HGE* gHge = nullptr;
 HTEXTURE gBlue = 0;
 HTEXTURE gYellow = 0;
 HTEXTURE gSwap = 0;  // repainted in the middle of each scene
+// Three loads of one file: one GL texture for the first two, the first freed
+// after it was drawn; the third written, so it has pixels of its own.
+constexpr DWORD kFileColour = 0xFF808000;
+HTEXTURE gShared = 0;
+HTEXTURE gSharedFreed = 0;
+HTEXTURE gSharedWritten = 0;
 // More textures in a row than one draw has texture units.
 constexpr int kRowTextures = 11;
 HTEXTURE gRow[kRowTextures] = {};
@@ -103,6 +109,16 @@ bool renderFunc() {
   gHge->Gfx_RenderQuad(&before);
   paint(gSwap, 0xFFFFFF00);
   gHge->Gfx_RenderQuad(&after);
+  hgeQuad shared = quad(50, 250, 90, 290, 0xFFFFFFFF, gShared, BLEND_DEFAULT);
+  hgeQuad written = quad(150, 250, 190, 290, 0xFFFFFFFF, gSharedWritten, BLEND_DEFAULT);
+  gHge->Gfx_RenderQuad(&shared);
+  gHge->Gfx_RenderQuad(&written);
+  if (gFrame < 5) {
+    hgeQuad freed = quad(250, 250, 290, 290, 0xFFFFFFFF, gSharedFreed, BLEND_DEFAULT);
+    gHge->Gfx_RenderQuad(&freed);
+  } else if (gFrame == 5) {
+    gHge->Texture_Free(gSharedFreed);
+  }
   // Made, drawn and freed within the scene: the queued draw still shows it.
   HTEXTURE brief = gHge->Texture_Create(2, 2);
   paint(brief, 0xFF00FFFF);
@@ -159,6 +175,9 @@ void checkScreenshot(const std::string& path) {
   checkPixel(shot, 325, 475, 0xFF0000, "quad drawn before its texture was repainted");
   checkPixel(shot, 425, 475, 0xFFFF00, "quad drawn after its texture was repainted");
   checkPixel(shot, 725, 475, 0x00FFFF, "quad whose texture was freed before the scene ended");
+  checkPixel(shot, 70, 270, kFileColour, "picture whose other load was freed");
+  checkPixel(shot, 170, 270, 0xFFFF8000, "written load of a shared picture");
+  checkPixel(shot, 270, 270, 0x000000, "freed load, no longer drawn");
 }
 
 // SDL turns SIGINT into the same quit event as closing the window.
@@ -322,6 +341,13 @@ int main(int argc, char** argv) {
   gYellow = gHge->Texture_Create(2, 2);
   paint(gYellow, 0xFFFFFF00);
   gSwap = gHge->Texture_Create(2, 2);
+  const std::vector<DWORD> filePixels(4, kFileColour);
+  check(engine::writePng("shared.png", 2, 2, filePixels.data(), error), "shared.png written: " + error);
+  gShared = gHge->Texture_Load("shared.png");
+  gSharedFreed = gHge->Texture_Load("shared.png");
+  gSharedWritten = gHge->Texture_Load("shared.png");
+  paint(gSharedWritten, 0xFFFF8000);
+  check(gShared != 0 && gSharedFreed != 0 && gSharedWritten != 0, "three loads of shared.png");
   auto start = std::chrono::steady_clock::now();
   check(gHge->System_Start(), "System_Start returns true");
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
