@@ -147,7 +147,9 @@ TEST(AudioDevice, TheSilentModeTakesTheOggFilesTheMixerTakes) {
     const bool played = window->effectLoad(name.c_str()) != 0;
     EXPECT_EQ(silent->effectLoad(name.c_str()) != 0, played) << name;
     EXPECT_EQ(silent->streamLoad(name.c_str()) != 0, window->streamLoad(name.c_str()) != 0) << name;
-    if (name == "tone.ogg") EXPECT_TRUE(played);
+    if (name == "tone.ogg") {
+      EXPECT_TRUE(played);
+    }
   }
   const HCHANNEL tone = silent->effectPlay(silent->effectLoad("tone.ogg"), 100, 0, 1.0f, false);
   EXPECT_NEAR(silent->channelGetLength(tone), 0.5f, 1e-4);
