@@ -80,8 +80,9 @@ inline void resealOggPage(std::string& file, std::size_t at) {
 // format chunk set to [value] ([width] bytes): 0 the format tag, 2 the
 // channels, 4 the rate, 8 the byte rate, 12 the block align, 14 the bits.
 inline std::string withWavField(std::string wav, int offset, std::uint32_t value, int width = 2) {
-  for (int i = 0; i < width; ++i) wav[20 + offset + i] = char((value >> (8 * i)) & 0xFF);
-  return wav;
+  std::string bytes;
+  for (int i = 0; i < width; ++i) bytes += char((value >> (8 * i)) & 0xFF);
+  return wav.replace(std::size_t(20 + offset), bytes.size(), bytes);
 }
 
 }  // namespace audio_test

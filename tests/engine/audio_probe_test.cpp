@@ -76,36 +76,16 @@ TEST(AudioProbe, WavHeadersWithZerosOrSizesThatDisagreeAreTold) {
   EXPECT_EQ(engine::soundFileProblem(mp3Fixture()), "");
 }
 
-// What the decoder refuses in the headers the probe refuses too; the
-// length is the last page's sample position.
-TEST(AudioProbe, OggVorbisIsMeasuredOnlyWhenTheDecoderWouldReadIt) {
+// The length is the last whole page's sample position (what the decoder
+// refuses is checked against the mixer itself in sdl_audio_test).
+TEST(AudioProbe, OggVorbisLengthIsTheLastWholePagesPosition) {
   const std::string ogg = fileText(audio_test::oggFixturePath());
   ASSERT_GT(ogg.size(), 1000u);
   EXPECT_NEAR(*engine::soundFileLength(bytesOf(ogg)), 0.5, 1e-6);
-  auto idEdit = [&](std::size_t field, std::string value) {
-    std::string broken = ogg;
-    broken.replace(audio_test::kOggIdHeader + field, value.size(), value);
-    audio_test::resealOggPage(broken, 0);
-    return broken;
-  };
-  std::string unsealed = ogg;
-  unsealed[audio_test::kOggIdHeader + 11] = 2;  // checksum left as it was
-  const std::pair<std::string, const char*> broken[] = {
-      {idEdit(11, std::string(1, '\0')), "0 channels"},
-      {idEdit(12, std::string(4, '\0')), "rate 0"},
-      {idEdit(28, "\xE6"), "long blocks of 2^14"},
-      {idEdit(28, "\x5B"), "short blocks longer than long ones"},
-      {idEdit(29, std::string(1, '\0')), "no framing bit"},
-      {idEdit(7, "\x01"), "version 1"},
-      {unsealed, "a bad checksum"},
-      {ogg.substr(0, 200), "cut inside the headers"},
-  };
-  EXPECT_TRUE(engine::oggVorbisLength(bytesOf(idEdit(11, "\x02")))) << "two channels, resealed";
-  for (const auto& [file, what] : broken) EXPECT_FALSE(engine::oggVorbisLength(bytesOf(file))) << what;
-  // Cut inside the sound: what remains is measured.
   const auto cut = engine::oggVorbisLength(bytesOf(ogg.substr(0, ogg.size() - 100)));
   ASSERT_TRUE(cut);
   EXPECT_LT(*cut, 0.5);
+  EXPECT_FALSE(engine::oggVorbisLength(bytesOf(ogg.substr(0, 200)))) << "cut inside the headers";
 }
 
 }  // namespace
