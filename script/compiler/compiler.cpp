@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 #include "base/xLogFile.h"
 #include "engine/platform.h"
@@ -15,9 +16,21 @@ using script::DiagnosticKind;
 
 namespace {
 
-// Lexer errors after this many in one compilation are not reported: each one
-// would be another error box, and garbage input can hold thousands.
-constexpr std::size_t kMaxLexerErrors = 100;
+// Lexer errors, and file errors, after this many of the kind in one
+// compilation are not reported: each one would be another error box, and
+// garbage input can hold thousands.
+constexpr std::size_t kMaxReports = 100;
+
+// A file's name as the include check compares it: as the resolver reads it
+// (code page 936 as UTF-8, backslashes as slashes) with "." and ".." folded
+// as written; case kept.
+std::string includeKey(const std::string& name) {
+  bool ok = false;
+  std::string path = engine::cp936ToUtf8(name, &ok);
+  if (!ok) path = name;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return std::filesystem::path(path).lexically_normal().string();
+}
 
 }  // namespace
 
@@ -84,6 +97,9 @@ xScriptCompiler::~xScriptCompiler() = default;
 void xScriptCompiler::resetState(const std::string& fileName) {
   sourceFileName_ = fileName;
   filesRead_.clear();
+  filesOpen_ = 0;
+  fatalReports_ = 0;
+  unreportedError_ = false;
   diagnostics_.clear();
   state_ = std::make_unique<xCompilerState>();
 }
@@ -97,7 +113,7 @@ int xScriptCompiler::loadSource(const std::string& fileName) {
 
 void xScriptCompiler::loadText(std::string_view text, const std::string& name) {
   resetState(name);
-  filesRead_.push_back(name);
+  filesRead_.insert(includeKey(name));
   readText(text);
   sourceName_ = name;
 }
@@ -113,12 +129,13 @@ int xScriptCompiler::preprocessFile(const std::string& fileName) {
           (error == ENOENT ? fileName : script::fileAndReason(fileName, engine::fileErrorText(error))));
     return 1;
   }
-  filesRead_.push_back(fileName);
+  filesRead_.insert(includeKey(fileName));
   readText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   return 2;
 }
 
 void xScriptCompiler::readText(std::string_view text) {
+  ++filesOpen_;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -126,6 +143,7 @@ void xScriptCompiler::readText(std::string_view text) {
     readLine(std::string(text.substr(start, end - start)));
     start = end + 1;
   }
+  --filesOpen_;
 }
 
 // Lines carry no line-end characters; empty lines are skipped.
@@ -149,8 +167,8 @@ void xScriptCompiler::readInclude(const std::string& line) {
   std::size_t close = name.find('"');
   if (close != std::string::npos) name.resize(close);
   else fatal(malformed);
-  if (std::find(filesRead_.begin(), filesRead_.end(), name) != filesRead_.end())
-    return fatal("Duplicate include file: " + name, false);
+  if (filesRead_.contains(includeKey(name))) return fatal("Duplicate include file: " + name, false);
+  if (filesOpen_ > script::kMaxIncludeDepth) return fatal("Include nesting too deep: " + name);
   preprocessFile(name);
 }
 
@@ -171,7 +189,7 @@ bool xScriptCompiler::compile() {
   state_->optimise = optimise_;
   std::size_t lexerErrors = 0;
   state_->lexer.setErrorHandler([this, lexerErrors](char c, int line, std::string_view text) mutable {
-    if (++lexerErrors > kMaxLexerErrors) return;
+    if (++lexerErrors > kMaxReports) return;
     CompileDiagnostic d;
     d.kind = DiagnosticKind::Lexer;
     d.character = c;
@@ -214,6 +232,10 @@ void xScriptCompiler::report(CompileDiagnostic diagnostic) {
 }
 
 void xScriptCompiler::fatal(const std::string& text, bool stopsLoad) {
+  if (++fatalReports_ > kMaxReports) {
+    unreportedError_ = unreportedError_ || stopsLoad;
+    return;
+  }
   CompileDiagnostic d;
   d.kind = DiagnosticKind::Fatal;
   d.message = text;
@@ -222,5 +244,5 @@ void xScriptCompiler::fatal(const std::string& text, bool stopsLoad) {
 }
 
 bool xScriptCompiler::hasErrors() const {
-  return std::any_of(diagnostics_.begin(), diagnostics_.end(), [](const CompileDiagnostic& d) { return d.stopsLoad; });
+  return unreportedError_ || std::any_of(diagnostics_.begin(), diagnostics_.end(), [](const CompileDiagnostic& d) { return d.stopsLoad; });
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "script/compiler/compiler_state.h"
@@ -38,7 +39,8 @@ class xScriptCompiler {
   bool emitAssembly(const std::string& outputFileName, std::string* written = nullptr);
 
   // Reads one file, following includes: 2 when read to its end, 1 when it
-  // could not be opened.
+  // could not be opened. A file is read once however its name is spelled,
+  // and includes nest at most kMaxIncludeDepth deep.
   int preprocessFile(const std::string& fileName);
   // For a line beginning with '#': 1 for "include", 2 for "define", else 0.
   static int directiveOf(std::string_view line);
@@ -63,7 +65,10 @@ class xScriptCompiler {
   void fatal(const std::string& text, bool stopsLoad = true);
 
   std::string sourceFileName_;
-  std::vector<std::string> filesRead_;
+  std::unordered_set<std::string> filesRead_;  // folded names
+  int filesOpen_ = 0;
+  std::size_t fatalReports_ = 0;
+  bool unreportedError_ = false;
   std::string outputFileName_;
   std::string sourceName_;
   std::unique_ptr<xCompilerState> state_;
@@ -73,6 +78,10 @@ class xScriptCompiler {
 };
 
 namespace script {
+
+// Deeper includes are refused: each level holds a file and a native frame,
+// and a chain of files including each other would exhaust the stack.
+constexpr int kMaxIncludeDepth = 64;
 
 // Erases comments in place ("//" to the line's end, "/*" up to a "*/" at the
 // start of a later line, a whole line holding both) and then drops the lines

@@ -55,6 +55,43 @@ TEST(CompilerDriver, MissingIncludesAreSkippedMalformedOnesStillRead) {
   EXPECT_EQ(compiler.loadSource("sub"), 0);
 }
 
+// A chain of files each including the next ends at the depth limit with an
+// error naming the include refused; everything above it is read.
+TEST(CompilerDriver, IncludeChainEndsAtTheDepthLimit) {
+  ScopedTempDir dir;
+  const int files = script::kMaxIncludeDepth + 5;
+  for (int i = 0; i < files; ++i) {
+    dir.write("c" + std::to_string(i) + ".vkscript",
+              "var v" + std::to_string(i) + ";\n#include \"c" + std::to_string(i + 1) + ".vkscript\"\n");
+  }
+  xScriptCompiler compiler;
+  ASSERT_EQ(compiler.loadSource("c0.vkscript"), 1);
+  const std::string refused = "c" + std::to_string(script::kMaxIncludeDepth + 1) + ".vkscript";
+  EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal), (Lines{"Include nesting too deep: " + refused}));
+  EXPECT_EQ(compiler.state().lines.size(), std::size_t(script::kMaxIncludeDepth + 1));
+  EXPECT_TRUE(compiler.hasErrors());
+}
+
+// Every spelling of one file is that file: it is read once, and the notices
+// and errors past the cap are not reported but still stop the load.
+TEST(CompilerDriver, FileIncludedUnderManySpellingsIsReadOnce) {
+  ScopedTempDir dir;
+  std::string source = "var once;\n#include \"./sub\\..\\case.vkscript\"\n";
+  for (int i = 0; i < 150; ++i) {
+    std::filesystem::create_directories("k" + std::to_string(i));
+    source += "#include \"k" + std::to_string(i) + "/../case.vkscript\"\n";
+  }
+  std::filesystem::create_directories("sub");
+  dir.write("case.vkscript", source + "#include \"gone.vkscript\"\n");
+  xScriptCompiler compiler;
+  ASSERT_EQ(compiler.loadSource("case.vkscript"), 1);
+  EXPECT_EQ(compiler.state().lines, (Lines{"var once;"}));
+  std::vector<std::string> notices = messagesOf(compiler, script::DiagnosticKind::Fatal);
+  ASSERT_EQ(notices.size(), 100u);
+  EXPECT_EQ(notices[0], "Duplicate include file: ./sub\\..\\case.vkscript");
+  EXPECT_TRUE(compiler.hasErrors());
+}
+
 TEST(CompilerDriver, DirectiveOf) {
   EXPECT_EQ(xScriptCompiler::directiveOf("#include \"a\""), 1);
   EXPECT_EQ(xScriptCompiler::directiveOf("#define X 1;"), 2);
