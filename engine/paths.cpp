@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -59,11 +60,19 @@ bool exists(const std::string& path) {
   return ::stat(path.empty() ? "." : path.c_str(), &info) == 0;
 }
 
+// readdir rather than a directory_iterator, whose constructor ends the
+// process when memory runs out.
 Listing readListing(const std::string& dir) {
   Listing listing;
-  std::error_code ec;
-  for (fs::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
+  DIR* handle = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (handle == nullptr) return listing;
+  struct Closer {
+    DIR* handle;
+    ~Closer() { ::closedir(handle); }
+  } closer{handle};
+  while (const dirent* entry = ::readdir(handle)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
     std::string key = foldCase(name);
     auto found = listing.find(key);
     if (found == listing.end() || name < found->second) listing[key] = name;

@@ -98,6 +98,7 @@ void xScriptCompiler::resetState(const std::string& fileName) {
   sourceFileName_ = fileName;
   filesRead_.clear();
   filesOpen_ = 0;
+  sourceBytesLeft_ = script::kSourceByteLimit;
   fatalReports_ = 0;
   unreportedError_ = false;
   diagnostics_.clear();
@@ -114,22 +115,25 @@ int xScriptCompiler::loadSource(const std::string& fileName) {
 void xScriptCompiler::loadText(std::string_view text, const std::string& name) {
   resetState(name);
   filesRead_.insert(includeKey(name));
+  sourceBytesLeft_ -= std::min(text.size(), sourceBytesLeft_);
   readText(text);
   sourceName_ = name;
 }
 
 // Files are opened through the engine's path resolver, like every file of
-// the game; only a regular file of a sane size is read. A missing file is
+// the game; only a regular file is read, within what the script may still
+// read (kSourceByteLimit, includes together). A missing file is
 // the common case and keeps the plain message; other reasons are named.
 int xScriptCompiler::preprocessFile(const std::string& fileName) {
   std::vector<unsigned char> bytes;
   int error = 0;
-  if (!engine::readFile(fileName, bytes, &error)) {
+  if (!engine::readFile(fileName, bytes, &error, sourceBytesLeft_)) {
     fatal("Cannot open file: " +
           (error == ENOENT ? fileName : script::fileAndReason(fileName, engine::fileErrorText(error))));
     return 1;
   }
   filesRead_.insert(includeKey(fileName));
+  sourceBytesLeft_ -= bytes.size();
   readText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   return 2;
 }

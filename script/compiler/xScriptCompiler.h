@@ -10,6 +10,18 @@
 
 #include "script/compiler/compiler_state.h"
 
+namespace script {
+
+// Deeper includes are refused: each level holds a file and a native frame,
+// and a chain of files including each other would exhaust the stack.
+constexpr int kMaxIncludeDepth = 64;
+
+// What one script reads at most, its includes together: compiling holds
+// about 100 bytes for every source byte, and real scripts are tens of KB.
+constexpr std::size_t kSourceByteLimit = std::size_t(4) << 20;
+
+}  // namespace script
+
 // One compiler per script load: loadSource, compile, emitAssembly. Errors are
 // diagnostics: each is recorded and handed to the diagnostic handler, whose
 // policy (error box, log, ending the process) belongs to the caller; see
@@ -24,7 +36,7 @@ class xScriptCompiler {
   xScriptCompiler& operator=(const xScriptCompiler&) = delete;
 
   // Reads [fileName] and its includes into a fresh state: 1 on success, 0
-  // when the file cannot be opened. Files go through the engine's path
+  // when the file cannot be opened or is too large (kSourceByteLimit). Files go through the engine's path
   // resolver (any case, backslashes, code page 936 names).
   int loadSource(const std::string& fileName);
   // Takes the source from memory instead (tools and tests); includes in it
@@ -67,6 +79,7 @@ class xScriptCompiler {
   std::string sourceFileName_;
   std::unordered_set<std::string> filesRead_;  // folded names
   int filesOpen_ = 0;
+  std::size_t sourceBytesLeft_ = script::kSourceByteLimit;
   std::size_t fatalReports_ = 0;
   bool unreportedError_ = false;
   std::string outputFileName_;
@@ -78,10 +91,6 @@ class xScriptCompiler {
 };
 
 namespace script {
-
-// Deeper includes are refused: each level holds a file and a native frame,
-// and a chain of files including each other would exhaust the stack.
-constexpr int kMaxIncludeDepth = 64;
 
 // Erases comments in place ("//" to the line's end, "/*" up to a "*/" at the
 // start of a later line, a whole line holding both) and then drops the lines

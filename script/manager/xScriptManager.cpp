@@ -81,6 +81,39 @@ ThreadIndex xScriptManager::loadScript(GroupId group, const std::string& name) {
     fatalBox("Error Compiling script file");
     return script::kNoThread;
   }
+  // Memory running out at any step fails the load like a script that
+  // cannot be read.
+  try {
+    return buildAndLoad(*target, name);
+  } catch (const std::bad_alloc&) {
+    try {
+      fatalBox("Error Assembling script file");
+    } catch (const std::bad_alloc&) {
+    }
+    return script::kNoThread;
+  }
+}
+
+namespace {
+
+// The two files a load writes, removed when it ends however it ends. When
+// even that finds no memory they stay: every load removes stale ones first.
+struct IntermediateFiles {
+  const std::string& listing;
+  const std::string& assembled;
+  bool keepListing;
+  ~IntermediateFiles() {
+    try {
+      if (!keepListing) engine::deleteFile(listing);
+      engine::deleteFile(assembled);
+    } catch (const std::bad_alloc&) {
+    }
+  }
+};
+
+}  // namespace
+
+ThreadIndex xScriptManager::buildAndLoad(vm& target, const std::string& name) {
   // One report for the name, before any of its three files is touched.
   if (!engine::checkGamePath(name)) return script::kNoThread;
   const std::string listing = name + kListingSuffix;
@@ -88,13 +121,10 @@ ThreadIndex xScriptManager::loadScript(GroupId group, const std::string& name) {
   // Files left by an earlier run must never be assembled or loaded instead.
   engine::deleteFile(listing);
   engine::deleteFile(assembled);
-
-  ThreadIndex thread = script::kNoThread;
+  IntermediateFiles files{listing, assembled, !deleteAssembledScript()};
   script::AssembledScript script;
-  if (buildAssembledFile(name, listing, assembled, script)) thread = target->loadAssembled(script);
-  if (deleteAssembledScript()) engine::deleteFile(listing);
-  engine::deleteFile(assembled);
-  return thread;
+  if (!buildAssembledFile(name, listing, assembled, script)) return script::kNoThread;
+  return target.loadAssembled(script);
 }
 
 // Both files are written where the game always wrote them, but each stage

@@ -71,6 +71,7 @@ class xScriptManager {
   xScriptManager();
   ~xScriptManager();
   bool deleteAssembledScript();
+  script::ThreadIndex buildAndLoad(vm& target, const std::string& name);
   // Compile and assemble steps, writing both files; [out] gets the
   // assembled script. False when a step failed.
   bool buildAssembledFile(const std::string& name, const std::string& listing, const std::string& assembled,

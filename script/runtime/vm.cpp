@@ -1,6 +1,8 @@
 // Script groups: the thread table and the host-call convention.
 #include "script/runtime/vm.h"
 
+#include <new>
+
 #include "base/xLogFile.h"
 
 using script::ThreadIndex;
@@ -43,15 +45,20 @@ ThreadIndex vm::findFreeThread() {
 
 template <class Load>
 ThreadIndex vm::loadInto(Load load) {
-  ThreadIndex index = findFreeThread();
+  // No room for another thread is a load that fails, like a bad file.
+  ThreadIndex index = script::kNoThread;
+  try {
+    index = findFreeThread();
+  } catch (const std::bad_alloc&) {
+  }
   lastLoaded_ = index;
-  vm_script& thread = *threads_[static_cast<std::size_t>(script::toInt(index))];
-  if (load(thread) != script::kLoadOk) {
+  vm_script* thread = index == script::kNoThread ? nullptr : threads_[std::size_t(script::toInt(index))].get();
+  if (thread == nullptr || load(*thread) != script::kLoadOk) {
     WriteLog("Invalid Script File\n");
     return script::kNoThread;
   }
-  thread.setIndex(index);
-  thread.setGroup(id_);
+  thread->setIndex(index);
+  thread->setGroup(id_);
   return index;
 }
 

@@ -92,6 +92,21 @@ TEST(CompilerDriver, FileIncludedUnderManySpellingsIsReadOnce) {
   EXPECT_TRUE(compiler.hasErrors());
 }
 
+// A source, its includes counted in, reads at most kSourceByteLimit bytes.
+TEST(CompilerDriver, OversizeSourcesAreRefused) {
+  ScopedTempDir dir;
+  const std::string filler = "var x;" + std::string(script::kSourceByteLimit / 2, ' ') + "\n";
+  dir.write("big.vkscript", filler + filler);
+  dir.write("half.vkscript", filler);
+  dir.write("main.vkscript", filler + "#include \"half.vkscript\"\n");
+  xScriptCompiler compiler;
+  EXPECT_EQ(compiler.loadSource("half.vkscript"), 1);
+  EXPECT_EQ(compiler.loadSource("big.vkscript"), 0);
+  EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal), (Lines{"Cannot open file: big.vkscript (too large)"}));
+  EXPECT_EQ(compiler.loadSource("main.vkscript"), 1);
+  EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal), (Lines{"Cannot open file: half.vkscript (too large)"}));
+}
+
 TEST(CompilerDriver, DirectiveOf) {
   EXPECT_EQ(xScriptCompiler::directiveOf("#include \"a\""), 1);
   EXPECT_EQ(xScriptCompiler::directiveOf("#define X 1;"), 2);
