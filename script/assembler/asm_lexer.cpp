@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstdint>
-#include <utility>
 
 #include "script/runtime/number_text.h"
 #include "script/runtime/opcodes.h"
@@ -37,18 +36,11 @@ constexpr std::array<std::uint8_t, 256> kClasses = [] {
 
 inline std::uint8_t classOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
 
-constexpr std::array<std::pair<std::string_view, AsmKeyword>, 6> kKeywords = {{
-    {"VAR", AsmKeyword::Var},
-    {"SETSTACKSIZE", AsmKeyword::SetStackSize},
-    {"FUNC", AsmKeyword::Func},
-    {"PARAM", AsmKeyword::Param},
-    {"_RETVAL", AsmKeyword::RetVal},
-    {"SETPRIORITY", AsmKeyword::SetPriority},
-}};
+static_assert(static_cast<std::size_t>(AsmKeyword::SetPriority) == kListingKeywords.size());
 
 AsmKeyword keywordOf(std::string_view word) {
-  for (const auto& [spelling, keyword] : kKeywords) {
-    if (equalsIgnoreAsciiCase(word, spelling)) return keyword;
+  for (std::size_t i = 0; i < kListingKeywords.size(); ++i) {
+    if (equalsIgnoreAsciiCase(word, kListingKeywords[i])) return static_cast<AsmKeyword>(i + 1);
   }
   return AsmKeyword::None;
 }

@@ -104,7 +104,7 @@ void Parser::parseBlock() {
 // var -> 'var' identifier [ '[' integer ']' ] [ '=' additive ] ';'
 void Parser::parseVar() {
   if (next() != TokenKind::Identifier) error("Identifier expected");
-  std::string name = lex_.textString();
+  std::string name = declaredName();
   std::int32_t size = 1;
   if (lex_.peekChar() == '[') {
     next();
@@ -136,7 +136,7 @@ void Parser::parseVar() {
 // host -> 'host' identifier '(' [ identifier { ',' identifier } ] ')' ';'
 void Parser::parseHost() {
   if (next() != TokenKind::Identifier) error("Identifier expected");
-  std::int32_t index = t_.addFunction(lex_.text(), FunctionKind::Host);
+  std::int32_t index = t_.addFunction(declaredName(), FunctionKind::Host);
   if (index < 0) error("HostAPI redefinition");
   expect(TokenKind::OpenParen, "( expected");
   std::int32_t count = 0;
@@ -157,7 +157,7 @@ void Parser::parseHost() {
 void Parser::parseFunc() {
   if (s_.currentFunction >= 0) error("Nested functions illegal");
   if (next() != TokenKind::Identifier) error("Identifier expected");
-  std::string name = lex_.textString();
+  std::string name = declaredName();
   std::int32_t index = t_.addFunction(name, FunctionKind::Script);
   if (index < 0) error("Function redefinition");
   bool isMain = equalsIgnoreAsciiCase(name, "_MAIN");
@@ -183,6 +183,11 @@ std::int32_t Parser::declareSymbol(std::string_view name, std::int32_t size, Sym
   return index;
 }
 
+std::string Parser::declaredName() {
+  if (isListingWord(lex_.text())) error("Reserved identifier: " + lex_.textString());
+  return lex_.textString();
+}
+
 // Parameters are listed last-first, each one even when a global of that name
 // hides it, so callers and the frame agree on the count.
 void Parser::parseFuncParameters(std::int32_t function, bool isMain) {
@@ -196,7 +201,7 @@ void Parser::parseFuncParameters(std::int32_t function, bool isMain) {
     for (const std::string& earlier : names) {
       if (equalsIgnoreAsciiCase(earlier, lex_.text())) error("Identifier redefinition");
     }
-    names.push_back(lex_.textString());
+    names.push_back(declaredName());
     if (lex_.peekChar() == ')') break;
     expect(TokenKind::Comma, ", expected");
   }

@@ -50,6 +50,9 @@ class Parser {
   void parseFunc();
   void parseFuncParameters(std::int32_t function, bool isMain);
   std::int32_t declareSymbol(std::string_view name, std::int32_t size, SymbolKind kind);
+  // The identifier just read, refused when the listing would read it as a
+  // keyword or a mnemonic.
+  std::string declaredName();
   void parseIf();
   void loopCondition(std::int32_t endLabel);
   void parseWhile();

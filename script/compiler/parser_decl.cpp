@@ -61,7 +61,7 @@ void Parser::substituteDefine(const std::string& name, const std::string& value)
 //                                        | struct-name identifier ';' } '}'
 void Parser::parseStructDefinition() {
   if (next() != TokenKind::Identifier) error("Identifier expected");
-  std::int32_t index = t_.addStruct(lex_.text());
+  std::int32_t index = t_.addStruct(declaredName());
   if (index < 0) error("Duplicate struct definition");
   expect(TokenKind::OpenBrace, "{ expected");
   std::int64_t totalSize = 0;
@@ -78,7 +78,7 @@ void Parser::parseStructDefinition() {
       error("Invalid token type");
     }
     if (next() != TokenKind::Identifier) error("Identifier expected");
-    std::string member = lex_.textString();
+    std::string member = declaredName();
     std::int32_t size = 1;
     if (typeName.empty() && lex_.peekChar() == '[') {
       next();
@@ -100,7 +100,7 @@ void Parser::parseStructVariable(const StructRecord& record) {
   std::string typeName = record.name;
   std::int32_t size = record.totalSize;
   if (next() != TokenKind::Identifier) error("Identifier expected");
-  std::int32_t index = declareSymbol(lex_.text(), size, SymbolKind::StructVariable);
+  std::int32_t index = declareSymbol(declaredName(), size, SymbolKind::StructVariable);
   t_.symbolAt(index)->structType = typeName;
   expect(TokenKind::Semicolon, "; expected");
 }

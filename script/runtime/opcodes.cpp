@@ -75,4 +75,10 @@ std::optional<Op> findMnemonic(std::string_view mnemonic) {
   return std::nullopt;
 }
 
+bool isListingWord(std::string_view name) {
+  if (findMnemonic(name)) return true;
+  return std::any_of(kListingKeywords.begin(), kListingKeywords.end(),
+                     [&](std::string_view keyword) { return equalsIgnoreAsciiCase(keyword, name); });
+}
+
 }  // namespace script

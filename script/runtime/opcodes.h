@@ -166,6 +166,15 @@ const OpInfo* findOp(int opcode);
 // mnemonic and is never found.
 std::optional<Op> findMnemonic(std::string_view mnemonic);
 
+// The listing's keywords (upper case, matched without regard to case like
+// the mnemonics), in the order of the assembler's keyword codes.
+constexpr std::array<std::string_view, 6> kListingKeywords = {"VAR", "SETSTACKSIZE", "FUNC",
+                                                              "PARAM", "_RETVAL", "SETPRIORITY"};
+
+// Whether [name] reads as a keyword or a mnemonic in a listing, where it
+// therefore cannot stand for a variable or a function.
+bool isListingWord(std::string_view name);
+
 // Whether the interpreter treats [opcode] as a no-op whose operands are never
 // looked at: PARAM and any number that is not an instruction. The file reader
 // does not check operand counts or kinds of these.
