@@ -47,7 +47,7 @@ bool startsAt(const std::string& line, std::size_t pos, const char* mark) {
 // Quotes toggle the in-string flag outside block comments (there is no
 // escape). Only a "*/" in a line's first column ends a block comment begun
 // on an earlier line, and the character after it is not examined.
-void removeComments(std::vector<std::string>& lines) {
+void removeComments(std::vector<std::string>& lines, std::vector<LineOrigin>* origins) {
   bool inString = false;
   bool inBlock = false;
   for (std::string& line : lines) {
@@ -84,8 +84,28 @@ void removeComments(std::vector<std::string>& lines) {
       ++pos;
     }
   }
-  lines.erase(std::remove_if(lines.begin(), lines.end(), [](const std::string& l) { return l.empty(); }),
-              lines.end());
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].empty()) continue;
+    if (kept != i) {
+      lines[kept] = std::move(lines[i]);
+      if (origins != nullptr) (*origins)[kept] = (*origins)[i];
+    }
+    ++kept;
+  }
+  lines.resize(kept);
+  if (origins != nullptr) origins->resize(kept);
+}
+
+void locate(const xCompilerState& state, int lineIndex, CompileDiagnostic& d) {
+  if (state.origins.empty()) {
+    if (!state.files.empty()) d.file = state.files.front();
+    d.fileLine = 1;
+    return;
+  }
+  std::size_t i = std::min(std::size_t(std::max(lineIndex, 0)), state.origins.size() - 1);
+  d.file = state.files[std::size_t(state.origins[i].file)];
+  d.fileLine = state.origins[i].line;
 }
 
 }  // namespace script
@@ -116,7 +136,7 @@ void xScriptCompiler::loadText(std::string_view text, const std::string& name) {
   resetState(name);
   filesRead_.insert(includeKey(name));
   sourceBytesLeft_ -= std::min(text.size(), sourceBytesLeft_);
-  readText(text);
+  readText(text, name);
   sourceName_ = name;
 }
 
@@ -134,28 +154,32 @@ int xScriptCompiler::preprocessFile(const std::string& fileName) {
   }
   filesRead_.insert(includeKey(fileName));
   sourceBytesLeft_ -= bytes.size();
-  readText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  readText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), fileName);
   return 2;
 }
 
-void xScriptCompiler::readText(std::string_view text) {
+void xScriptCompiler::readText(std::string_view text, const std::string& file) {
   ++filesOpen_;
+  state_->files.push_back(file);
+  script::LineOrigin origin{std::int32_t(state_->files.size() - 1), 0};
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    readLine(std::string(text.substr(start, end - start)));
+    ++origin.line;
+    readLine(std::string(text.substr(start, end - start)), origin);
     start = end + 1;
   }
   --filesOpen_;
 }
 
 // Lines carry no line-end characters; empty lines are skipped.
-void xScriptCompiler::readLine(std::string line) {
+void xScriptCompiler::readLine(std::string line, script::LineOrigin origin) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
   if (line.empty()) return;
   if (line[0] == '#' && directiveOf(line) == 1) return readInclude(line);
   state_->lines.push_back(std::move(line));
+  state_->origins.push_back(origin);
 }
 
 // include -> '#include' blank '"' name '"' ; a file is never read twice. A
@@ -189,7 +213,7 @@ bool xScriptCompiler::compile() {
   state_->temp0 = tables.addSymbol("_T0", 1, script::kGlobalScope, script::SymbolKind::Variable);
   state_->temp1 = tables.addSymbol("_T1", 1, script::kGlobalScope, script::SymbolKind::Variable);
   state_->temp2 = tables.addSymbol("_T2", 1, script::kGlobalScope, script::SymbolKind::Variable);
-  script::removeComments(state_->lines);
+  script::removeComments(state_->lines, &state_->origins);
   state_->optimise = optimise_;
   std::size_t lexerErrors = 0;
   state_->lexer.setErrorHandler([this, lexerErrors](char c, int line, std::string_view text) mutable {
@@ -199,6 +223,7 @@ bool xScriptCompiler::compile() {
     d.character = c;
     d.line = line;
     d.lineText = text.substr(0, script::kMaxQuotedLine);
+    script::locate(*state_, line, d);
     report(std::move(d));
   });
   try {
@@ -248,5 +273,6 @@ void xScriptCompiler::fatal(const std::string& text, bool stopsLoad) {
 }
 
 bool xScriptCompiler::hasErrors() const {
-  return unreportedError_ || std::any_of(diagnostics_.begin(), diagnostics_.end(), [](const CompileDiagnostic& d) { return d.stopsLoad; });
+  return unreportedError_ || std::any_of(diagnostics_.begin(), diagnostics_.end(),
+                                         [](const CompileDiagnostic& d) { return d.stopsLoad; });
 }

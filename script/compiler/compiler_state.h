@@ -26,6 +26,11 @@ struct CompileDiagnostic {
   int column = 0;          // the offending token's start column
   std::string token;       // the offending token's text
   std::string lineText;    // the current source line as it stands, at most kMaxQuotedLine bytes
+  // Parser and Lexer: where the author finds the line: the file it was read
+  // from (empty when unknown) and its line there, from 1, blank and comment
+  // lines counted.
+  std::string file;
+  int fileLine = 0;
   // False for a notice after which nothing is missing (a file included
   // twice is read once): the script may still be loaded.
   bool stopsLoad = true;
@@ -40,6 +45,13 @@ struct ParseError : std::exception {
   explicit ParseError(CompileDiagnostic d) : diagnostic(std::move(d)) {}
   const char* what() const noexcept override { return diagnostic.message.c_str(); }
   CompileDiagnostic diagnostic;
+};
+
+// Where a kept source line came from: an index into the files read and the
+// line's number in that file, from 1.
+struct LineOrigin {
+  std::int32_t file = 0;
+  std::int32_t line = 0;
 };
 
 // A loop (kind 1 while, 2 for) or a condition being parsed (kind 0 if, 1 loop).
@@ -57,6 +69,8 @@ constexpr std::int32_t kStackSize = 1024;
 // The state of one compilation, made fresh by every loadSource.
 struct xCompilerState {
   std::vector<std::string> lines;  // source lines after includes and the comment pass
+  std::vector<script::LineOrigin> origins;  // one for each line
+  std::vector<std::string> files;  // the files the lines were read from, in reading order
   std::vector<script::JumpRecord> blockStack;
   std::vector<script::JumpRecord> conditionStack;
   std::int32_t temp1 = 1, temp0 = 0, temp2 = 2;
@@ -73,6 +87,10 @@ struct xCompilerState {
 };
 
 namespace script {
+
+// Fills [d]'s file and file line for the kept line [lineIndex]; past the
+// last line, the last line's.
+void locate(const xCompilerState& state, int lineIndex, CompileDiagnostic& d);
 
 // Ends the compilation with the parser error [message] at the lexer's
 // current token (the parser's and the optimiser's errors): the success flag

@@ -486,6 +486,7 @@ void failAtToken(xCompilerState& state, const std::string& message) {
   d.column = lexer.startColumn();
   d.token = lexer.textString();
   d.lineText = lexer.currentLineView().substr(0, kMaxQuotedLine);
+  locate(state, d.line, d);
   throw ParseError(std::move(d));
 }
 

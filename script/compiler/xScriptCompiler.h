@@ -70,8 +70,8 @@ class xScriptCompiler {
 
  private:
   void resetState(const std::string& fileName);
-  void readText(std::string_view text);
-  void readLine(std::string line);
+  void readText(std::string_view text, const std::string& file);
+  void readLine(std::string line, script::LineOrigin origin);
   void readInclude(const std::string& line);
   void report(script::CompileDiagnostic diagnostic);
   void fatal(const std::string& text, bool stopsLoad = true);
@@ -94,8 +94,8 @@ namespace script {
 
 // Erases comments in place ("//" to the line's end, "/*" up to a "*/" at the
 // start of a later line, a whole line holding both) and then drops the lines
-// that became empty.
-void removeComments(std::vector<std::string>& lines);
+// that became empty, and their [origins] when given.
+void removeComments(std::vector<std::string>& lines, std::vector<LineOrigin>* origins = nullptr);
 
 // The game's policy: lexer and file errors are logged and shown and loading
 // goes on; a parser error is logged, shown, and ends the process with a

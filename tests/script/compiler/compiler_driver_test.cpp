@@ -104,7 +104,41 @@ TEST(CompilerDriver, OversizeSourcesAreRefused) {
   EXPECT_EQ(compiler.loadSource("big.vkscript"), 0);
   EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal), (Lines{"Cannot open file: big.vkscript (too large)"}));
   EXPECT_EQ(compiler.loadSource("main.vkscript"), 1);
-  EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal), (Lines{"Cannot open file: half.vkscript (too large)"}));
+  EXPECT_EQ(messagesOf(compiler, script::DiagnosticKind::Fatal),
+            (Lines{"Cannot open file: half.vkscript (too large)"}));
+}
+
+// Messages count the kept lines of every file together; the diagnostic also
+// names the file and the line there as an editor counts it.
+TEST(CompilerDriver, ErrorsNameTheFileAndTheEditorsLine) {
+  ScopedTempDir dir;
+  const std::string host = "// host functions\nhost htA();\n\nhost htB();\nvar x;\n";
+  dir.write("host.vkscript", host);
+  dir.write("stage1.vkscript", "#include \"host.vkscript\"\n// stage one\n\nfunc _Main() {\n  x = 1;\n  x = 2 }\n");
+  dir.write("bad_host.vkscript", "/* host\n*/\nhost htA();\nhost htB(;\n");
+  dir.write("stage2.vkscript", "var y;\n#include \"bad_host.vkscript\"\nfunc f() { }\n");
+  dir.write("stage3.vkscript", "#include \"host.vkscript\"\n\nfunc f() {\n// set\n  x=-1;\n}\n");
+  struct Case {
+    const char* file;
+    script::DiagnosticKind kind;
+    int line;
+    const char* where;
+    int fileLine;
+  };
+  for (const Case& c : {Case{"stage1.vkscript", script::DiagnosticKind::Parser, 5, "stage1.vkscript", 6},
+                        Case{"stage2.vkscript", script::DiagnosticKind::Parser, 2, "bad_host.vkscript", 4},
+                        Case{"stage3.vkscript", script::DiagnosticKind::Lexer, 4, "stage3.vkscript", 5}}) {
+    SCOPED_TRACE(c.file);
+    xScriptCompiler compiler;
+    ASSERT_EQ(compiler.loadSource(c.file), 1);
+    compiler.compile();
+    ASSERT_FALSE(compiler.diagnostics().empty());
+    const script::CompileDiagnostic& d = compiler.diagnostics().front();
+    EXPECT_EQ(d.kind, c.kind);
+    EXPECT_EQ(d.line, c.line);
+    EXPECT_EQ(d.file, c.where);
+    EXPECT_EQ(d.fileLine, c.fileLine);
+  }
 }
 
 TEST(CompilerDriver, DirectiveOf) {
@@ -221,14 +255,25 @@ TEST_F(CompilerPolicy, LexerAndFileErrorsShowABoxAndGoOn) {
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_NE(boxes[0].find("Compiler Fatal Error: Cannot open file: missing.vkscript.\n"), std::string::npos);
   EXPECT_NE(boxes[1].find("Lexer Error: '-' unexpected.\nScript Index: 2\nScript Line: x=-1;\n"), std::string::npos);
-  EXPECT_NE(dir_.read("log.txt").find("Lexer Error: '-' unexpected.\nCodeLine: \tx=-1;"), std::string::npos);
+  EXPECT_NE(dir_.read("log.txt").find("Lexer Error: '-' unexpected.\nCodeLine: \tx=-1;\n"
+                                      "t.vkscript:4: '-' unexpected\n"),
+            std::string::npos);
 }
 
-TEST_F(CompilerPolicy, ParserErrorEndsTheProcess) {
+TEST_F(CompilerPolicy, ParserErrorIsLoggedWithItsFileLineAndEndsTheProcess) {
   script::CompileDiagnostic d;
   d.kind = script::DiagnosticKind::Parser;
   d.message = "; expected";
+  d.line = 135;
+  d.lineText = "  x = 2 }";
+  d.column = 8;
+  d.file = "stage1.vkscript";
+  d.fileLine = 5;
   EXPECT_EXIT(script::reportCompilerDiagnostic(d), ::testing::ExitedWithCode(EXIT_FAILURE), "");
+  EXPECT_NE(dir_.read("log.txt").find("Error: ; expected.\n\nLine 135\n\n  x = 2 }\n\n        ^\n\n"
+                                      "stage1.vkscript:5: ; expected\n"),
+            std::string::npos)
+      << dir_.read("log.txt");
 }
 
 }  // namespace

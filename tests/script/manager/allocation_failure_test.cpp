@@ -76,7 +76,8 @@ TEST_F(AllocationFailure, EachRefusedAllocationFailsTheLoadOrLeavesItWhole) {
   dir_.write("lib.vkscript", kLib);
   dir_.write("main.vkscript", kMain);
   GroupId g = manager()->addScriptGroup();
-  ASSERT_NE(manager()->loadScript(g, "main.vkscript"), script::kNoThread) << "the script must load at all: " << (diagnostics_.empty() ? "" : diagnostics_.back());
+  ASSERT_NE(manager()->loadScript(g, "main.vkscript"), script::kNoThread)
+      << "the script must load at all: " << (diagnostics_.empty() ? "" : diagnostics_.back());
   int failedLoads = 0;
   for (long refuse = 1;; ++refuse) {
     engine::recordedMessageBoxes().clear();
