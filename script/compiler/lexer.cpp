@@ -251,6 +251,7 @@ TokenKind xScriptLexer::nextToken() {
   int c = readChar();
   while (c >= 0 && isBlank(c)) c = readChar();
   cur_->startColumn = cur_->pos > 0 ? int(cur_->pos) - 1 : 0;
+  cur_->tokenLine = cur_->line;
   if (c < 0) return cur_->kind = TokenKind::End;
   char ch = char(c);
   switch (classOf(c)) {

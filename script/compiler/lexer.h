@@ -94,6 +94,11 @@ class xScriptLexer {
   std::string textString() const { return std::string(text()); }
   int operatorIndex() const { return cur_->opIndex; }
   int lineIndex() const { return cur_->line; }
+  // The line the token before the current one began on (the current token's
+  // own after a rewind): where a missing token belongs.
+  int previousTokenLine() const {
+    return rewound_ ? cur_->tokenLine : (cur_ == &states_[0] ? states_[1] : states_[0]).tokenLine;
+  }
   int startColumn() const { return cur_->startColumn; }
   // The text of the current line; empty past the end.
   std::string currentLine() const { return std::string(currentLineView()); }
@@ -102,6 +107,7 @@ class xScriptLexer {
  private:
   struct State {
     int line = 0;
+    int tokenLine = 0;  // the line the token began on
     std::size_t pos = 0;
     script::TokenKind kind = script::TokenKind::End;
     char text[script::kTokenBufferSize] = {};

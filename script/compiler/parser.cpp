@@ -486,7 +486,11 @@ void failAtToken(xCompilerState& state, const std::string& message) {
   d.column = lexer.startColumn();
   d.token = lexer.textString();
   d.lineText = lexer.currentLineView().substr(0, kMaxQuotedLine);
-  locate(state, d.line, d);
+  // "; expected" is found at the next token, often on a later line; the author
+  // looks for it after the token before.
+  constexpr std::string_view kExpected = " expected";
+  bool missing = message.size() > kExpected.size() && message.ends_with(kExpected);
+  locate(state, missing ? lexer.previousTokenLine() : d.line, d);
   throw ParseError(std::move(d));
 }
 

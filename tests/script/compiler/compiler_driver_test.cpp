@@ -118,6 +118,8 @@ TEST(CompilerDriver, ErrorsNameTheFileAndTheEditorsLine) {
   dir.write("bad_host.vkscript", "/* host\n*/\nhost htA();\nhost htB(;\n");
   dir.write("stage2.vkscript", "var y;\n#include \"bad_host.vkscript\"\nfunc f() { }\n");
   dir.write("stage3.vkscript", "#include \"host.vkscript\"\n\nfunc f() {\n// set\n  x=-1;\n}\n");
+  // The missing ';' is found at the next statement, two lines on; it belongs after "1".
+  dir.write("stage4.vkscript", "#include \"host.vkscript\"\nfunc f() {\n  x = 1\n\n  x = 2;\n}\n");
   struct Case {
     const char* file;
     script::DiagnosticKind kind;
@@ -127,7 +129,8 @@ TEST(CompilerDriver, ErrorsNameTheFileAndTheEditorsLine) {
   };
   for (const Case& c : {Case{"stage1.vkscript", script::DiagnosticKind::Parser, 5, "stage1.vkscript", 6},
                         Case{"stage2.vkscript", script::DiagnosticKind::Parser, 2, "bad_host.vkscript", 4},
-                        Case{"stage3.vkscript", script::DiagnosticKind::Lexer, 4, "stage3.vkscript", 5}}) {
+                        Case{"stage3.vkscript", script::DiagnosticKind::Lexer, 4, "stage3.vkscript", 5},
+                        Case{"stage4.vkscript", script::DiagnosticKind::Parser, 5, "stage4.vkscript", 3}}) {
     SCOPED_TRACE(c.file);
     xScriptCompiler compiler;
     ASSERT_EQ(compiler.loadSource(c.file), 1);
