@@ -19,6 +19,8 @@ const std::string* lookUp(const std::string& key) {
 
 }  // namespace
 
+// "htStoreVariable"(value: string, key: string): stores value under key in the variable store
+// shared by every script (the value comes first, the key last); a key keeps its case.
 void host_StoreVariable(script::ThreadIndex thread, script::GroupId group) {
   HostCall call(thread, group, 2);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -27,6 +29,8 @@ void host_StoreVariable(script::ThreadIndex thread, script::GroupId group) {
   globalVariableMap[key] = std::move(value);
 }
 
+// "htGetVariableAsInt"(key: string) -> int: the value under key read as a decimal integer (optional
+// sign and leading digits); 0 when the key is absent.
 void host_GetVariableAsInt(script::ThreadIndex thread, script::GroupId group) {
   HostCall call(thread, group, 1);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -34,6 +38,8 @@ void host_GetVariableAsInt(script::ThreadIndex thread, script::GroupId group) {
   call.returnInt(value != nullptr ? script::textToInt(*value) : 0);
 }
 
+// "htGetVariableAsFloat"(key: string) -> float: the value under key read as a number; 0.0 when the
+// key is absent.
 void host_GetVariableAsFloat(script::ThreadIndex thread, script::GroupId group) {
   HostCall call(thread, group, 1);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -41,6 +47,7 @@ void host_GetVariableAsFloat(script::ThreadIndex thread, script::GroupId group) 
   call.returnFloat(value != nullptr ? script::textToFloat(*value) : 0.0f);
 }
 
+// "htGetVariableAsString"(key: string) -> string: the value under key; "" when the key is absent.
 void host_GetVariableAsString(script::ThreadIndex thread, script::GroupId group) {
   HostCall call(thread, group, 1);
   if (!call.checkGroup(BadGroup::Silent)) return;

@@ -96,7 +96,8 @@ void shootAt(std::int32_t ident, std::int32_t colour, float x, float y, float tx
 
 // ---- shooting and the bullet sheet ----
 
-// "htInsertBulletXY"(ident, colour, x, y, vx, vy)
+// "htInsertBulletXY"(ident: int, colour: int, x, y, vx, vy: float): shoots a bullet of kind ident
+// in colour column colour from (x, y) with velocity (vx, vy); it becomes the current bullet.
 void host_InsertBulletXY(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 6);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -104,7 +105,8 @@ void host_InsertBulletXY(ThreadIndex t, GroupId g) {
   insertBullet(call.intArg(0), call.intArg(1), call.floatArg(2), call.floatArg(3), vx, vy, std::atan2(vy, vx));
 }
 
-// "htInsertBulletVec"(ident, colour, x, y, speed, degrees)
+// "htInsertBulletVec"(ident: int, colour: int, x, y, speed, angle: float): shoots a bullet from (x,
+// y) at speed towards angle degrees (0 along +x, 90 down); it becomes the current bullet.
 void host_InsertBulletVec(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 6);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_InsertBulletVec")) return;
@@ -112,7 +114,8 @@ void host_InsertBulletVec(ThreadIndex t, GroupId g) {
                   call.floatArg(5));
 }
 
-// "htShootBullet"(ident, colour, x, y, tx, ty, speed)
+// "htShootBullet"(ident: int, colour: int, x, y, tx, ty, speed: float): shoots a bullet from (x, y)
+// aimed at (tx, ty) at speed; it becomes the current bullet.
 void host_ShootBullet(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 7);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -120,7 +123,8 @@ void host_ShootBullet(ThreadIndex t, GroupId g) {
           call.floatArg(6));
 }
 
-// "htShootBulletToPlayer"(ident, colour, x, y, speed)
+// "htShootBulletToPlayer"(ident: int, colour: int, x, y, speed: float): shoots a bullet from (x, y)
+// aimed at the player (at (400, 300) without one) at speed; it becomes the current bullet.
 void host_ShootBulletToPlayer(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 5);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -133,7 +137,9 @@ void host_ShootBulletToPlayer(ThreadIndex t, GroupId g) {
   shootAt(call.intArg(0), call.intArg(1), call.floatArg(2), call.floatArg(3), px, py, call.floatArg(4));
 }
 
-// "htAddBulletIdent"(ident, x, y, w, h, n, radius): n has no effect on bullets.
+// "htAddBulletIdent"(ident: int, x, y, w, h: float, n: int, radius: float): defines bullet kind
+// ident: its first cell (x, y, w, h) on the bullet sheet and its hit radius; a kind given again is
+// replaced; n has no effect on bullets.
 void host_AddBulletIdent(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 7);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_AddBulletIdent")) return;
@@ -141,14 +147,16 @@ void host_AddBulletIdent(ThreadIndex t, GroupId g) {
                                  call.floatArg(4), call.floatArg(6));
 }
 
-// "htSetBulletManagerTexture"(file): also forgets every identifier.
+// "htSetBulletManagerTexture"(file: string): sets the bullet sheet picture; also forgets every
+// bullet kind.
 void host_SetBulletManagerTexture(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetBulletManagerTexture")) return;
   mBulletManager::setTexture(call.stringArg(0));
 }
 
-// "htSetBulletScreenRect"(x1, y1, x2, y2)
+// "htSetBulletScreenRect"(x1, y1, x2, y2: float): sets the rectangle bullets live in: they bounce
+// off its edges or die outside it.
 void host_SetBulletScreenRect(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 4);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -161,7 +169,8 @@ void host_ClearBullet(ThreadIndex, GroupId) { mBulletManager::getInstance()->cle
 
 // ---- the current bullet's motion ----
 
-// "htSetBulletAcceleration"(ax, ay, rotate)
+// "htSetBulletAcceleration"(ax, ay: float, rotate: int): current bullet: adds (ax, ay) to its
+// velocity each frame, turned with the heading when rotate > 0.
 void host_SetBulletAcceleration(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   mBullet* b = setterTarget(call, kInfoLog, kNoBulletInfo);
@@ -171,7 +180,8 @@ void host_SetBulletAcceleration(ThreadIndex t, GroupId g) {
   b->movement.accelRotated = call.intArg(2) > 0;
 }
 
-// "htSetBulletAccelerationEx"(value, start, end): the deceleration along the heading.
+// "htSetBulletAccelerationEx"(value: float, start: int, end: int): current bullet: slows it along
+// its heading by value each frame from frame start to end.
 void host_SetBulletAccelerationEx(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   mBullet* b = setterTarget(call, "host_SetBulletAcceleration", kSilent);
@@ -181,7 +191,7 @@ void host_SetBulletAccelerationEx(ThreadIndex t, GroupId g) {
   setWindow(m.decelStart, m.decelEnd, m.decelActive, m.decelHeld, call.intArg(1), call.intArg(2));
 }
 
-// "htSetBulletSpeed"(vx, vy)
+// "htSetBulletSpeed"(vx, vy: float): current bullet: velocity (vx, vy), heading along it.
 void host_SetBulletSpeed(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   mBullet* b = setterTarget(call, kInfoLog, kSilent);
@@ -192,7 +202,8 @@ void host_SetBulletSpeed(ThreadIndex t, GroupId g) {
   m.heading = std::atan2(m.vy, m.vx);
 }
 
-// "htSetBulletSpeedEx"(vx, vy, frames): the heading turns now, the velocity after [frames].
+// "htSetBulletSpeedEx"(vx, vy: float, frames: int): current bullet: the heading turns to (vx, vy)
+// now, the velocity becomes (vx, vy) after frames frames.
 void host_SetBulletSpeedEx(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   mBullet* b = setterTarget(call, kInfoLog, kSilent);
@@ -207,7 +218,7 @@ void host_SetBulletSpeedEx(ThreadIndex t, GroupId g) {
   setWindow(m.delayStart, m.delayEnd, m.delayActive, m.delayHeld, frames, frames);
 }
 
-// "htSetBulletSpeedDgr"(speed, degrees)
+// "htSetBulletSpeedDgr"(speed, angle: float): current bullet: speed towards angle degrees.
 void host_SetBulletSpeedDgr(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   mBullet* b = setterTarget(call, kInfoLog, kSilent);
@@ -219,7 +230,8 @@ void host_SetBulletSpeedDgr(ThreadIndex t, GroupId g) {
   b->movement.heading = a;
 }
 
-// "htSetBulletSpeedDgrEx"(speed, degrees, frames)
+// "htSetBulletSpeedDgrEx"(speed, angle: float, frames: int): current bullet: the heading turns to
+// angle degrees now, the speed becomes speed after frames frames.
 void host_SetBulletSpeedDgrEx(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   mBullet* b = setterTarget(call, kInfoLog, kNoBulletInfo);
@@ -232,9 +244,9 @@ void host_SetBulletSpeedDgrEx(ThreadIndex t, GroupId g) {
   setWindow(m.delayStart, m.delayEnd, m.delayActive, m.delayHeld, frames, frames);
 }
 
-// "htSetBulletDeflection"(step, change): stores the turn with its window
-// cleared, so the bullet turns only once a window or held flag is set again
-// (scripts rely on this to arm a turn that a later call starts).
+// "htSetBulletDeflection"(step, change: float): current bullet: turns by step degrees a frame, step
+// growing by change; stores the turn with its window cleared, so the bullet turns only once a
+// window is set again (scripts rely on this to arm a turn that a later call starts).
 void host_SetBulletDeflection(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   mBullet* b = setterTarget(call, "host_SetBulletDeflection", kNoBulletInfo);
@@ -247,7 +259,8 @@ void host_SetBulletDeflection(ThreadIndex t, GroupId g) {
   m.deflectHeld = false;
 }
 
-// "htSetBulletDeflectionEx"(step, change, start, length)
+// "htSetBulletDeflectionEx"(step, change: float, start: int, length: int): current bullet: turns by
+// step degrees a frame, step growing by change, from frame start for length frames.
 void host_SetBulletDeflectionEx(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 4);
   mBullet* b = setterTarget(call, "host_SetBulletDeflection", kNoBulletInfo);
@@ -260,7 +273,8 @@ void host_SetBulletDeflectionEx(ThreadIndex t, GroupId g) {
             base::addSaturated(start, call.intArg(3)));
 }
 
-// "htSetBulletForce"(magnitude, degrees, relative)
+// "htSetBulletForce"(magnitude, angle: float, relative: int): current bullet: a constant push of
+// magnitude towards angle degrees (relative > 0: relative to its heading).
 void host_SetBulletForce(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   mBullet* b = setterTarget(call, "host_SetBulletForce", kNoBulletInfo);
@@ -270,7 +284,8 @@ void host_SetBulletForce(ThreadIndex t, GroupId g) {
   b->movement.forceRelative = call.intArg(2) > 0;
 }
 
-// "htSetBulletGravitation"(g)
+// "htSetBulletGravitation"(g: float): current bullet: g is added to its vertical speed every frame
+// (while it is below its maximum speed).
 void host_SetBulletGravitation(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   mBullet* b = setterTarget(call, "host_SetBulletGravitation", kNoBulletInfo);
@@ -279,7 +294,8 @@ void host_SetBulletGravitation(ThreadIndex t, GroupId g) {
   b->movement.gravitationOn = true;
 }
 
-// "htSetBulletMaxSpeed"(speed)
+// "htSetBulletMaxSpeed"(speed: float): current bullet: acceleration, gravitation and force act only
+// while its speed is below speed (8.0 by default).
 void host_SetBulletMaxSpeed(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   mBullet* b = setterTarget(call, "host_SetBulletMaxSpeed", "HostSetBulletMaxSpeed: no bullet available");
@@ -289,7 +305,8 @@ void host_SetBulletMaxSpeed(ThreadIndex t, GroupId g) {
 
 // ---- the current bullet's look and life ----
 
-// "htSetBulletTextureRect"(ident, colour)
+// "htSetBulletTextureRect"(ident: int, colour: int): current bullet: its picture and hit radius
+// become those of kind ident in colour column colour.
 void host_SetBulletTextureRect(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   mBullet* b = setterTarget(call, "host_SetBulletTextureRect", kNoBulletInfo);
@@ -298,8 +315,8 @@ void host_SetBulletTextureRect(ThreadIndex t, GroupId g) {
   applyTexRect(*b);
 }
 
-// "htSetBulletRotation"(radians per frame): a fixed tilt, as the drawing
-// sets the rotation from the heading every frame before the sprite turns.
+// "htSetBulletRotation"(speed: float): current bullet: a fixed tilt of speed radians, as the
+// drawing sets the rotation from the heading every frame before the sprite turns.
 void host_SetBulletRotation(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   mBullet* b = setterTarget(call, "host_SetBulletRotation", kSilent);
@@ -308,7 +325,8 @@ void host_SetBulletRotation(ThreadIndex t, GroupId g) {
   b->sprite->rotationMode = xSprite::kRotateForever;
 }
 
-// "htSetBulletColor"(colour): [colour] cells to the right of the current rectangle.
+// "htSetBulletColor"(colour: int): current bullet: its picture moves colour cells to the right of
+// its current cell.
 void host_SetBulletColor(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   mBullet* b = setterTarget(call, "host_SetBulletColor", "HostSetBulletColor: no bullet available");
@@ -317,7 +335,8 @@ void host_SetBulletColor(ThreadIndex t, GroupId g) {
   applyTexRect(*b);
 }
 
-// "htSetBulletReflectTime"(count, bottom)
+// "htSetBulletReflectTime"(count: int, bottom: int): current bullet: bounces off the edges of the
+// bullet rectangle count times (bottom > 0: the bottom edge too).
 void host_SetBulletReflectTime(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   mBullet* b = setterTarget(call, "host_SetBulletReflectTime", "HostSetBulletReflectTime: no bullet available");
@@ -326,7 +345,8 @@ void host_SetBulletReflectTime(ThreadIndex t, GroupId g) {
   b->reflectBottom = call.intArg(1) > 0;
 }
 
-// "htSetBulletPause"(start, length)
+// "htSetBulletPause"(start: int, length: int): current bullet: stands still from frame start for
+// length frames.
 void host_SetBulletPause(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   mBullet* b = setterTarget(call, "host_SetBulletPause", "HostSetBulletPause: no bullet available");
@@ -335,7 +355,7 @@ void host_SetBulletPause(ThreadIndex t, GroupId g) {
   setWindow(b->pauseStart, b->pauseEnd, b->pauseActive, b->pauseHeld, start, base::addSaturated(start, call.intArg(1)));
 }
 
-// "htSetBulletLifeTime"(frames): 0 lives for ever.
+// "htSetBulletLifeTime"(frames: int): current bullet: dies after frames frames (0 lives for ever).
 void host_SetBulletLifeTime(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   mBullet* b = setterTarget(call, "host_SetBulletLifeTime", "HostSetBulletLifeTime: no bullet available");
@@ -343,8 +363,9 @@ void host_SetBulletLifeTime(ThreadIndex t, GroupId g) {
   b->lifeTime = static_cast<std::uint32_t>(call.intArg(0));
 }
 
-// "htBindScriptFuncToBullet"(function, interval, count): called with x, y
-// and the heading in degrees every interval + 1 frames, count times.
+// "htBindScriptFuncToBullet"(function: string, interval: int, count: int): current bullet: calls
+// function(x, y, heading in degrees) every interval + 1 updates, count times (-1 for ever); while
+// it runs that bullet is the current one.
 void host_BindScriptFuncToBullet(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   mBullet* b =
@@ -354,7 +375,7 @@ void host_BindScriptFuncToBullet(ThreadIndex t, GroupId g) {
   b->bindFunction(name, static_cast<std::uint32_t>(call.intArg(1)), static_cast<std::uint32_t>(call.intArg(2)));
 }
 
-// "htRemoveCurrBullet"(): gone at the manager's next update.
+// "htRemoveCurrBullet"(): current bullet: gone at the manager's next update.
 void host_RemoveCurrBullet(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 0);
   mBullet* b = setterTarget(call, "host_RemoveCurrBullet", kSilent);
@@ -362,7 +383,8 @@ void host_RemoveCurrBullet(ThreadIndex t, GroupId g) {
   b->exists = b->hittable = false;
 }
 
-// "htSetBulletRenderDegree"(degrees, on): drawn at a fixed angle, 90 upright.
+// "htSetBulletRenderDegree"(degrees: float, on: int): current bullet: drawn at a fixed angle (90
+// upright) when on > 0, instead of along its heading.
 void host_SetBulletRenderDegree(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   mBullet* b = setterTarget(call, "host_SetBulletRenderingDegree", kNoBulletInfo);
@@ -371,7 +393,7 @@ void host_SetBulletRenderDegree(ThreadIndex t, GroupId g) {
   b->fixedRender = call.intArg(1) > 0;
 }
 
-// "htSetBulletImmortal"(on): survives "htClearBullet".
+// "htSetBulletImmortal"(on: int): current bullet: survives htClearBullet when on > 0.
 void host_SetBulletImmortal(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   mBullet* b = setterTarget(call, "host_SetBulletImmortal", kNoBulletInfo);
@@ -385,8 +407,9 @@ constexpr int kCreateDeclared = 7;  // creation declares 7 of its 9 arguments
 
 xSourceManager* sources() { return xSourceManager::getInstance(); }
 
-// "htCreateEnemyWithSprite"(sprite, tx, ty, tw, th, x, y, life, delay): the
-// new id, or -1 when no script sprite has the index.
+// "htCreateEnemyWithSprite"(sprite: int, tx, ty, tw, th, x, y: float, life: int, delay: int) ->
+// int: a new enemy drawn with cell (tx, ty, tw, th) of the script sprite sprite, at (x, y) with
+// life life, appearing after delay frames; its id, or -1 when no script sprite has that id.
 void host_CreateEnemyWithSprite(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 9);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_CreateSourceWithSprite")) return;
@@ -396,7 +419,9 @@ void host_CreateEnemyWithSprite(ThreadIndex t, GroupId g) {
                  kCreateDeclared);
 }
 
-// "htCreateEnemyWithSpritePath"(file, tx, ty, tw, th, x, y, life, delay)
+// "htCreateEnemyWithSpritePath"(file: string, tx, ty, tw, th, x, y: float, life: int, delay: int)
+// -> int: a new enemy drawn with cell (tx, ty, tw, th) of the picture file, at (x, y) with life
+// life, appearing after delay frames; its id.
 void host_CreateEnemyWithSpritePath(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 9);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_CreateSourceWithSpritePath")) return;
@@ -407,7 +432,8 @@ void host_CreateEnemyWithSpritePath(ThreadIndex t, GroupId g) {
                  kCreateDeclared);
 }
 
-// "htSetEnemyMovementAnimRect"(id, left x, y, w, h, right x, y, w, h)
+// "htSetEnemyMovementAnimRect"(id: int, lx, ly, lw, lh, rx, ry, rw, rh: float): the enemy's two
+// movement cells: the left-moving (lx, ly, lw, lh) and the right-moving (rx, ry, rw, rh).
 void host_SetEnemyMovementAnimRect(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 9);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceMovementRect")) return;
@@ -416,7 +442,8 @@ void host_SetEnemyMovementAnimRect(ThreadIndex t, GroupId g) {
                                    call.floatArg(8));
 }
 
-// "htSetEnemyAttackAnim"(id, x, y, w, h, frames)
+// "htSetEnemyAttackAnim"(id: int, x, y, w, h: float, frames: int): the enemy's attack animation:
+// frames cells from (x, y, w, h).
 void host_SetEnemyAttackAnim(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 6);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceAnimRect")) return;
@@ -424,7 +451,8 @@ void host_SetEnemyAttackAnim(ThreadIndex t, GroupId g) {
                                  call.floatArg(4), call.intArg(5));
 }
 
-// "htSetEnemyAttackedAnim"(id, x, y, w, h, frames)
+// "htSetEnemyAttackedAnim"(id: int, x, y, w, h: float, frames: int): the enemy's hit animation:
+// frames cells from (x, y, w, h).
 void host_SetEnemyAttackedAnim(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 6);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceAnimRect")) return;
@@ -432,14 +460,17 @@ void host_SetEnemyAttackedAnim(ThreadIndex t, GroupId g) {
                                    call.floatArg(4), call.intArg(5));
 }
 
-// "htMoveEnemyTo"(id, x, y, start, frames)
+// "htMoveEnemyTo"(id: int, x, y: float, start: int, frames: int): moves the enemy to (x, y) from
+// its frame start over frames frames (1 places it at once).
 void host_MoveEnemyTo(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 5);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_MoveSourceTo")) return;
   sources()->moveSourceTo(call.intArg(0), call.floatArg(1), call.floatArg(2), call.intArg(3), call.intArg(4));
 }
 
-// "htBindScriptFuncToEnemy"(id, function, interval, count)
+// "htBindScriptFuncToEnemy"(id: int, function: string, interval: int, count: int): calls
+// function(id, x, y, frame) every interval + 1 updates of the enemy, count + 1 times (-1 for ever);
+// frame is interval times the calls made before.
 void host_BindScriptFuncToEnemy(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 4);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_BindScriptFuncToSource")) return;
@@ -448,7 +479,8 @@ void host_BindScriptFuncToEnemy(ThreadIndex t, GroupId g) {
   sources()->bindScriptFuncToSource(id, name, call.intArg(2), call.intArg(3));
 }
 
-// "htBindDieFuncToEnemy"(id, function)
+// "htBindDieFuncToEnemy"(id: int, function: string): calls function(x, y) when the enemy is shot
+// down.
 void host_BindDieFuncToEnemy(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_BindDieFuncToSource")) return;
@@ -456,23 +488,23 @@ void host_BindDieFuncToEnemy(ThreadIndex t, GroupId g) {
   sources()->bindDieFuncToSource(id, call.stringArg(1));
 }
 
-// "htGetEnemyX"(id): 400 when no enemy has the id.
+// "htGetEnemyX"(id: int) -> float: the enemy's x; 400 when no enemy has the id.
 void host_GetEnemyX(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_GetSourceX")) return;
   call.returnFloat(sources()->getSourceX(call.intArg(0)));
 }
 
-// "htGetEnemyY"(id): 300 when no enemy has the id.
+// "htGetEnemyY"(id: int) -> float: the enemy's y; 300 when no enemy has the id.
 void host_GetEnemyY(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_GetSourceY")) return;
   call.returnFloat(sources()->getSourceY(call.intArg(0)));
 }
 
-// "htShootBulletAtEnemyVec"(id, colour, -, -, -, speed, degrees): from the
-// enemy, with its id as the bullet identifier. The three middle arguments
-// are not read.
+// "htShootBulletAtEnemyVec"(id: int, colour: int, unused1, unused2, unused3: int, speed, degrees:
+// float): shoots a bullet from enemy id's position at speed towards degrees, the id serving as the
+// bullet kind; the three middle arguments are not read.
 void host_ShootBulletAtEnemyVec(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 7);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -481,7 +513,9 @@ void host_ShootBulletAtEnemyVec(ThreadIndex t, GroupId g) {
   sources()->insertBulletVec(id, [&](float x, float y) { insertBulletVec(id, colour, x, y, speed, degrees); });
 }
 
-// "htShootBulletAtEnemy"(id, colour, -, -, -, vx, vy)
+// "htShootBulletAtEnemy"(id: int, colour: int, unused1, unused2, unused3: int, vx, vy: float):
+// shoots a bullet from enemy id's position with velocity (vx, vy), the id serving as the bullet
+// kind; the three middle arguments are not read.
 void host_ShootBulletAtEnemy(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 7);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -491,42 +525,44 @@ void host_ShootBulletAtEnemy(ThreadIndex t, GroupId g) {
       id, [&](float x, float y) { insertBullet(id, colour, x, y, vx, vy, std::atan2(vy, vx)); });
 }
 
-// "htGetEnemySize"(): the enemies listed.
+// "htGetEnemySize"() -> int: the number of enemies alive.
 void host_GetEnemySize(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 0);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_GetSourceSize")) return;
   call.returnInt(static_cast<std::int32_t>(sources()->sourceCount()));
 }
 
-// "htRemoveEnemy"(id)
+// "htRemoveEnemy"(id: int): removes the enemy at once.
 void host_RemoveEnemy(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_RemoveSource")) return;
   sources()->removeSource(call.intArg(0));
 }
 
-// "htSetEnemyLifeFrame"(id, frames)
+// "htSetEnemyLifeFrame"(id: int, frames: int): the enemy fades out once frames more frames have
+// passed (-1: no limit).
 void host_SetEnemyLifeFrame(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceLifeFrame")) return;
   sources()->setSourceLifeFrame(call.intArg(0), call.intArg(1));
 }
 
-// "htFadeEnemyIn"(id, frames)
+// "htFadeEnemyIn"(id: int, frames: int): fades the enemy in over frames frames.
 void host_FadeEnemyIn(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_FadeSourceIn")) return;
   sources()->fadeSourceIn(call.intArg(0), call.intArg(1));
 }
 
-// "htSetEnemySpeed"(id, vx, vy)
+// "htSetEnemySpeed"(id: int, vx, vy: float): the enemy's velocity (vx, vy).
 void host_SetEnemySpeed(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceSpeed")) return;
   sources()->setSourceSpeed(call.intArg(0), call.floatArg(1), call.floatArg(2));
 }
 
-// "htSetEnemySpeedVec"(id, speed, radians): radians, unlike the bullets' degrees.
+// "htSetEnemySpeedVec"(id: int, speed, angle: float): the enemy's velocity: speed towards angle, in
+// radians (unlike the bullets' degrees).
 void host_SetEnemySpeedVec(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceSpeedVec")) return;
@@ -534,21 +570,22 @@ void host_SetEnemySpeedVec(ThreadIndex t, GroupId g) {
   sources()->setSourceSpeed(call.intArg(0), speed * std::cos(a), speed * std::sin(a));
 }
 
-// "htSetEnemyDeflection"(id, degrees per frame, duration, start)
+// "htSetEnemyDeflection"(id: int, deflection: float, duration: int, start: int): the enemy turns by
+// deflection degrees a frame, in a window that start and duration set.
 void host_SetEnemyDeflection(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 4);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceDeflection")) return;
   sources()->setSourceDeflection(call.intArg(0), call.floatArg(1), call.intArg(2), call.intArg(3));
 }
 
-// "htSetEnemyLife"(id, life)
+// "htSetEnemyLife"(id: int, life: int): the enemy's life.
 void host_SetEnemyLife(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceLife")) return;
   sources()->setSourceLife(call.intArg(0), call.intArg(1));
 }
 
-// "htSetEnemyColor"(id, r, g, b, a): components 0..1.
+// "htSetEnemyColor"(id: int, r, g, b, a: float): colours the enemy (components 0..1).
 void host_SetEnemyColor(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 5);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_SetSourceColor")) return;

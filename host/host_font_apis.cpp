@@ -52,7 +52,8 @@ int createFont(const std::string& face, std::int32_t size, DWORD colour, gfx::Fo
   return xFontManager::getInstance()->createFont(StringToWString(face), size, colour, style);
 }
 
-// "htCreateFont"(face, size): opaque white, antialiased.
+// "htCreateFont"(face: string, size: int) -> int: a new bitmap font of that face and pixel size,
+// opaque white, antialiased; its index.
 void host_CreateFont(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -60,7 +61,8 @@ void host_CreateFont(ThreadIndex t, GroupId g) {
   call.returnInt(createFont(face, call.intArg(1), kWhite, {}));
 }
 
-// "htRenderStr"(font, x, y, text)
+// "htRenderStr"(font: int, x, y: float, text: string): draws text with font at (x, y);
+// "host_RenderStr: invalid font index" for a bad index.
 void host_RenderStr(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 4);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -68,7 +70,8 @@ void host_RenderStr(ThreadIndex t, GroupId g) {
   if (font != nullptr) font->Render(call.floatArg(1), call.floatArg(2), StringToWString(call.stringArg(3)));
 }
 
-// "htCreateFontWithColor"(face, size, r, g, b, a)
+// "htCreateFontWithColor"(face: string, size: int, r, g, b, a: float) -> int: as htCreateFont in
+// that colour (components 0..1); its index.
 void host_CreateFontWithColor(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 6);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -76,7 +79,9 @@ void host_CreateFontWithColor(ThreadIndex t, GroupId g) {
   call.returnInt(createFont(face, call.intArg(1), colourArgs(call, 2), {}), 2);
 }
 
-// "htCreateFontWithColorEx"(face, size, r, g, b, a, bold, italic, antialias)
+// "htCreateFontWithColorEx"(face: string, size: int, r, g, b, a: float, bold: int, italic: int,
+// antialias: int) -> int: as htCreateFontWithColor, bold, italic and antialiased when those are >
+// 0; its index.
 void host_CreateFontWithColorEx(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 9);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -85,22 +90,24 @@ void host_CreateFontWithColorEx(ThreadIndex t, GroupId g) {
   call.returnInt(createFont(face, call.intArg(1), colourArgs(call, 2), style), 2);
 }
 
-// "htSetFontColor"(font, r, g, b, a): all four corners.
+// "htSetFontColor"(font: int, r, g, b, a: float): colours all four corners of the font's glyphs
+// (components 0..1).
 void host_SetFontColor(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 5);
   if (!call.checkGroup(BadGroup::Silent)) return;
   if (GfxFont* font = fontOrLog(call.intArg(0), "host_SetFontColor")) font->SetColor(colourArgs(call, 1), -1);
 }
 
-// "htSetFontKerning"(font, kerning)
+// "htSetFontKerning"(font: int, kerning: float): the extra space between the font's characters, in
+// pixels.
 void host_SetFontKerning(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   if (!call.checkGroup(BadGroup::Silent)) return;
   if (GfxFont* font = fontOrLog(call.intArg(0), "host_SetFontKerning")) font->SetKerningWidth(call.floatArg(1));
 }
 
-// "htRenderStrEx"(face, x, y, text): the first font of that face, made at
-// size 20 on first use and found again afterwards.
+// "htRenderStrEx"(face: string, x, y: float, text: string): draws text at (x, y) with the first
+// font of that face, made at size 20 on first use and found again afterwards.
 void host_RenderStrEx(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 4);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -112,7 +119,8 @@ void host_RenderStrEx(ThreadIndex t, GroupId g) {
   if (font != nullptr) font->Render(call.floatArg(1), call.floatArg(2), StringToWString(call.stringArg(3)));
 }
 
-// "htCreateTextBox"(x, y, width, height, font, size): a TrueType font file.
+// "htCreateTextBox"(x, y, width, height: float, font: string, size: int) -> int: a new text box at
+// (x, y) of width x height, with the TrueType font file font at size; its index.
 void host_CreateTextBox(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 6);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -121,22 +129,23 @@ void host_CreateTextBox(ThreadIndex t, GroupId g) {
   call.returnInt(xTextBoxManager::getInstance()->createTextBox(font, area, call.intArg(5)));
 }
 
-// "htDeleteTextBox"(box): the manager passes over a bad index.
+// "htDeleteTextBox"(box: int): deletes the box; its index is given to the next box made.
 void host_DeleteTextBox(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::Silent)) return;
   xTextBoxManager::getInstance()->deleteTextBox(call.intArg(0));
 }
 
-// "htMoveTextBoxTo"(box, frames, x, y)
+// "htMoveTextBoxTo"(box: int, frames: int, x, y: float): moves the box to (x, y) over frames
+// frames.
 void host_MoveTextBoxTo(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 4);
   if (xTextBox* b = box(call)) b->moveTo(static_cast<std::uint32_t>(call.intArg(1)), call.floatArg(2), call.floatArg(3));
 }
 
-// "htSetTextBoxColor"(box, r, g, b, a): the colour of characters added from
-// now on; those already there keep theirs. A box whose font was not found
-// still takes the colour.
+// "htSetTextBoxColor"(box: int, r, g, b, a: float): the colour of characters added from now on
+// (components 0..1); those already there keep theirs. A box whose font was not found still takes
+// the colour.
 void host_SetTextBoxColor(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 5);
   xTextBox* b = box(call);
@@ -147,7 +156,7 @@ void host_SetTextBoxColor(ThreadIndex t, GroupId g) {
   b->bottomColor.SetHWColor(colour);
 }
 
-// "htSetTextBoxPos"(box, x, y): the size stays.
+// "htSetTextBoxPos"(box: int, x, y: float): places the box at (x, y); the size stays.
 void host_SetTextBoxPos(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   xTextBox* b = box(call);
@@ -157,8 +166,9 @@ void host_SetTextBoxPos(ThreadIndex t, GroupId g) {
   b->rectClean = false;
 }
 
-// "htSetTextBoxFrame"(box, image, offsetX, offsetY), also registered as
-// "htSetTextBoxGradient": scripts written for either name set the frame.
+// "htSetTextBoxFrame" and "htSetTextBoxGradient"(box: int, image: string, offsetX, offsetY: float):
+// the box's frame picture and the text's offset inside it; scripts written for either name set
+// the frame (it is not a gradient).
 void host_SetTextBoxFrame(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 4);
   xTextBox* b = box(call);
@@ -167,7 +177,8 @@ void host_SetTextBoxFrame(ThreadIndex t, GroupId g) {
   b->setFrame(image, call.floatArg(2), call.floatArg(3));
 }
 
-// "htSetTextBoxInfo"(box, reveal, fadeIn)
+// "htSetTextBoxInfo"(box: int, reveal: int, fadeIn: int): reveal > 0 shows the text a character at
+// a time; fadeIn > 0 fades each character in.
 void host_SetTextBoxInfo(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   xTextBox* b = box(call);
@@ -176,14 +187,14 @@ void host_SetTextBoxInfo(ThreadIndex t, GroupId g) {
   b->fadeInOn = call.intArg(2) > 0;
 }
 
-// "htSetTextBoxText"(box, text): restarts the reveal.
+// "htSetTextBoxText"(box: int, text: string): replaces the box's text and restarts the reveal.
 void host_SetTextBoxText(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   if (xTextBox* b = box(call)) b->setText(StringToWString(call.stringArg(1)));
 }
 
-// "htAddTextBoxText"(box, text): a box grows by every call, so it keeps to
-// the scripts' own text limit, counted in characters.
+// "htAddTextBoxText"(box: int, text: string): appends text to the box; a box grows by every
+// call, so past 16 Mi characters the call ends with the script error box.
 void host_AddTextBoxText(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   xTextBox* b = box(call);
@@ -196,7 +207,8 @@ void host_AddTextBoxText(ThreadIndex t, GroupId g) {
   b->addText(text);
 }
 
-// "htSetTextBoxSize"(box, x, y, width, height)
+// "htSetTextBoxSize"(box: int, x, y, width, height: float): places the box at (x, y) and sets its
+// size.
 void host_SetTextBoxSize(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 5);
   xTextBox* b = box(call);
@@ -208,8 +220,8 @@ void host_SetTextBoxSize(ThreadIndex t, GroupId g) {
   b->rectClean = false;
 }
 
-// "htSetTextBoxFadeUpdateDuration"(box, frames): an unsigned count; 0
-// frames fades in one drawn frame.
+// "htSetTextBoxFadeUpdateDuration"(box: int, frames: int): each character fades in over frames
+// frames (an unsigned count; 0 fades in one drawn frame).
 void host_SetTextBoxFadeUpdateDuration(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   xTextBox* b = box(call);
@@ -218,8 +230,8 @@ void host_SetTextBoxFadeUpdateDuration(ThreadIndex t, GroupId g) {
   b->fadeStep = b->fadeFrames == 0 ? std::numeric_limits<float>::infinity() : 1.0f / static_cast<float>(b->fadeFrames);
 }
 
-// "htSetTextBoxScrollUpdateDuration"(box, frames): one more character every
-// frames + 1 updates while the reveal is on.
+// "htSetTextBoxScrollUpdateDuration"(box: int, frames: int): one more character every frames + 1
+// updates while the reveal is on.
 void host_SetTextBoxScrollUpdateDuration(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   if (xTextBox* b = box(call)) b->revealCounter.start(static_cast<std::uint32_t>(call.intArg(1)), true);

@@ -14,8 +14,8 @@ using script::ThreadIndex;
 
 constexpr float kPi = 3.1415927f;
 
-// "GetDegreeBetweenTwoPoints"(x1, y1, x2, y2) -> degrees in (-180, 180],
-// 0 along +x and 90 down the screen.
+// "GetDegreeBetweenTwoPoints"(x1, y1, x2, y2: float) -> float: the angle from (x1, y1) to (x2, y2)
+// in degrees, in (-180, 180], 0 along +x and 90 down the screen.
 void host_GetDegreeBetweenTwoPoints(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 4);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_GetDegreeBetweenTwoPoints")) return;

@@ -12,8 +12,9 @@ using host::HostCall;
 using script::GroupId;
 using script::ThreadIndex;
 
-// "htTestKey"(action) -> 1 or 0: the pressed flag, with its repeat while
-// held, as this frame's poll left it.
+// "htTestKey"(action: int) -> int: 1 when input action action (1 confirm, 2-5 up, down, left,
+// right, 6 shoot, 7 bomb, 8 slow, 9 cancel, 10-19 the digits, 20 Tab, 21 Space, 22 Ctrl, 23 P) was
+// pressed, with its repeat while held, as this frame's poll left it; 0 otherwise.
 void host_TestKey(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::Silent)) return;

@@ -10,8 +10,8 @@
 using host::BadGroup;
 using host::HostCall;
 
-// "bindScriptToMenuItem"(menu, item, file): the script is loaded into the
-// menu's own group and its "init" runs now; choosing the item later focuses it.
+// "bindScriptToMenuItem"(menu: int, item: int, file: string): loads the script file into the menu's
+// own group and runs its "init" now; choosing item of menu later focuses it.
 void host_BindScriptToMenuItem(script::ThreadIndex t, script::GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::ErrorLoading, "BindScriptToMenuItem")) return;

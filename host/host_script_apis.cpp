@@ -36,7 +36,8 @@ void calmStage() {
   mBulletManager::getInstance()->clearBullets(true);
 }
 
-// "htLoadScript"(file) -> thread, or -1
+// "htLoadScript"(file: string) -> int: compiles, assembles and loads the script source file into
+// the scripts' group; its thread, or -1.
 void host_LoadScript(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::InvalidGroup, "host_loadScript")) return;
@@ -44,7 +45,7 @@ void host_LoadScript(ThreadIndex t, GroupId g) {
   call.returnInt(script::toInt(scripts()->loadScript(activeScriptGroupID, file)), 1);
 }
 
-// "htRemoveScript"(thread)
+// "htRemoveScript"(thread: int): unloads that thread of the scripts' group.
 void host_RemoveScript(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::InvalidGroup, "host_RemoveScript")) return;
@@ -52,7 +53,8 @@ void host_RemoveScript(ThreadIndex t, GroupId g) {
   if (vm* group = scripts()->getScriptGroup(activeScriptGroupID)) group->unloadScript(thread);
 }
 
-// "htSetCurrActiveScript"(thread): the focused script is unloaded, [thread]'s "init" runs.
+// "htSetCurrActiveScript"(thread: int): focuses that thread: the focused script is unloaded,
+// thread's "init" runs, and its "Update" and "Render" are called every frame of a stage.
 void host_SetCurrActiveScript(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::InvalidGroup, "host_SetCurrActiveScript")) return;
@@ -61,20 +63,22 @@ void host_SetCurrActiveScript(ThreadIndex t, GroupId g) {
   scripts()->setCurrFocusScript(activeScriptGroupID, thread);
 }
 
-// "htRemoveCurrActiveScript"(): the focus itself stays where it was.
+// "htRemoveCurrActiveScript"(): unloads the focused thread; the focus itself stays where it was.
 void host_RemoveCurrActiveScript(ThreadIndex, GroupId) {
   xScriptManager* manager = scripts();
   if (vm* group = manager->getScriptGroup(manager->focusedGroup())) group->unloadScript(manager->focusedThread());
 }
 
-// "htRunScript"(file): an assembled file, not a source; its thread stays loaded.
+// "htRunScript"(file: string): loads an assembled file (.vkasmb, not a source) and runs its
+// "_main"; its thread stays loaded.
 void host_RunScript(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::Silent)) return;
   scripts()->runScript(call.stringArg(0));
 }
 
-// "htRunAVGScript"(file): the scene starts under the fade.
+// "htRunAVGScript"(file: string): plays the scene file full screen after a fade; at its end the
+// focused script's "onAVGEnd" is called.
 void host_RunAVGScript(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::InvalidGroup, "host_RunAVGScript")) return;
@@ -83,7 +87,8 @@ void host_RunAVGScript(ThreadIndex t, GroupId g) {
   xSystem::getInstance()->changeState(STATE_AVG, true, file);
 }
 
-// "htRunSTGScript"(file): what a retry returns to is taken now, before the fade.
+// "htRunSTGScript"(file: string): starts the stage script file after a fade (it becomes the focused
+// script and a retry returns to this point, taken now).
 void host_RunSTGScript(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::InvalidGroup, "host_RunSTGScript")) return;
@@ -95,14 +100,16 @@ void host_RunSTGScript(ThreadIndex t, GroupId g) {
   system->changeState(STATE_STG, true, file);
 }
 
-// "htRunAVGScriptInSTG"(file)
+// "htRunAVGScriptInSTG"(file: string): plays the scene file over the running stage; the stage goes
+// on when it ends.
 void host_RunAVGScriptInSTG(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::InvalidGroup, "host_RunAVGScript_STG")) return;
   host::runSceneInStage(call.stringArg(0));
 }
 
-// "htStageEnd"(): the stage-clear text and music, then the score board.
+// "htStageEnd"(): ends the stage: the stage-clear text and music, then the score board, then the
+// focused script's "onScoreBoardEnd".
 void host_StageEnd(ThreadIndex, GroupId) { xScoreManager::getInstance()->stageClear(); }
 
 // DO NOT REORDER: registration order decides which of two groups keeps a name.

@@ -34,7 +34,8 @@ xSystem* sys() { return xSystem::getInstance(); }
 
 // ---- log, message box, exit ----
 
-// "htLog"(text): the text is never a format; the log cuts what is too long.
+// "htLog"(text: string): writes text to log.txt as one line, taken literally (never as a format);
+// texts shorter than 2 characters are dropped and the log cuts what is too long.
 void host_Log(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -49,7 +50,8 @@ std::string boxText(const std::string& text) {
   return ok ? utf8 : engine::displayPath(text);
 }
 
-// "htMessagebox"(text, caption): the window backend holds the script until it is closed.
+// "htMessagebox"(text: string, caption: string): shows a message box captioned caption; the window
+// backend holds the script until it is closed.
 void host_Messagebox(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -58,11 +60,13 @@ void host_Messagebox(ThreadIndex t, GroupId g) {
   engine::messageBox(boxText(text), boxText(caption), 0);
 }
 
+// "htExit"(): shuts the engine down and ends the game at once (exit status 0).
 void host_Exit(ThreadIndex, GroupId) { core::exitAtOnce(); }
 
 // ---- backgrounds, fog, sea ----
 
-// "htSet2DBackground"(image, speed, mode)
+// "htSet2DBackground"(image: string, speed: float, mode: int): sets the 2D background picture: mode
+// 0 scrolls at speed, 1 stands still, 2 turns at speed; speed 0 gives a still picture.
 void host_Set2DBackground(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -70,7 +74,8 @@ void host_Set2DBackground(ThreadIndex t, GroupId g) {
   background()->set2DBackground(image.c_str(), call.floatArg(1), call.intArg(2));
 }
 
-// "htEnable2DFog1"(on, speed)
+// "htEnable2DFog1"(on: int, speed: float): switches the fog layer (fog.png) on (on > 0) or off,
+// drifting at speed.
 void host_Enable2DFog1(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 2);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -79,29 +84,35 @@ void host_Enable2DFog1(ThreadIndex t, GroupId g) {
   background()->fogEnabled = on;
 }
 
+// "htSetFogSpeed"(speed: float): sets the fog's drift speed.
 void host_SetFogSpeed(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (call.checkGroup(BadGroup::Silent)) background()->fogSpeed = call.floatArg(0);
 }
 
+// "htSetBackgroundSpeed"(speed: float): sets the 2D background's scroll speed.
 void host_SetBackgroundSpeed(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (call.checkGroup(BadGroup::Silent)) background()->speed = call.floatArg(0);
 }
 
+// "htSetBackgroundAlpha"(alpha: float): sets the 2D background's opacity (0..1).
 void host_SetBackgroundAlpha(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (call.checkGroup(BadGroup::Silent)) background()->setBackgroundAlpha(call.floatArg(0));
 }
 
+// "htEnableSeaSimulation"(): starts the sea simulation background.
 void host_EnableSeaSimulation(ThreadIndex, GroupId) {
   background()->seaEnabled = true;
   background()->sea.enableSeaSimulation();
 }
 
+// "htStopSeaSimulation"(): stops drawing the sea simulation.
 void host_StopSeaSimulation(ThreadIndex, GroupId) { background()->seaEnabled = false; }
 
-// "htSetSCBackground"(image, w, h, frames)
+// "htSetSCBackground"(image: string, w: float, h: float, frames: int): sets the animated spell-card
+// background: a picture of frames cells of w x h.
 void host_SetSCBackground(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 4);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -109,16 +120,20 @@ void host_SetSCBackground(ThreadIndex t, GroupId g) {
   background()->setSCBackground(image.c_str(), call.floatArg(1), call.floatArg(2), call.intArg(3));
 }
 
+// "htSetSCBackgroundAlpha"(alpha: float): fades the spell-card background to alpha (0..1).
 void host_SetSCBackgroundAlpha(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (call.checkGroup(BadGroup::Silent)) background()->setSCBackgroundAlpha(call.floatArg(0));
 }
 
+// "htStopSCBackground"(): fades the spell-card background out, when one is set.
 void host_StopSCBackground(ThreadIndex, GroupId) {
   if (background()->scBackground) background()->setSCBackgroundAlpha(0.0f);
 }
 
-// "htAddBackgroundCover"(image, speed, x, y, fadeFrames, mode)
+// "htAddBackgroundCover"(image: string, speed, x, y: float, fadeFrames: int, mode: int): adds one
+// more cover layer over the background: the picture at (x, y), scrolling at speed, fading in over
+// fadeFrames frames; mode as for htSet2DBackground.
 void host_AddBackgroundCover(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 6);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -127,13 +142,19 @@ void host_AddBackgroundCover(ThreadIndex t, GroupId g) {
                                    call.intArg(4), call.intArg(5));
 }
 
+// "htClearBackgroundCover"(): removes every cover layer.
 void host_ClearBackgroundCover(ThreadIndex, GroupId) { background()->clearBackgroundCover(); }
 
 // ---- game states, difficulty, shake, timers ----
 
+// "htReturnToMain"(): returns to the title screen, with a fade.
 void host_ReturnToMain(ThreadIndex, GroupId) { sys()->changeState(STATE_TITLE, true, ""); }
+// "htPlayEndTheme"(): starts the ending and its staff roll, with a fade.
 void host_PlayEndTheme(ThreadIndex, GroupId) { sys()->changeState(STATE_ENDING, true, ""); }
 
+// "htGetDifficulty"() -> int: the difficulty chosen: the index of the item selected on the
+// difficulty page (seen already by "initScript").
+//
 // The difficulty page's selection: the page's confirm runs "initScript"
 // before it records the choice, and that script must see the new one.
 void host_GetDifficulty(ThreadIndex t, GroupId g) {
@@ -143,13 +164,14 @@ void host_GetDifficulty(ThreadIndex t, GroupId g) {
   call.returnInt(system->difficultyMenu ? system->difficultyMenu->selected : system->difficulty);
 }
 
-// "htAddDifficultyIdent"(name): one more item of the difficulty page.
+// "htAddDifficultyIdent"(name: string): adds one more item, named name, to the difficulty page.
 void host_AddDifficultyIdent(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 1);
   if (call.checkGroup(BadGroup::Silent)) sys()->difficultyNames.push_back(call.stringArg(0));
 }
 
-// "htShakeScreen"(mode, frames, amplitude)
+// "htShakeScreen"(mode: int, frames: int, amplitude: float): shakes the screen up and down (mode 1)
+// or sideways (mode 2) for frames frames, amplitude pixels far.
 void host_ShakeScreen(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -157,9 +179,9 @@ void host_ShakeScreen(ThreadIndex t, GroupId g) {
   sys()->shakeScreen(call.intArg(1), mode, call.floatArg(2));
 }
 
-// "htStartTimer"(period, times, function): calls function in the caller's
-// own thread every period frames, times times (-1: until the timers are
-// cleared; 0: never, and the timer goes at the next update).
+// "htStartTimer"(period: int, times: int, function: string): calls function (no arguments) in the
+// caller's own script every period frames, times times (-1: until the timers are cleared; 0: never,
+// and the timer goes at the next update).
 void host_StartTimer(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -178,6 +200,8 @@ void host_StartTimer(ThreadIndex t, GroupId g) {
 
 // ---- config.ini ----
 
+// "htIni_GetInt"(section: string, key: string, default: int) -> int: the integer of key in section
+// of config.ini, default when absent.
 void host_Ini_GetInt(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -186,6 +210,8 @@ void host_Ini_GetInt(ThreadIndex t, GroupId g) {
   call.returnInt(sys()->getIniInt(section, key, call.intArg(2)));
 }
 
+// "htIni_GetFloat"(section: string, key: string, default: float) -> float: the number of key in
+// section of config.ini, default when absent.
 void host_Ini_GetFloat(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -194,6 +220,8 @@ void host_Ini_GetFloat(ThreadIndex t, GroupId g) {
   call.returnFloat(sys()->hge->Ini_GetFloat(section.c_str(), key.c_str(), call.floatArg(2)));
 }
 
+// "htIni_GetString"(section: string, key: string, default: string) -> string: the text of key in
+// section of config.ini, default when absent.
 void host_Ini_GetString(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -224,6 +252,8 @@ bool iniWritable(const char* logName, const std::string& section, const std::str
   return ok;
 }
 
+// "htIni_SetInt"(section: string, key: string, value: int): writes the integer to key in section of
+// config.ini.
 void host_Ini_SetInt(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -233,6 +263,8 @@ void host_Ini_SetInt(ThreadIndex t, GroupId g) {
   if (iniWritable("host_Ini_SetInt", section, key, {})) sys()->setIniInt(section, key, value);
 }
 
+// "htIni_SetFloat"(section: string, key: string, value: float): writes the number to key in section
+// of config.ini.
 void host_Ini_SetFloat(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -244,6 +276,8 @@ void host_Ini_SetFloat(ThreadIndex t, GroupId g) {
   }
 }
 
+// "htIni_SetString"(section: string, key: string, value: string): writes the text to key in section
+// of config.ini.
 void host_Ini_SetString(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -257,7 +291,10 @@ void host_Ini_SetString(ThreadIndex t, GroupId g) {
 
 // ---- floating texts, score, items ----
 
-// "htAddFloatingText"(text, font, size, r, g, b, a, x0, y0, x1, y1, frames, fadeIn, fadeOut)
+// "htAddFloatingText"(text: string, font: string, size: int, r, g, b, a: float, x0, y0, x1, y1:
+// float, frames: int, fadeIn: int, fadeOut: int): a text that appears at (x0, y0), floats to (x1,
+// y1) over frames frames, fading in and out over fadeIn and fadeOut frames, in the TrueType font
+// file font at size, coloured r, g, b, a.
 void host_AddFloatingText(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 14);
   if (!call.checkGroup(BadGroup::Silent)) return;
@@ -270,21 +307,25 @@ void host_AddFloatingText(ThreadIndex t, GroupId g) {
                                                call.intArg(12), call.intArg(13));
 }
 
+// "htGetHit"() -> int: the hit count of the current combo.
 void host_GetHit(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 0);
   if (!call.checkGroup(BadGroup::Silent)) return;
   call.returnInt(static_cast<std::int32_t>(xScoreManager::getInstance()->comboHits));
 }
 
+// "htStoreScore"(): writes the high score to score.dat.
 void host_StoreScore(ThreadIndex, GroupId) { xScoreManager::getInstance()->WriteScore(); }
 
-// "htInsertItem"(type, x, y)
+// "htInsertItem"(type: int, x, y: float): drops an item at (x, y): type 1 power +0.1, 2 bomb, 3
+// life, 4 hit x2, 5 critical x2.
 void host_InsertItem(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 3);
   if (!call.checkGroup(BadGroup::Silent)) return;
   xItemManager::getInstance()->addItem(call.intArg(0), call.floatArg(1), call.floatArg(2));
 }
 
+// "htClearAllItems"(): removes every item.
 void host_ClearAllItems(ThreadIndex, GroupId) { xItemManager::getInstance()->clear(); }
 
 // DO NOT REORDER: registration order; a later group registering one of
