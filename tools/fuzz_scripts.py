@@ -2,7 +2,7 @@
 """Plays generated hostile start-up and stage scripts in the game and keeps each failing one, minimised.
 
     fuzz_scripts.py --exe GAME [--seed N] [--count N] [--jobs N] [--frames N]
-                    [--timeout S] [--mem-mb N] [--out DIR]
+                    [--timeout S] [--mem-mb N] [--growth-mb N] [--out DIR]
     fuzz_scripts.py --exe GAME --replay CASE_DIR
     fuzz_scripts.py --list
 
@@ -10,9 +10,14 @@ The host functions come from the registration tables in host/ and app/, their ar
 counts and kinds from their bodies, so a new host function is fuzzed without a change here.
 Each case is a run folder (data/ linked, a start-up script, a stage script the start-up
 script runs, a script for the loading calls, config.ini) beside a folder "outside" of bait
-files that nothing may read, write or delete. The game plays it headless with a timeout and
-a memory cap; a failure is classified by sanitizer report kind and top frame, timeout,
-memory, exit signal or status, or a touched bait file. The first case of each class is
+files that nothing may read, write or delete. Some cases add shapes that only show over
+many frames or files: timers and bullets that re-arm or fork themselves, include chains and
+self-includes, a huge source, doubling strings, resources made every frame at a changing
+size, and, in a copy of data/, a huge-dimension picture, a WAV of 0 channels and a link
+"data/pack" to the outside folder. The game plays it headless with a timeout and a memory
+cap; a failure is classified by sanitizer report kind and top frame, timeout, memory,
+resident memory growth between two frames the stage logs, exit signal or status, or a
+touched bait file. The first case of each class is
 minimised (statements dropped while it still fails the same way) and kept under
 OUT/classes/. Exit status 0 when every case ran clean.
 """
@@ -102,6 +107,66 @@ HOSTILE_PATHS = ['"/dev/zero"', '"/"', '"data"', '"data/graphic"', '"@OUT@/evil.
 RUN_SCRIPTS = ['"stage.vkscript"', '"other.vkscript"', '"initialize.vkscript"', '"data/stage1.vkscript"']
 FUNCS = ['"cb0"', '"cb1"', '"init"', '"Update"', '"nosuch"', '""']
 VARS = ["v0", "v1", "v2", "v3"]
+OWN_VARS = ["fzS", "fzBox"]  # the shapes' own, out of the random statements' reach
+FONTS = ['"DFGirl.ttf"', '"simkai.ttf"', '"data/font/DFGirl.ttf"']
+# The stage logs these at frames N and 2N; resident memory is sampled as each appears.
+MARKS = ("FZ-FRAME-N", "FZ-FRAME-2N")
+# Through the link data/pack to the outside folder: by path from the run folder, and as a
+# content name that the resource folders prefix with "data/<kind>/".
+PACK_CALLS = ['v0 = htLoadScript("data/pack/evil.vkscript");', 'v0 = htLoadScript("data/pack/gone.vkscript");',
+              'htRunScript("data/pack/evil.vkscript");', 'htAddSprite(6, "../pack/evil.png");',
+              'htSet2DBackground("../pack/evil.png", 1.0, 0);', 'htAddSoundEffect(78, "../pack/evil.wav");',
+              'htSetBackgroundMusic("../pack/evil.wav");', 'htRunAVGScriptInSTG("../pack/evil.txt");',
+              'htCreateFont("../pack/evil.png", 20);']
+HUGE_CALLS = ['htSet2DBackground("fzhuge.png", 1.0, 0);', 'htAddSprite(5, "fzhuge.png");',
+              'htAddBackgroundCover("fzhuge.png", 1.0, 0.0, 0.0, 10, 0);', 'htSetBulletManagerTexture("fzhuge.png");',
+              'v0 = htCreateEnemyWithSpritePath("fzhuge.png", 0, 0, 32, 32, 300, 100, 10, 0);',
+              'htSetSCBackground("fzhuge.png", 640, 480, 60);']
+MUTE_CALLS = ['htAddSoundEffect(77, "fzmute.wav");\n  htPlaySoundEffect(77);',
+              'htSetBackgroundMusic("fzmute.wav");\n  v1 = htGetCurrBackgroundMusicLength();',
+              'htPlayVoice("fzmute.wav");', 'htSetBGSound("fzmute.wav");', 'htPlaySoundEffectOut("fzmute.wav");']
+# Updated every frame at a size that grows by one each frame.
+SIZE_CALLS = ['htAddFloatingText("fz", %s, frame, 1.0, 1.0, 1.0, 1.0, 200.0, 200.0, 300.0, 300.0, 60, 5, 5);',
+              'htDeleteTextBox(fzBox);\n  fzBox = htCreateTextBox(10.0, 10.0, 200.0, 100.0, %s, frame);',
+              'v2 = htCreateFont(%s, frame);', 'v2 = htCreateFontWithColorEx(%s, frame, 255, 255, 255, 255, 1, 0, 1);']
+LEAVERS = re.compile(r"^(ht(Run|Remove|SetCurrActive)\w*Script|htRunAVGScriptInSTG|htReturnToMain|htPlayEndTheme|htStageEnd|htExit|"
+                     r"htMessagebox|htLoadScript|bindScriptToMenuItem)$")
+CREATOR = re.compile(r"^ht(Create|Add|Insert|Shoot|Load|Set2DBackground|SetSCBackground|SetBulletManagerTexture|"
+                     r"SetBackgroundMusic|SetBGSound|SetTextBoxFrame|RunAVGScriptInSTG)")
+
+
+def png_bytes(width, height):
+    """A valid all-black 1-bit greyscale PNG: small on disk, width x height when decoded."""
+    import struct
+    import zlib
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    row = b"\0" * (1 + (width + 7) // 8)
+    pixels = zlib.compressobj(9)
+    body = b"".join(pixels.compress(row) for _ in range(height)) + pixels.flush()
+    header = struct.pack(">IIBBBBB", width, height, 1, 0, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", body) + chunk(b"IEND", b"")
+
+
+def wav_bytes(channels, framed=1):
+    """A PCM WAV whose header names [channels] and sizes its frames for [framed], with a
+    second of silence."""
+    import struct
+    data = b"\0" * 44100
+    fmt = struct.pack("<HHIIHH", 1, channels, 22050, 22050 * 2 * framed, 2 * framed, 16)
+    return (b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVEfmt " + struct.pack("<I", 16) + fmt +
+            b"data" + struct.pack("<I", len(data)) + data)
+
+
+_HUGE_PNG = []
+
+
+def huge_png():
+    if not _HUGE_PNG:
+        _HUGE_PNG.append(png_bytes(16384, 16384))
+    return _HUGE_PNG[0]
 
 
 def data_paths(root=ROOT):
@@ -157,10 +222,12 @@ func fzBig() {
 
 
 class Script:
-    def __init__(self, name, funcs, includes=()):
+    def __init__(self, name, funcs, includes=(), marks=None, padding=0):
         self.name = name
         self.funcs = funcs  # [(header, [Stmt])]
         self.includes = list(includes)  # [Stmt] of include lines
+        self.marks = marks  # (N, 2N): the frames whose "Update" logs MARKS
+        self.padding = padding  # bytes of comment lines after the code; negative: of statements
 
     def statements(self):
         yield from self.includes
@@ -169,11 +236,15 @@ class Script:
                 yield from s.walk()
 
     def render(self, dropped, hosts):
-        body = ["var frame;", "var i;"] + ["var %s;" % v for v in VARS]
+        body = ["var frame;", "var i;"] + ["var %s;" % v for v in VARS + OWN_VARS]
         for header, stmts in self.funcs:
             lines = [header + " {"]
+            if header.startswith("func init"):  # a variable starts out as no number
+                lines.append("  frame = 0;")
             if header.startswith("func Update"):
                 lines.append("  frame += 1;")
+                for k, frame in enumerate(self.marks or ()):
+                    lines.append('  if (frame == %d) { htLog("%s"); }' % (frame, MARKS[k]))
             for s in stmts:
                 lines += s.render(dropped, "  ")
             body.append("\n".join(lines + ["}"]))
@@ -183,16 +254,26 @@ class Script:
         used = [h for h in hosts if re.search(r"\b%s\(" % h[0], code)]
         decls = ["host %s(%s);" % (h[0], ", ".join("p%d" % k for k in range(len(h[1])))) for h in used]
         includes = [s.text for s in self.includes if s.id not in dropped]
-        return "\n".join(includes + decls + [code]) + "\n"
+        text = "\n".join(includes + decls + [code]) + "\n"
+        if self.padding > 0:
+            line = "// " + "p" * 93 + "\n"
+            text += line * (self.padding // len(line))
+        elif self.padding < 0:  # as code, which every phase of the compiler goes through
+            line = "  v0 = v0 + 1;\n"
+            text += "func fzPad() {\n" + line * (-self.padding // len(line)) + "}\n"
+        return text
 
 
 class Case:
     """The files of one run: scripts, config.ini lines, all made of droppable statements."""
 
-    def __init__(self, scripts, config, init_name):
+    def __init__(self, scripts, config, init_name, files=None, data_files=None, pack=False):
         self.scripts = scripts
         self.config = config  # [Stmt] of "Section|Key|Value"
         self.init_name = init_name
+        self.files = files or {}  # path in the run folder -> bytes (a path ending in "/" is a folder)
+        self.data_files = data_files or {}  # path in data/ -> bytes, written in a copy of data/
+        self.pack = pack  # the link data/pack to the outside folder, in that copy
 
     def statements(self):
         out = list(self.config)
@@ -204,6 +285,22 @@ class Case:
         run, outside = os.path.join(casedir, "run"), os.path.join(casedir, "outside")
         os.makedirs(run, exist_ok=True)
         os.makedirs(outside, exist_ok=True)
+        for path, content in sorted(self.files.items()):
+            full = os.path.join(run, path)
+            os.makedirs(os.path.dirname(full), exist_ok=True)
+            if not path.endswith("/"):
+                with open(full, "wb") as fh:
+                    fh.write(content)
+        if (self.data_files or self.pack) and not os.path.lexists(os.path.join(run, "data")):
+            # Linked file by file: the copy costs no room, and data/ itself stays a folder.
+            shutil.copytree(os.path.join(ROOT, "data"), os.path.join(run, "data"), copy_function=link_or_copy)
+            for path, content in self.data_files.items():
+                if os.path.lexists(os.path.join(run, "data", path)):  # never write through a link
+                    os.remove(os.path.join(run, "data", path))
+                with open(os.path.join(run, "data", path), "wb") as fh:
+                    fh.write(content)
+            if self.pack:
+                os.symlink(outside, os.path.join(run, "data", "pack"))
         for s in self.scripts:
             text = s.render(dropped, hosts).replace("@OUT@", outside)
             with open(os.path.join(run, s.name), "wb") as fh:
@@ -221,6 +318,13 @@ class Case:
         with open(os.path.join(run, "input.txt"), "w") as fh:
             fh.write(INPUT)
         write_bait(outside)
+
+
+def link_or_copy(src, dst):
+    try:
+        os.link(src, dst)
+    except OSError:
+        shutil.copy2(src, dst)
 
 
 def write_bait(outside):
@@ -252,9 +356,25 @@ def ini_pairs(root=ROOT):
     return sorted(pairs)
 
 
+def int_items(root=ROOT):
+    """The integer configuration items: the numbered ones and those read by name."""
+    items = set()
+    with open(os.path.join(root, "core", "config_items.def")) as fh:
+        items.update(re.findall(r'CONFIG_INT\(\s*\d+\s*,\s*\w+\s*,\s*"(\w+)"\s*,\s*"(\w+)"', fh.read()))
+    for folder in ("engine", "base", "gfx", "script", "core", "stg", "avg", "host", "app"):
+        for dirpath, _, files in os.walk(os.path.join(root, folder)):
+            for f in files:
+                if f.endswith(".cpp"):
+                    with open(os.path.join(dirpath, f), encoding="utf-8", errors="replace") as fh:
+                        text = fh.read()
+                    items.update(re.findall(r'(?:Ini_GetInt|getIniInt)\(\s*"(\w+)"\s*,\s*"(\w+)"', text))
+    return sorted(items)
+
+
 class Generator:
-    def __init__(self, hosts, paths, pairs):
-        self.hosts, self.paths, self.pairs = hosts, paths, pairs
+    def __init__(self, hosts, paths, pairs, ints=()):
+        self.hosts, self.paths, self.pairs, self.ints = hosts, paths, pairs, list(ints)
+        self.frames = 300
         self.families = {}
         for h in hosts:
             self.families.setdefault(h[3], []).append(h)
@@ -291,27 +411,30 @@ class Generator:
             into = r.choice(VARS)
         return Stmt(text if into is None else "%s = %s" % (into, text))
 
-    def statements(self, r, n, loops=True):
+    def statements(self, r, n, loops=True, calm=False):
+        """[calm]: none of the calls that leave the stage, so that it lives to frame 2N."""
+        hosts = [h for h in self.hosts if not (calm and LEAVERS.match(h[0]))]
         out = []
         while len(out) < n:
             x = r.random()
             if x < 0.2:
                 # Make, use, remove and use again: a family's producer and its neighbours.
-                family = self.families[r.choice(sorted(self.families))]
+                family = [h for h in self.families[r.choice(sorted(self.families))] if h in hosts] or hosts
                 makers = [h for h in family if h[4]] or family
                 v = r.choice(VARS)
                 out.append(self.call(r, r.choice(makers), into=v))
                 out += [self.call(r, r.choice(family), v) for _ in range(r.randint(1, 4))]
             elif x < 0.3 and loops:
-                body = [self.call(r, r.choice(self.hosts)) for _ in range(r.randint(1, 2))]
+                body = [self.call(r, r.choice(hosts)) for _ in range(r.randint(1, 2))]
                 out.append(Stmt("for (i = 0; i < %d; ++i)" % r.randint(2, 20), body))
             else:
-                out.append(self.call(r, r.choice(self.hosts)))
+                out.append(self.call(r, r.choice(hosts)))
         return out
 
     def case(self, seed):
         r = random.Random(seed)
-        st = lambda lo, hi: self.statements(r, r.randint(lo, hi))
+        calm = r.random() < 0.5
+        st = lambda lo, hi: self.statements(r, r.randint(lo, hi), calm=calm)
         init_name = r.choice(["initialize.vkscript", "fz_start.vkscript"])
         start_funcs = [("func %s()" % f, st(0, 3)) for f in
                        ("initSoundEffects", "initSystem", "initBullet", "initBackground", "initDifficulty")]
@@ -320,9 +443,9 @@ class Generator:
         frames = []
         for _ in range(r.randint(4, 12)):
             frames.append(Stmt("if (frame == %d)" % r.randint(1, 300), st(1, 3)))
-        update = frames + self.statements(r, r.randint(0, 2), loops=False)
+        update = frames + self.statements(r, r.randint(0, 2), loops=False, calm=calm)
         stage_funcs = [("func init()", st(3, 10)), ("func Update()", update),
-                       ("func Render()", self.statements(r, r.randint(0, 3), loops=False)),
+                       ("func Render()", self.statements(r, r.randint(0, 3), loops=False, calm=calm)),
                        ("func cb0()", st(0, 2)), ("func cb1(x, y)", st(0, 2))]
         other_funcs = [("func %s" % f, self.statements(r, r.randint(0, 2), loops=False))
                        for f in ("init()", "Update()", "Render()", "_main()", "cb0()", "cb1(x, y)")]
@@ -334,10 +457,94 @@ class Generator:
             config.append(Stmt("Extra|DeleteAssembledScript|0"))
         # Includes of names that must be refused; a script that is found ends in a redefinition.
         paths = [p for p in HOSTILE_PATHS if p.startswith('"')]
-        includes = [Stmt("#include " + r.choice(paths)) for _ in range(r.choice([0, 0, 0, 0, 1, 2]))]
-        scripts = [Script(init_name, start_funcs), Script("stage.vkscript", stage_funcs, includes),
+        includes = [Stmt("#include " + r.choice(paths)) for _ in range(0 if calm else r.choice([0, 0, 1, 2]))]
+        start = dict(start_funcs)
+        stage_init = stage_funcs[0][1]
+        files, data_files, padding, pack = {}, {}, 0, False
+        # Most stages make the player, without whom enemy bullets stand still, and a bullet
+        # kind and a field they can live in.
+        if r.random() < 0.8:
+            start["func initBullet()"][:0] = [Stmt('htSetBulletManagerTexture("bullets.png");'),
+                                             Stmt("htAddBulletIdent(1001, 0, 0, 16, 16, 1, 4);"),
+                                             Stmt("htSetBulletScreenRect(160, -20, 640, 620);")]
+            stage_init.insert(0, Stmt("htCreatePlayer();"))
+        if r.random() < 0.12:  # a timer that starts itself again, once or twice per firing
+            period, times = r.choice([0, 1, 1, 2, 5]), r.choice([1, 1, 2, -1])
+            again = Stmt('htStartTimer(%d, %d, "fzTick");' % (period, times))
+            copies = [again] + [Stmt(again.text) for _ in range(r.choice([0, 1]))]
+            stage_funcs.append(("func fzTick()", copies))
+            stage_init.append(Stmt(again.text))
+        if r.random() < 0.12:  # a bullet whose function shoots bullets bound to itself
+            interval, count = r.choice([0, 1, 3, 10]), r.choice([1, 2, 0, -1])
+            shoot = ["htInsertBulletVec(1001, 0, x, y, 1.5, d + %d);" % r.randint(-30, 30),
+                     'htBindScriptFuncToBullet("fzSplit", %d, %d);' % (interval, count)]
+            split = [Stmt(t) for _ in range(r.choice([1, 2, 2])) for t in shoot]
+            stage_funcs.append(("func fzSplit(x, y, d)", split))
+            seed = [Stmt("htInsertBulletVec(1001, 0, 320.0, 100.0, 1.0, 90.0);"),
+                    Stmt('htBindScriptFuncToBullet("fzSplit", %d, %d);' % (interval, count))]
+            (stage_init if r.random() < 0.5 else update).append(
+                Stmt("if (frame == %d)" % r.randint(1, 60), seed) if r.random() < 0.5 else Stmt("if (1)", seed))
+        if r.random() < 0.05:  # a chain of one-line files, each including the next
+            length = r.choice([40, 15000])
+            for k in range(length):
+                files["fzinc/c%d.vkscript" % k] = b'#include "fzinc/c%d.vkscript"\n' % (k + 1)
+            files["fzinc/c%d.vkscript" % length] = b"// the end of the chain\n"
+            includes.append(Stmt('#include "fzinc/c0.vkscript"'))
+        if r.random() < 0.05:  # the stage includes itself under names that all differ
+            for k in range(r.choice([2, 16, 1500])):
+                files["k%d/" % k] = b""
+                includes.append(Stmt('#include "k%d/../stage.vkscript"' % k))
+        if r.random() < 0.02:  # a huge source
+            padding = r.choice([24, 48]) << 20 if r.random() < 0.5 else -(24 << 20)
+        if r.random() < 0.06:  # a string that doubles every frame
+            stage_init.append(Stmt('fzS = "%s";' % r.choice(["x", "xyz" * 100])))
+            update.append(Stmt(r.choice(["fzS = fzS $ fzS;", "fzS $ fzS;"])))
+        if r.random() < 0.1:  # resources made every frame, one pixel larger each time
+            font = r.choice(FONTS)
+            update += [Stmt(t % font) for t in r.sample(SIZE_CALLS, r.randint(1, 3))]
+        if r.random() < 0.1:  # any maker, every frame, with values that change
+            makers = [h for h in self.hosts if CREATOR.match(h[0])]
+            for host in r.sample(makers, min(len(makers), r.randint(1, 3))):
+                args = []
+                for kind, hint in zip(host[1], host[2]):
+                    if kind == "string":
+                        args.append(self.arg(r, kind, hint, host[0]))
+                    else:
+                        args.append(r.choice(["frame", "(frame * 7)", "(100000 - frame)", "(frame * 1.5)"]))
+                update.append(Stmt("%s(%s);" % (host[0], ", ".join(args))))
+        if r.random() < 0.06:  # a background cover added every frame
+            update.append(Stmt('htAddBackgroundCover("fog.png", 1.0, 0.0, 0.0, %d, %d);' %
+                               (r.choice([0, 10, 60]), r.choice([0, 1]))))
+        if r.random() < 0.12:  # content files the game must refuse, in its own data/
+            kinds = r.sample(["huge", "mute", "pack"], r.randint(1, 3))
+            if "huge" in kinds:
+                data_files["graphic/fzhuge.png"] = huge_png()
+                stage_init += [Stmt(t) for t in r.sample(HUGE_CALLS, r.randint(1, 2))]
+            if "mute" in kinds:
+                wav = wav_bytes(0, r.choice([0, 1, 2]))
+                for folder in ("se", "music", "voice"):
+                    data_files[folder + "/fzmute.wav"] = wav
+                (stage_init if r.random() < 0.5 else update).extend(
+                    Stmt(t) for t in r.sample(MUTE_CALLS, r.randint(1, 3)))
+            if "pack" in kinds:
+                pack = True
+                stage_init += [Stmt(t) for t in r.sample(PACK_CALLS, r.randint(1, 3))]
+                if r.random() < 0.3:
+                    includes.append(Stmt('#include "data/pack/evil.vkscript"'))
+        if r.random() < 0.06 and self.ints:  # every integer item at an end of its range
+            ends = ["-2147483648", "2147483647"]
+            value = r.choice(ends + [None])
+            config += [Stmt("%s|%s|%s" % (sec, key, value or r.choice(ends))) for sec, key in self.ints]
+            if r.random() < 0.5:  # the ending reads its frames
+                update.append(Stmt("if (frame == %d)" % r.randint(1, 30), [Stmt("htPlayEndTheme();")]))
+        start_funcs = list(start.items())
+        # The stage starts about 60 frames in, after the faded switch from the start-up script.
+        n = max(1, (self.frames - 80) // 2)
+        marks = (n, 2 * n)
+        scripts = [Script(init_name, start_funcs),
+                   Script("stage.vkscript", stage_funcs, includes, marks=marks, padding=padding),
                    Script("other.vkscript", other_funcs)]
-        return Case(scripts, config, init_name)
+        return Case(scripts, config, init_name, files, data_files, pack)
 
 
 # ---- running and classifying ----
@@ -354,11 +561,14 @@ def snapshot(outside):
 
 
 def play(exe, run, frames, timeout, mem_mb, sanitized, err_path):
-    """Runs the game once; (status, note) where status is the exit code, "timeout" or "memory"."""
+    """Runs the game once; (status, growth) where status is the exit code, "timeout" or "memory"
+    and growth the resident KiB gained from the stage's frame N to its frame 2N, or None."""
     env = dict(os.environ, VELMORA_BACKEND="headless",
                UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1",
                # The soft limit fails the next allocation, so the report names who kept allocating.
-               ASAN_OPTIONS="soft_rss_limit_mb=%d:hard_rss_limit_mb=%d:detect_leaks=1" % (mem_mb, mem_mb + 256))
+               # A small quarantine, so that memory freed and made again does not pass for growth.
+               ASAN_OPTIONS="soft_rss_limit_mb=%d:hard_rss_limit_mb=%d:detect_leaks=1:quarantine_size_mb=32"
+               % (mem_mb, mem_mb + 256))
 
     cmd = [exe, "--headless", "--frames", str(frames), "--seed", "1", "--input", "input.txt"]
     with open(err_path, "ab") as err:
@@ -374,6 +584,7 @@ def play(exe, run, frames, timeout, mem_mb, sanitized, err_path):
     # Processor time, so that a busy machine does not make a slow run a hang; the wall
     # clock only catches a game that waits for ever.
     start, cap, tick = time.monotonic(), (mem_mb + (512 if sanitized else 0)) << 10, os.sysconf("SC_CLK_TCK")
+    log, seen, at_mark, tail = os.path.join(run, "log.txt"), 0, [], b""
     while p.poll() is None:
         try:
             with open("/proc/%d/status" % p.pid) as fh:
@@ -391,8 +602,20 @@ def play(exe, run, frames, timeout, mem_mb, sanitized, err_path):
             p.kill()
             p.wait()
             return "memory", None
-        time.sleep(0.05)
-    return p.returncode, None
+        if rss and len(at_mark) < len(MARKS):
+            try:  # only what the log gained since the last look
+                with open(log, "rb") as fh:
+                    fh.seek(seen)
+                    text = tail + fh.read()
+                    seen = fh.tell()
+            except OSError:
+                text = tail
+            while len(at_mark) < len(MARKS) and MARKS[len(at_mark)].encode() + b"\n" in text:
+                text = text.split(MARKS[len(at_mark)].encode() + b"\n", 1)[1]
+                at_mark.append(rss)
+            tail = text[-64:]
+        time.sleep(0.02 if len(at_mark) < len(MARKS) else 0.05)
+    return p.returncode, (at_mark[1] - at_mark[0] if len(at_mark) == 2 else None)
 
 
 def project_frame(lines):
@@ -462,7 +685,7 @@ def run_case(exe, casedir, args, sanitized):
     err_path = os.path.join(casedir, "stderr.txt")
     with open(os.path.join(run, "config.ini"), "rb") as fh:
         config = fh.read()
-    status, _ = play(exe, run, args.frames, args.timeout, args.mem_mb, sanitized, err_path)
+    status, growth = play(exe, run, args.frames, args.timeout, args.mem_mb, sanitized, err_path)
     if status == 0:
         # A script that named another start-up script: the next start runs it.
         with open(os.path.join(run, "config.ini"), "rb") as fh:
@@ -474,6 +697,9 @@ def run_case(exe, casedir, args, sanitized):
     log = os.path.join(run, "log.txt")
     log_text = open(log, "rb").read().decode("latin-1") if os.path.exists(log) else ""
     key = classify(status, err, before, outside, log_text)
+    if key is None and growth is not None and growth > args.growth_mb << 10:
+        key = "growth"
+        err += "\nresident memory grew by %d MiB from the stage's frame N to 2N\n" % (growth >> 10)
     at = max(err.find("ERROR: "), err.find("runtime error"), 0)
     if key is None and status != 0:
         key = STOPPED
@@ -484,7 +710,8 @@ class Campaign:
     def __init__(self, args):
         self.args = args
         self.hosts = host_functions()
-        self.gen = Generator(self.hosts, data_paths(), ini_pairs())
+        self.gen = Generator(self.hosts, data_paths(), ini_pairs(), int_items())
+        self.gen.frames = args.frames
         self.sanitized = is_sanitized(args.exe)
         self.lock = threading.Lock()
         self.classes = {}  # key -> [count, kept folder or None]
@@ -576,6 +803,10 @@ def replay(args):
         shutil.copytree(os.path.join(args.replay, "run"), os.path.join(casedir, "run"), symlinks=True)
         write_bait(os.path.join(casedir, "outside"))
         old = os.path.join(os.path.abspath(args.replay), "outside").encode()
+        pack = os.path.join(casedir, "run", "data", "pack")
+        if os.path.islink(pack):
+            os.remove(pack)
+            os.symlink(os.path.join(casedir, "outside"), pack)
         for s in os.listdir(os.path.join(casedir, "run")):
             p = os.path.join(casedir, "run", s)
             if os.path.isfile(p) and not os.path.islink(p):
@@ -602,6 +833,8 @@ def main():
     ap.add_argument("--frames", type=int, default=300)
     ap.add_argument("--timeout", type=float, default=30, help="processor seconds per start of the game")
     ap.add_argument("--mem-mb", type=int, default=1024, help="resident memory cap per start")
+    ap.add_argument("--growth-mb", type=int, default=64,
+                    help="resident memory a stage may gain from its frame N to frame 2N")
     ap.add_argument("--minimise-seconds", type=float, default=600, help="per failure class; 0 keeps it whole")
     ap.add_argument("--out", default=os.path.join(tempfile.gettempdir(), "velmora-fuzz"))
     ap.add_argument("--replay", help="a kept case folder (OUT/classes/NAME)")
