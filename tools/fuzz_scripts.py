@@ -239,7 +239,7 @@ class Script:
         body = ["var frame;", "var i;"] + ["var %s;" % v for v in VARS + OWN_VARS]
         for header, stmts in self.funcs:
             lines = [header + " {"]
-            if header.startswith("func init"):  # a variable starts out as no number
+            if header == "func init()":  # a variable starts out as no number
                 lines.append("  frame = 0;")
             if header.startswith("func Update"):
                 lines.append("  frame += 1;")
@@ -251,7 +251,8 @@ class Script:
         code = "\n".join(body)
         if "fz" in code:  # the helpers, when a value needs them
             code = HELPERS + "\n" + code
-        used = [h for h in hosts if re.search(r"\b%s\(" % h[0], code)]
+        called = set(re.findall(r"\b(\w+)\(", code))
+        used = [h for h in hosts if h[0] in called]
         decls = ["host %s(%s);" % (h[0], ", ".join("p%d" % k for k in range(len(h[1])))) for h in used]
         includes = [s.text for s in self.includes if s.id not in dropped]
         text = "\n".join(includes + decls + [code]) + "\n"
@@ -571,6 +572,9 @@ def play(exe, run, frames, timeout, mem_mb, sanitized, err_path):
                % (mem_mb, mem_mb + 256))
 
     cmd = [exe, "--headless", "--frames", str(frames), "--seed", "1", "--input", "input.txt"]
+    log = os.path.join(run, "log.txt")
+    if os.path.exists(log):  # an earlier start's marks are not this one's
+        os.remove(log)
     with open(err_path, "ab") as err:
         p = subprocess.Popen(cmd, cwd=run, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                              stderr=err, env=env)
@@ -584,7 +588,7 @@ def play(exe, run, frames, timeout, mem_mb, sanitized, err_path):
     # Processor time, so that a busy machine does not make a slow run a hang; the wall
     # clock only catches a game that waits for ever.
     start, cap, tick = time.monotonic(), (mem_mb + (512 if sanitized else 0)) << 10, os.sysconf("SC_CLK_TCK")
-    log, seen, at_mark, tail = os.path.join(run, "log.txt"), 0, [], b""
+    seen, at_mark, tail = 0, [], b""
     while p.poll() is None:
         try:
             with open("/proc/%d/status" % p.pid) as fh:
