@@ -119,7 +119,8 @@ PACK_CALLS = ['v0 = htLoadScript("data/pack/evil.vkscript");', 'v0 = htLoadScrip
               'htSetBackgroundMusic("../pack/evil.wav");', 'htRunAVGScriptInSTG("../pack/evil.txt");',
               'htCreateFont("../pack/evil.png", 20);']
 HUGE_CALLS = ['htSet2DBackground("fzhuge.png", 1.0, 0);', 'htAddSprite(5, "fzhuge.png");',
-              'htAddBackgroundCover("fzhuge.png", 1.0, 0.0, 0.0, 10, 0);', 'htSetBulletManagerTexture("fzhuge.png");',
+              'htAddBackgroundCover("fzhuge.png", 1.0, 0.0, 0.0, 10, 0);',
+              'htSetBulletManagerTexture("fzhuge.png");',
               'v0 = htCreateEnemyWithSpritePath("fzhuge.png", 0, 0, 32, 32, 300, 100, 10, 0);',
               'htSetSCBackground("fzhuge.png", 640, 480, 60);']
 MUTE_CALLS = ['htAddSoundEffect(77, "fzmute.wav");\n  htPlaySoundEffect(77);',
@@ -128,9 +129,11 @@ MUTE_CALLS = ['htAddSoundEffect(77, "fzmute.wav");\n  htPlaySoundEffect(77);',
 # Updated every frame at a size that grows by one each frame.
 SIZE_CALLS = ['htAddFloatingText("fz", %s, frame, 1.0, 1.0, 1.0, 1.0, 200.0, 200.0, 300.0, 300.0, 60, 5, 5);',
               'htDeleteTextBox(fzBox);\n  fzBox = htCreateTextBox(10.0, 10.0, 200.0, 100.0, %s, frame);',
-              'v2 = htCreateFont(%s, frame);', 'v2 = htCreateFontWithColorEx(%s, frame, 255, 255, 255, 255, 1, 0, 1);']
-LEAVERS = re.compile(r"^(ht(Run|Remove|SetCurrActive)\w*Script|htRunAVGScriptInSTG|htReturnToMain|htPlayEndTheme|htStageEnd|htExit|"
-                     r"htMessagebox|htLoadScript|bindScriptToMenuItem)$")
+              'v2 = htCreateFont(%s, frame);',
+              'v2 = htCreateFontWithColorEx(%s, frame, 255, 255, 255, 255, 1, 0, 1);']
+# Calls after which the stage's "Update" may no longer run.
+LEAVERS = re.compile(r"^(ht(Run|Remove|SetCurrActive)\w*Script|htRunAVGScriptInSTG|htReturnToMain|htPlayEndTheme|"
+                     r"htStageEnd|htExit|htMessagebox|htLoadScript|bindScriptToMenuItem)$")
 CREATOR = re.compile(r"^ht(Create|Add|Insert|Shoot|Load|Set2DBackground|SetSCBackground|SetBulletManagerTexture|"
                      r"SetBackgroundMusic|SetBGSound|SetTextBoxFrame|RunAVGScriptInSTG)")
 
@@ -481,10 +484,10 @@ class Generator:
                      'htBindScriptFuncToBullet("fzSplit", %d, %d);' % (interval, count)]
             split = [Stmt(t) for _ in range(r.choice([1, 2, 2])) for t in shoot]
             stage_funcs.append(("func fzSplit(x, y, d)", split))
-            seed = [Stmt("htInsertBulletVec(1001, 0, 320.0, 100.0, 1.0, 90.0);"),
-                    Stmt('htBindScriptFuncToBullet("fzSplit", %d, %d);' % (interval, count))]
+            first = [Stmt("htInsertBulletVec(1001, 0, 320.0, 100.0, 1.0, 90.0);"),
+                     Stmt('htBindScriptFuncToBullet("fzSplit", %d, %d);' % (interval, count))]
             (stage_init if r.random() < 0.5 else update).append(
-                Stmt("if (frame == %d)" % r.randint(1, 60), seed) if r.random() < 0.5 else Stmt("if (1)", seed))
+                Stmt("if (frame == %d)" % r.randint(1, 60), first) if r.random() < 0.5 else Stmt("if (1)", first))
         if r.random() < 0.05:  # a chain of one-line files, each including the next
             length = r.choice([40, 15000])
             for k in range(length):
