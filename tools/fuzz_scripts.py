@@ -628,10 +628,15 @@ def play(exe, run, frames, timeout, mem_mb, sanitized, err_path):
 def project_frame(lines):
     """The first stack frame in the game's own source: its function and file."""
     for line in lines:
-        m = re.match(r"\s*#\d+ 0x[0-9a-f]+ in (.+?) (/\S+?):\d+", line)
-        if m and m.group(2).startswith(ROOT + "/") and "/build" not in m.group(2)[len(ROOT):]:
+        m = re.match(r"\s*#\d+ 0x[0-9a-f]+ in (.+?) (\S+?):\d+", line)
+        if not m:
+            continue
+        # Absolute, or relative to the build folder where ccache's base_dir applies.
+        path = m.group(2)
+        rel = os.path.relpath(path, ROOT) if path.startswith("/") else re.sub(r"^(\.\./)+", "", path)
+        if not rel.startswith(("..", "build")) and os.path.isfile(os.path.join(ROOT, rel)):
             func = re.sub(r"\(.*", "", m.group(1))
-            return "%s %s" % (func, os.path.relpath(m.group(2), ROOT))
+            return "%s %s" % (func, rel)
     return "?"
 
 

@@ -94,6 +94,15 @@ class FuzzerTest(unittest.TestCase):
         self.assertEqual(struct.unpack("<HH", wav[20:24]), (1, 0))
         self.assertEqual(struct.unpack("<I", wav[4:8])[0], len(wav) - 8)
 
+    def test_report_names_the_game_frame_however_its_path_is_written(self):
+        report = ("==1==ERROR: AddressSanitizer: specified RSS limit exceeded, currently set to soft_rss_limit_mb=1\n"
+                  "    #0 0x7f in operator new(unsigned long) ../../../../src/libsanitizer/asan/asan_new_delete.cpp:95\n"
+                  "    #1 0x55 in std::vector<int>::assign(unsigned long) /usr/include/c++/12/bits/stl_vector.h:804\n"
+                  "    #2 0x56 in engine::HgeImpl::Texture_Create(int, int) %s:91\n")
+        for path in ("../../engine/hge_gfx.cpp", os.path.join(ROOT, "engine", "hge_gfx.cpp")):
+            self.assertEqual(fz.classify(0, report % path, {}, self.dir, ""),
+                             "asan: memory in engine::HgeImpl::Texture_Create engine/hge_gfx.cpp")
+
     def test_cases_render_and_reach_the_marks(self):
         # Every shape turns up in some of these seeds; each stage declares what it calls and
         # logs both marks from its "Update".
