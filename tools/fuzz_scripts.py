@@ -711,7 +711,7 @@ def run_case(exe, casedir, args, sanitized):
     key = classify(status, err, before, outside, log_text)
     if key is None and growth is not None and growth > args.growth_mb << 10:
         key = "growth"
-        err += "\nresident memory grew by %d MiB from the stage's frame N to 2N\n" % (growth >> 10)
+        err = "resident memory grew by %d MiB from the stage's frame N to 2N\n%s" % (growth >> 10, err)
     at = max(err.find("ERROR: "), err.find("runtime error"), 0)
     if key is None and status != 0:
         key = STOPPED
