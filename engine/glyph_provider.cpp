@@ -95,22 +95,26 @@ bool matchFace(const std::string& family, const GlyphFaceRequest& request, Match
   return found;
 }
 
-// A FreeType face with the styles its file lacks.
+// A FreeType face with the styles its file lacks, shared by every size:
+// each render sets the size it draws at.
 struct StyledFace {
   FT_Face face = nullptr;
   bool emboldenMissing = false;
   bool slantMissing = false;
+  int sizedTo = 0;  // the pixel size last set
+
+  [[nodiscard]] bool sizeTo(int pixelSize) {
+    if (sizedTo == pixelSize) return true;
+    if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelSize)) != 0) return false;
+    sizedTo = pixelSize;
+    return true;
+  }
 };
 
 bool openStyled(FT_Library library, const Match& match, const GlyphFaceRequest& request, StyledFace& out) {
   FT_Face face = nullptr;
   if (FT_New_Face(library, match.file.c_str(), match.index, &face) != 0) {
     logError("FT_New_Face", match.file);
-    return false;
-  }
-  if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(request.pixelSize)) != 0) {
-    logError("FT_Set_Pixel_Sizes", match.file);
-    FT_Done_Face(face);
     return false;
   }
   out.face = face;
@@ -142,26 +146,10 @@ void repack(const FT_Bitmap& bitmap, GlyphBits bits, GlyphBitmap& out) {
   }
 }
 
-using RequestKey = std::tuple<std::wstring, int, bool, bool>;
-using FileKey = std::tuple<std::string, int, int, bool, bool>;
-
-// The faces handed out, by request and by the file, size and style they
-// came to; an entry lives as long as some holder keeps its face.
-struct FaceCache {
-  std::mutex mutex;
-  std::map<RequestKey, std::weak_ptr<GlyphFace>> byRequest;
-  std::map<FileKey, std::weak_ptr<GlyphFace>> byFile;
-};
-
-FaceCache& faceCache() {
-  static FaceCache instance;
-  return instance;
-}
-
-}  // namespace
-
-struct GlyphFace::Impl {
-  ~Impl() {
+// One opened file in one style with its Chinese fallback: the part of a
+// face that costs memory, opened once for all sizes.
+struct FaceFile {
+  ~FaceFile() {
     if (fallback.face != nullptr) FT_Done_Face(fallback.face);
     if (primary.face != nullptr) FT_Done_Face(primary.face);
     if (library != nullptr) FT_Done_FreeType(library);
@@ -188,12 +176,59 @@ struct GlyphFace::Impl {
     return primary;
   }
 
-  GlyphFaceRequest request;
+  GlyphFaceRequest request;  // the first one, for the fallback's match
   std::string file;
   FT_Library library = nullptr;
   StyledFace primary;
   StyledFace fallback;
   bool fallbackTried = false;
+  bool reportedOversize = false;
+};
+
+// Logged once per file: a zoom past the limit would log every frame.
+bool refuseOversize(FaceFile& file) {
+  if (!file.reportedOversize) {
+    file.reportedOversize = true;
+    logError("FT_Render_Glyph", file.file + ": glyphs past " + std::to_string(kMaxGlyphSide) + " pixels are not drawn");
+  }
+  return false;
+}
+
+using RequestKey = std::tuple<std::wstring, int, bool, bool>;
+using FileKey = std::tuple<std::string, int, bool, bool>;
+
+// The faces handed out by request, and the files they draw from by file and
+// style; an entry lives as long as some holder keeps it.
+struct FaceCache {
+  std::mutex mutex;
+  std::map<RequestKey, std::weak_ptr<GlyphFace>> byRequest;
+  std::map<FileKey, std::weak_ptr<FaceFile>> byFile;
+};
+
+FaceCache& faceCache() {
+  static FaceCache instance;
+  return instance;
+}
+
+std::shared_ptr<FaceFile> openFile(const Match& match, const GlyphFaceRequest& request) {
+  auto file = std::make_shared<FaceFile>();
+  file->request = request;
+  file->file = match.file;
+  if (FT_Init_FreeType(&file->library) != 0) {
+    file->library = nullptr;
+    logError("FT_Init_FreeType", "");
+    return nullptr;
+  }
+  if (!openStyled(file->library, match, request, file->primary)) return nullptr;
+  return file;
+}
+
+}  // namespace
+
+struct GlyphFace::Impl {
+  std::shared_ptr<FaceFile> file;
+  int pixelSize = 0;
+  int ascent = 0;
 };
 
 GlyphFace::GlyphFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -210,32 +245,35 @@ std::shared_ptr<GlyphFace> GlyphFace::open(const GlyphFaceRequest& request) {
     logError("FcFontMatch", "no face for a requested family");
     return nullptr;
   }
-  FileKey opened{match.file, match.index, request.pixelSize, request.italic, request.bold};
-  std::shared_ptr<GlyphFace> shared = cache.byFile[opened].lock();
-  if (!shared) {
-    auto impl = std::make_unique<Impl>();
-    impl->request = request;
-    impl->file = match.file;
-    if (FT_Init_FreeType(&impl->library) != 0) {
-      impl->library = nullptr;
-      logError("FT_Init_FreeType", "");
-      return nullptr;
-    }
-    if (!openStyled(impl->library, match, request, impl->primary)) return nullptr;
-    shared.reset(new GlyphFace(std::move(impl)));
-    cache.byFile[opened] = shared;
+  std::weak_ptr<FaceFile>& opened = cache.byFile[FileKey{match.file, match.index, request.italic, request.bold}];
+  std::shared_ptr<FaceFile> file = opened.lock();
+  if (!file) {
+    file = openFile(match, request);
+    if (!file) return nullptr;
+    opened = file;
   }
+  if (!file->primary.sizeTo(request.pixelSize)) {
+    logError("FT_Set_Pixel_Sizes", match.file);
+    return nullptr;
+  }
+  auto impl = std::make_unique<Impl>();
+  impl->file = std::move(file);
+  impl->pixelSize = request.pixelSize;
+  impl->ascent = int((impl->file->primary.face->size->metrics.ascender + 63) >> 6);
+  std::shared_ptr<GlyphFace> shared(new GlyphFace(std::move(impl)));
   cache.byRequest[asked] = shared;
   return shared;
 }
 
-int GlyphFace::ascent() const { return int((impl_->primary.face->size->metrics.ascender + 63) >> 6); }
+int GlyphFace::ascent() const { return impl_->ascent; }
 
-const std::string& GlyphFace::file() const { return impl_->file; }
+const std::string& GlyphFace::file() const { return impl_->file->file; }
 
 bool GlyphFace::render(unsigned unit, GlyphBits bits, GlyphBitmap& out) {
+  FaceFile& file = *impl_->file;
   FT_UInt index = 0;
-  StyledFace& styled = impl_->faceFor(unit, index);
+  StyledFace& styled = file.faceFor(unit, index);
+  if (!styled.sizeTo(impl_->pixelSize)) return false;
   bool mono = bits == GlyphBits::Mono;
   FT_Int32 flags = FT_LOAD_NO_BITMAP | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
   if (FT_Load_Glyph(styled.face, index, flags) != 0) return false;
@@ -244,9 +282,11 @@ bool GlyphFace::render(unsigned unit, GlyphBits bits, GlyphBitmap& out) {
     if (styled.slantMissing) FT_GlyphSlot_Oblique(slot);
     if (styled.emboldenMissing) FT_GlyphSlot_Embolden(slot);
   }
+  // Loading presets the bitmap's size: an oversized one is never made.
+  if (slot->bitmap.width > kMaxGlyphSide || slot->bitmap.rows > kMaxGlyphSide) return refuseOversize(file);
   if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return false;
   const FT_Bitmap& bitmap = slot->bitmap;
-  if (bitmap.width > kMaxGlyphSide || bitmap.rows > kMaxGlyphSide) return false;
+  if (bitmap.width > kMaxGlyphSide || bitmap.rows > kMaxGlyphSide) return refuseOversize(file);
   FT_Pixel_Mode expected = mono ? FT_PIXEL_MODE_MONO : FT_PIXEL_MODE_GRAY;
   bool inked = bitmap.width > 0 && bitmap.rows > 0;
   if (inked && (bitmap.pixel_mode != expected || bitmap.buffer == nullptr)) return false;

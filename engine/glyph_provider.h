@@ -49,9 +49,11 @@ struct GlyphFaceRequest {
 // script names. Styles the matched file lacks are synthesised.
 class GlyphFace {
  public:
-  // Null when no face can be opened (a size below 1, no font installed).
-  // Requests that come to the same file, size and style share one face
-  // while any holder keeps it: scripts may ask for a font every frame.
+  // Null when no face can be opened (a size below 1 or past 4,096, no font
+  // installed). Requests that come to the same file, size and style share
+  // one face while any holder keeps it, and all sizes of a file and style
+  // share the opened file: scripts may ask for a font every frame, each a
+  // pixel larger.
   static std::shared_ptr<GlyphFace> open(const GlyphFaceRequest& request);
   ~GlyphFace();
   GlyphFace(const GlyphFace&) = delete;
@@ -62,7 +64,8 @@ class GlyphFace {
   // The font file the family name resolved to.
   const std::string& file() const;
   // Rasterises [unit]. False, with [out] untouched, when it cannot be done;
-  // a failure is never a size.
+  // a failure is never a size. A glyph past 4,096 pixels a side is refused,
+  // logged once per file.
   [[nodiscard]] bool render(unsigned unit, GlyphBits bits, GlyphBitmap& out);
 
  private:

@@ -12,6 +12,7 @@
 #include "base/saturating.h"
 #include "base/xLogFile.h"
 #include "engine/glyph_provider.h"
+#include "gfx/glyph_budget.h"
 #include "gfx/text_format.h"
 
 namespace {
@@ -36,8 +37,9 @@ std::function<HTEXTURE(int, int)>& textureCreator() {
 }  // namespace
 
 // The glyphs of one face at one size in one pixel format. Storage is taken
-// a page of units at a time, only for the pages text is drawn from.
-class GfxGlyphCache {
+// a page of units at a time, only for the pages text is drawn from, and
+// given back when the glyph budget needs the room.
+class GfxGlyphCache : private gfx::GlyphCache {
  public:
   // The cache every font of [face] and [format] shares (a null face too:
   // its glyphs are all empty).
@@ -56,6 +58,7 @@ class GfxGlyphCache {
   static constexpr unsigned kPageSize = 256;
   static constexpr unsigned kPageCount = (GfxFont::kGlyphCount + kPageSize - 1) / kPageSize;
 
+  void releaseGlyphs() override;
   [[nodiscard]] bool build(unsigned unit, GfxGlyph& glyph);
   HTEXTURE makeTexture(int width, int height);
   bool fill(HTEXTURE texture, const engine::GlyphBitmap& bitmap);
@@ -85,18 +88,28 @@ GfxGlyphCache::GfxGlyphCache(std::shared_ptr<engine::GlyphFace> face, engine::Gl
 }
 
 GfxGlyphCache::~GfxGlyphCache() {
-  for (const auto& page : pages_) {
+  forgetGlyphs();
+  releaseGlyphs();
+  hge_->Release();
+}
+
+void GfxGlyphCache::releaseGlyphs() {
+  for (auto& page : pages_) {
     if (!page) continue;
     for (unsigned i = 0; i < kPageSize; ++i)
       if (page[i].texture != 0) hge_->Texture_Free(page[i].texture);
+    page.reset();
   }
-  hge_->Release();
 }
 
 GfxGlyph* GfxGlyphCache::glyph(unsigned unit) {
   if (unit >= GfxFont::kGlyphCount) return nullptr;
   std::unique_ptr<GfxGlyph[]>& page = pages_[unit / kPageSize];
-  if (!page) page = std::make_unique<GfxGlyph[]>(kPageSize);
+  touch();
+  if (!page) {
+    page = std::make_unique<GfxGlyph[]>(kPageSize);
+    charge(kPageSize * sizeof(GfxGlyph));
+  }
   GfxGlyph& glyph = page[unit % kPageSize];
   if (!glyph.built) glyph.built = build(unit, glyph);
   return &glyph;
@@ -114,6 +127,7 @@ bool GfxGlyphCache::build(unsigned unit, GfxGlyph& glyph) {
     hge_->Texture_Free(texture);
     return false;
   }
+  charge(std::size_t(m.blackBoxX) * m.blackBoxY * sizeof(DWORD));
   glyph.texture = texture;
   glyph.width = static_cast<float>(m.blackBoxX);
   glyph.height = static_cast<float>(m.blackBoxY);

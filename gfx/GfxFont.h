@@ -28,7 +28,8 @@ class GfxGlyphCache;
 // advance rule is fixed (half the size below U+2000, the whole size above),
 // so text lays out alike whatever face the name resolves to. Fonts of the
 // same face, size and style share one glyph cache, which holds only the
-// glyphs drawn so far: scripts may create a font every frame, and the
+// glyphs drawn so far, and only while the glyph budget has room for them
+// (gfx/glyph_budget.h): scripts may create a font every frame, and the
 // registry keeps every font for the run. Colour and kerning are the font's
 // own.
 class GfxFont {

@@ -15,20 +15,6 @@
 #include "engine/platform.h"
 #include "gfx/text_format.h"
 
-namespace {
-
-// Larger glyphs are refused rather than allocated: a corrupt file cannot
-// ask for gigabytes of texture.
-constexpr int kMaxGlyphSide = 4096;
-
-// The smallest power of two strictly greater than [n] (1 for 0).
-int powerAbove(int n) {
-  int p = 1;
-  while (p <= n) p <<= 1;
-  return p;
-}
-
-}  // namespace
 
 // ---- hgeTTFace ----
 
@@ -37,12 +23,12 @@ hgeTTFace::~hgeTTFace() {
   if (library != nullptr) FT_Done_FreeType(library);
 }
 
-bool hgeTTFace::open(const std::string& path) {
+bool hgeTTFace::open(const std::string& file) {
   if (FT_Init_FreeType(&library) != 0) {
     library = nullptr;
     return false;
   }
-  if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
+  if (FT_New_Face(library, file.c_str(), 0, &face) != 0) {
     face = nullptr;
     return false;
   }
@@ -75,22 +61,24 @@ hgeTTGlyph& hgeTTGlyph::operator=(hgeTTGlyph&& other) noexcept {
   return *this;
 }
 
-void hgeTTGlyph::rasterise(unsigned index) {
+bool hgeTTGlyph::rasterise(unsigned index) {
   loaded = true;
   // A size no glyph may reach is not handed to FreeType, which would
   // allocate the whole bitmap before it could be refused.
-  if (pixelSize > kMaxGlyphSide) return;
+  if (pixelSize > kMaxSide) return false;
   FT_Face ftFace = *face;
-  if (FT_Set_Pixel_Sizes(ftFace, 0, FT_UInt(pixelSize)) != 0) return;
-  if (FT_Load_Glyph(ftFace, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return;
+  if (FT_Set_Pixel_Sizes(ftFace, 0, FT_UInt(pixelSize)) != 0) return true;
+  if (FT_Load_Glyph(ftFace, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return true;
   FT_GlyphSlot slot = ftFace->glyph;
-  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return;
-  if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return;
+  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return true;
+  // Loading presets the bitmap's size, so an oversized one is never made.
+  if (int(slot->bitmap.width) > kMaxSide || int(slot->bitmap.rows) > kMaxSide) return false;
+  if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return true;
   const FT_Bitmap& source = slot->bitmap;
   int w = int(source.width);
   int h = int(source.rows);
-  if (w > kMaxGlyphSide || h > kMaxGlyphSide) return;
-  if (w > 0 && h > 0 && (source.pixel_mode != FT_PIXEL_MODE_GRAY || source.buffer == nullptr)) return;
+  if (w > kMaxSide || h > kMaxSide) return false;
+  if (w > 0 && h > 0 && (source.pixel_mode != FT_PIXEL_MODE_GRAY || source.buffer == nullptr)) return true;
 
   // Row by row at FreeType's pitch, which may pad rows or run bottom-up.
   bitmap.assign(std::size_t(w) * h, 0);
@@ -103,19 +91,20 @@ void hgeTTGlyph::rasterise(unsigned index) {
   bitmapLeft = slot->bitmap_left;
   width = w;
   rows = h;
-  texWidth = texHeight = std::max(powerAbove(w), powerAbove(h));
-
-  // Coverage c becomes c in all four channels.
-  std::vector<DWORD> image(std::size_t(texWidth) * texHeight, 0);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      DWORD c = bitmap[std::size_t(y) * w + x];
-      if (c > 0) image[std::size_t(y) * texWidth + x] = c * 0x01010101u;
-    }
-  makeTexture(image);
+  texWidth = w + 1;
+  texHeight = h + 1;
+  makeTexture();
+  return true;
 }
 
-void hgeTTGlyph::makeTexture(const std::vector<DWORD>& image) {
+std::size_t hgeTTGlyph::bytes() const {
+  std::size_t pixels = texture != 0 ? std::size_t(texWidth) * std::size_t(texHeight) : 0;
+  // The record's own size and a hash node's pointers besides.
+  return pixels * sizeof(DWORD) + bitmap.capacity() + sizeof(hgeTTGlyph) + 4 * sizeof(void*);
+}
+
+// Coverage c becomes c in all four channels.
+void hgeTTGlyph::makeTexture() {
   if (texture != 0) engine->Texture_Free(texture);
   texture = engine->Texture_Create(texWidth, texHeight);
   if (texture == 0) return;
@@ -125,7 +114,10 @@ void hgeTTGlyph::makeTexture(const std::vector<DWORD>& image) {
     texture = 0;
     return;
   }
-  std::copy(image.begin(), image.end(), pixels);
+  std::fill(pixels, pixels + std::size_t(texWidth) * texHeight, 0);
+  for (int y = 0; y < rows; ++y)
+    for (int x = 0; x < width; ++x)
+      pixels[std::size_t(y) * texWidth + x] = bitmap[std::size_t(y) * width + x] * 0x01010101u;
   engine->Texture_Unlock(texture);
 }
 
@@ -140,12 +132,8 @@ bool hgeTTFont::load(hgeTTFace* ttFace, int size) {
   face = ttFace;
   pixelSize = size;
   glyphs.clear();
-  glyphs.resize(std::size_t(std::max<FT_Long>(0, face->face->num_glyphs)));
-  for (hgeTTGlyph& glyph : glyphs) {
-    glyph.engine = engine;
-    glyph.face = &face->face;
-    glyph.pixelSize = size;
-  }
+  forgetGlyphs();
+  glyphCount_ = unsigned(std::max<FT_Long>(0, face->face->num_glyphs));
   loaded = true;
   return true;
 }
@@ -153,10 +141,26 @@ bool hgeTTFont::load(hgeTTFace* ttFace, int size) {
 unsigned hgeTTFont::getGlyph(unsigned unit) {
   if (face == nullptr) return 0;
   unsigned index = FT_Get_Char_Index(face->face, unit);
-  if (index == 0 || index > glyphs.size()) return 0;
-  hgeTTGlyph& glyph = glyphs[index - 1];
-  if (!glyph.loaded) glyph.rasterise(index);
+  if (index == 0 || index > glyphCount_) return 0;
+  auto [entry, fresh] = glyphs.try_emplace(index - 1);
+  if (!fresh) {
+    touch();
+    return index;
+  }
+  hgeTTGlyph& glyph = entry->second;
+  glyph.engine = engine;
+  glyph.face = &face->face;
+  glyph.pixelSize = pixelSize;
+  if (!glyph.rasterise(index)) reportOversize();
+  charge(glyph.bytes());
   return index;
+}
+
+void hgeTTFont::reportOversize() {
+  if (face->reportedOversize) return;
+  face->reportedOversize = true;
+  WriteLog("hgeTTFont: glyphs of %s at %d pixels pass %d pixels and are not drawn", face->path.c_str(), pixelSize,
+           hgeTTGlyph::kMaxSide);
 }
 
 int hgeTTFont::getCharAdvance(unsigned unit) {
@@ -253,6 +257,7 @@ hgeTTFont* TTFontManager::getFont(const char* path, int pixelSize) {
     // FreeType would open a device or a pipe too, and block on a pipe.
     std::string file = engine::resolveRegularFile(key);
     if (file.empty() || !opened->open(file)) return nullptr;
+    opened->path = key;
     faces_.push_back({key, std::move(opened)});
     face = faces_.end() - 1;
   }

@@ -4,10 +4,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/hge.h"
 #include "gfx/font_types.h"
+#include "gfx/glyph_budget.h"
 #include "gfx/hgeSprite.h"
 
 // FreeType's own handle types, so users of the fonts need not see its headers.
@@ -30,6 +32,8 @@ class hgeTTFace {
 
   FT_Library library = nullptr;
   FT_Face face = nullptr;
+  std::string path;               // the game path asked for, for the log
+  bool reportedOversize = false;  // glyphs past the side limit are logged once per file
 };
 
 // One glyph index of a face at one size, rasterised on first use.
@@ -40,9 +44,16 @@ class hgeTTGlyph {
   hgeTTGlyph(hgeTTGlyph&& other) noexcept;
   hgeTTGlyph& operator=(hgeTTGlyph&& other) noexcept;
 
+  // Glyphs wider or taller than this are not drawn: a corrupt file or a
+  // script's size cannot ask for gigabytes of texture.
+  static constexpr int kMaxSide = 4096;
+
   // Rasterises glyph [index] of the face. A glyph that fails keeps no
-  // texture and is not tried again.
-  void rasterise(unsigned index);
+  // texture and is not tried again. False when the glyph is refused for
+  // passing kMaxSide.
+  bool rasterise(unsigned index);
+  // What the record holds: texture, coverage copy and the record itself.
+  std::size_t bytes() const;
 
   bool loaded = false;
   HGE* engine = nullptr;
@@ -51,18 +62,22 @@ class hgeTTGlyph {
   int bitmapTop = 0;
   int bitmapLeft = 0;
   int width = 0, rows = 0;
-  int texWidth = 0, texHeight = 0;  // a square power of two
+  // One pixel more than the bitmap each way: the last row and column stay
+  // clear, so a scaled glyph's edge never filters in the opposite one.
+  int texWidth = 0, texHeight = 0;
   HTEXTURE texture = 0;
   std::vector<unsigned char> bitmap;  // rows x width coverage bytes
 
  private:
-  void makeTexture(const std::vector<DWORD>& image);
+  void makeTexture();
 };
 
 // Single-line text of one face at one pixel size. Fonts are shared by
 // every box, menu and floating text that asks for the same file and size,
-// so colour, kerning and scale set by one user stay for the others.
-class hgeTTFont {
+// so colour, kerning and scale set by one user stay for the others. A font
+// lives for the run, its glyphs only while the glyph budget has room for
+// them (gfx/glyph_budget.h).
+class hgeTTFont : private gfx::GlyphCache {
  public:
   // Bounds Print's formatted text; longer output is cut.
   static constexpr std::size_t kPrintBufferSize = 1024;
@@ -102,7 +117,8 @@ class hgeTTFont {
   bool loaded = false;
   int pixelSize = 0;
   HGE* engine;
-  std::vector<hgeTTGlyph> glyphs;  // entry i holds glyph index i + 1
+  // Entry i holds glyph index i + 1; only glyphs drawn or measured are here.
+  std::unordered_map<unsigned, hgeTTGlyph> glyphs;
   hgeTTFace* face = nullptr;       // owned by the manager
   int kerningWidth = 0;
   int kerningHeight = 0;  // kept for callers; layout never reads it
@@ -110,6 +126,13 @@ class hgeTTFont {
   float rotation = 0.0f;
   std::unique_ptr<hgeSprite> sprite;
   DWORD colour = 0xFFFFFFFF;  // set by each user before drawing
+  using gfx::GlyphCache::glyphBytes;
+
+ private:
+  void releaseGlyphs() override { glyphs.clear(); }
+  void reportOversize();
+
+  unsigned glyphCount_ = 0;  // the face's
 };
 
 // Owns every face and every font; made at start-up with the entry point's

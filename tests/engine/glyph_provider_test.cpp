@@ -81,4 +81,25 @@ TEST(GlyphFace, UnknownNamesAndMissingUnitsFallBackToACjkFace) {
   }
 }
 
+// Sizes share the opened file, so each draw must set its own size: drawn
+// in turn, every size keeps its own glyphs and ascent.
+TEST(GlyphFace, SizesOfOneFileDrawAtTheirOwnSizeInAnyOrder) {
+  auto small = GlyphFace::open({L"DejaVu Sans", 20, false, false});
+  auto large = GlyphFace::open({L"DejaVu Sans", 80, false, false});
+  ASSERT_TRUE(small && large);
+  EXPECT_NEAR(large->ascent(), 4 * small->ascent(), 4);
+  GlyphBitmap first;
+  ASSERT_TRUE(small->render('W', GlyphBits::Gray65, first));
+  for (int round = 0; round < 2; ++round) {
+    GlyphBitmap big, again, zhong;
+    ASSERT_TRUE(large->render('W', GlyphBits::Gray65, big));
+    ASSERT_TRUE(small->render('W', GlyphBits::Gray65, again));
+    ASSERT_TRUE(large->render(0x4E2D, GlyphBits::Gray65, zhong));  // from the fallback face
+    EXPECT_NEAR(double(big.metrics.blackBoxX), 4.0 * first.metrics.blackBoxX, 8);  // hinting rounds
+    EXPECT_EQ(again.metrics.blackBoxX, first.metrics.blackBoxX);
+    EXPECT_EQ(again.bits, first.bits);
+    EXPECT_GT(zhong.metrics.blackBoxX, 60u);
+  }
+}
+
 }  // namespace

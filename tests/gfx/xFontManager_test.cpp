@@ -5,8 +5,12 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 
+#include "gfx/glyph_budget.h"
+#include "gfx/xFloatingText.h"
 #include "gfx/xFontManager.h"
+#include "gfx/xTextBox.h"
 #include "tests/engine/child_fixture.h"
 #include "tests/gfx/font_fixture.h"
 
@@ -97,6 +101,115 @@ TEST_F(xFontManagerTest, AFontMadeEveryFrameCostsLittle) {
     return 0;
   });
   EXPECT_TRUE(child.exited && child.status == 0) << child.err;
+}
+
+long residentBytes() {
+  long pages = 0, residentPages = 0;
+  std::ifstream("/proc/self/statm") >> pages >> residentPages;
+  return residentPages * ::sysconf(_SC_PAGESIZE);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// Freed blocks wait in the sanitizer's quarantine (256 MiB) before reuse.
+constexpr long kFreedButResident = 300L << 20;
+#else
+constexpr long kFreedButResident = 0;
+#endif
+
+// Runs [frame] (0, 1, ...) [frames] times in a child; fails, saying why, as
+// soon as resident memory has grown by more than [limit].
+void expectGrowthBelow(HGE* hge, const char* what, int frames, long limit, const std::function<void(int)>& frame) {
+  ChildResult child = runChild([&] {
+    long before = residentBytes();
+    for (int i = 0; i < frames; ++i) {
+      hge->Gfx_BeginScene();
+      frame(i);
+      hge->Gfx_EndScene();
+      if (residentBytes() - before > limit) {
+        std::fprintf(stderr, "%s: %ld MiB after %d frames\n", what, (residentBytes() - before) >> 20, i);
+        return 1;
+      }
+    }
+    std::fprintf(stderr, "%s: %ld KiB\n", what, (residentBytes() - before) >> 10);
+    return 0;
+  });
+  EXPECT_TRUE(child.exited && child.status == 0) << child.err;
+}
+
+class FontSizeTest : public xFontManagerTest {
+ protected:
+  void SetUp() override {
+    xFontManagerTest::SetUp();
+    xTextBoxManager::resetForTests();
+    xFloatingTextManager::resetForTests();
+    gfx::GlyphBudget::instance().setLimitForTests(kBudget);
+  }
+  void TearDown() override {
+    gfx::GlyphBudget::instance().setLimitForTests(gfx::GlyphBudget::kDefaultBytes);
+    xTextBoxManager::resetForTests();
+    xFloatingTextManager::resetForTests();
+    xFontManagerTest::TearDown();
+  }
+  static constexpr std::size_t kBudget = std::size_t(8) << 20;
+  static constexpr long kLimit = (40L << 20) + kFreedButResident;
+  static constexpr int kFrames = 300;
+};
+
+// A zoom, a box made again a pixel larger, a script font a pixel larger:
+// fonts are kept for the run, but only the sizes drawn lately keep glyphs.
+TEST_F(FontSizeTest, SizesChangingEveryFrameCostOnlyTheSizesDrawnLately) {
+  expectGrowthBelow(hge_, "floating text", kFrames, kLimit, [](int i) {
+    xFloatingTextManager* texts = xFloatingTextManager::getInstance();
+    texts->addText("Bonus 12345", "DejaVuSans.ttf", 40 + i, 0xFFFFFFFF, 400, 300, 400, 300, 1, 0, 0);
+    texts->update();
+    texts->render();
+  });
+  expectGrowthBelow(hge_, "text box", kFrames, kLimit, [](int i) {
+    static int box = -1;
+    xTextBoxManager* boxes = xTextBoxManager::getInstance();
+    boxes->deleteTextBox(box);
+    box = boxes->createTextBox("DejaVuSans.ttf", {0, 0, 800, 600}, 40 + i);
+    boxes->getTextBox(box)->setText(L"Stage 1");
+    boxes->render();
+  });
+  expectGrowthBelow(hge_, "script font", kFrames, kLimit, [](int i) {
+    xFontManager* fonts = xFontManager::getInstance();
+    fonts->getFont(fonts->createFont(L"DejaVu Sans", 40 + i, 0xFFFFFFFF, {}))->Render(0, 0, L"Stage 1 \x4E2D\x6587");
+  });
+}
+
+// The budget empties the caches drawn least recently, never the one it is
+// filling, and a font whose glyphs went draws them again.
+TEST_F(FontSizeTest, TheGlyphsOfSizesNotDrawnLatelyAreRebuiltWhenDrawnAgain) {
+  gfx::GlyphBudget& budget = gfx::GlyphBudget::instance();
+  budget.setLimitForTests(1 << 20);
+  hgeTTFont* first = dejaVu(200);
+  std::size_t drawn = capture([&] { first->Render(0, 0, 0, L"Stage"); }).size();
+  ASSERT_EQ(drawn, 5u);
+  std::size_t firstBytes = first->glyphBytes();
+  EXPECT_GT(firstBytes, 300u << 10);
+  for (int size = 201; size < 210; ++size) capture([&] { dejaVu(size)->Render(0, 0, 0, L"Stage"); });
+  EXPECT_EQ(first->glyphBytes(), 0u);
+  EXPECT_LE(budget.used(), std::size_t(1 << 20) + firstBytes);
+  EXPECT_EQ(capture([&] { first->Render(0, 0, 0, L"Stage"); }).size(), drawn);
+  EXPECT_EQ(first->glyphBytes(), firstBytes);
+}
+
+// Glyphs are textures of their own size: one 4,096-pixel text costs its
+// glyphs' pixels, not squares of the next power of two (637 MiB before).
+// Past the side limit they are not drawn, and that is said once per file.
+TEST_F(FontSizeTest, HugeTextCostsItsGlyphsAndGlyphsPastTheLimitAreLoggedOnce) {
+  gfx::GlyphBudget::instance().setLimitForTests(gfx::GlyphBudget::kDefaultBytes);
+  expectGrowthBelow(hge_, "4096-pixel text", 2, (256L << 20) + kFreedButResident,
+                    [this](int) { dejaVu(4096)->Render(0, 0, 0, L"Stage Clear"); });
+  EXPECT_EQ(dir_.read("log.txt").find("pass"), std::string::npos);
+  EXPECT_TRUE(capture([&] { dejaVu(5000)->Render(0, 0, 0, L"AB"); }).empty());
+  capture([&] { dejaVu(6000)->Render(0, 0, 0, L"AB"); });
+  std::string log = dir_.read("log.txt");
+  const std::string said = "data/font/DejaVuSans.ttf at 5000 pixels pass 4096 pixels";
+  std::size_t line = log.find(said);
+  ASSERT_NE(line, std::string::npos) << log;
+  EXPECT_EQ(log.find("pass 4096", line + said.size()), std::string::npos) << log;
 }
 
 // A name one byte too long must not be cut back into the name that fits.
