@@ -3,6 +3,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
 #include <algorithm>
 #include <cstdarg>
@@ -56,6 +57,9 @@ hgeTTGlyph& hgeTTGlyph::operator=(hgeTTGlyph&& other) noexcept {
   rows = other.rows;
   texWidth = other.texWidth;
   texHeight = other.texHeight;
+  drawLeft = other.drawLeft;
+  drawTop = other.drawTop;
+  texScale = other.texScale;
   texture = std::exchange(other.texture, 0);
   bitmap = std::move(other.bitmap);
   return *this;
@@ -71,30 +75,44 @@ bool hgeTTGlyph::rasterise(unsigned index) {
   if (FT_Load_Glyph(ftFace, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return true;
   FT_GlyphSlot slot = ftFace->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return true;
-  // Loading presets the bitmap's size, so an oversized one is never made.
-  if (int(slot->bitmap.width) > kMaxSide || int(slot->bitmap.rows) > kMaxSide) return false;
+  // Loading presets the bitmap's box: the full-size measures come from it,
+  // and an oversized bitmap is never made.
+  int w = int(slot->bitmap.width);
+  int h = int(slot->bitmap.rows);
+  if (w > kMaxSide || h > kMaxSide) return false;
+  width = w;
+  rows = h;
+  bitmapLeft = slot->bitmap_left;
+  bitmapTop = slot->bitmap_top;
+  int side = std::max(w, h);
+  if (side > kFullResolutionSide) {
+    texScale = float(side) / float(kFullResolutionSide);
+    FT_Matrix shrink{FT_Fixed(65536 / texScale), 0, 0, FT_Fixed(65536 / texScale)};
+    FT_Outline_Transform(&slot->outline, &shrink);
+  }
   if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return true;
+  copyCoverage(slot);
+  return true;
+}
+
+// Row by row at FreeType's pitch, which may pad rows or run bottom-up.
+void hgeTTGlyph::copyCoverage(FT_GlyphSlotRec_* slot) {
   const FT_Bitmap& source = slot->bitmap;
   int w = int(source.width);
   int h = int(source.rows);
-  if (w > kMaxSide || h > kMaxSide) return false;
-  if (w > 0 && h > 0 && (source.pixel_mode != FT_PIXEL_MODE_GRAY || source.buffer == nullptr)) return true;
-
-  // Row by row at FreeType's pitch, which may pad rows or run bottom-up.
+  if (w > kMaxSide || h > kMaxSide) return;
+  if (w > 0 && h > 0 && (source.pixel_mode != FT_PIXEL_MODE_GRAY || source.buffer == nullptr)) return;
   bitmap.assign(std::size_t(w) * h, 0);
   std::size_t stride = std::size_t(std::abs(source.pitch));
   for (int y = 0; y < h; ++y) {
     int sourceRow = source.pitch >= 0 ? y : h - 1 - y;
     std::memcpy(bitmap.data() + std::size_t(y) * w, source.buffer + sourceRow * stride, std::size_t(w));
   }
-  bitmapTop = slot->bitmap_top;
-  bitmapLeft = slot->bitmap_left;
-  width = w;
-  rows = h;
+  drawLeft = float(slot->bitmap_left) * texScale;
+  drawTop = float(slot->bitmap_top) * texScale;
   texWidth = w + 1;
   texHeight = h + 1;
   makeTexture();
-  return true;
 }
 
 std::size_t hgeTTGlyph::bytes() const {
@@ -115,9 +133,9 @@ void hgeTTGlyph::makeTexture() {
     return;
   }
   std::fill(pixels, pixels + std::size_t(texWidth) * texHeight, 0);
-  for (int y = 0; y < rows; ++y)
-    for (int x = 0; x < width; ++x)
-      pixels[std::size_t(y) * texWidth + x] = bitmap[std::size_t(y) * width + x] * 0x01010101u;
+  int w = texWidth - 1;
+  for (int y = 0; y < texHeight - 1; ++y)
+    for (int x = 0; x < w; ++x) pixels[std::size_t(y) * texWidth + x] = bitmap[std::size_t(y) * w + x] * 0x01010101u;
   engine->Texture_Unlock(texture);
 }
 
@@ -191,7 +209,8 @@ void hgeTTFont::Render(float x, float y, int align, std::wstring_view text) {
       sprite->SetTexture(glyph.texture);
       sprite->SetTextureRect(0, 0, float(glyph.texWidth - 1), float(glyph.texHeight - 1), true);
       sprite->SetColor(colour, -1);
-      sprite->RenderEx(penX + float(glyph.bitmapLeft), y + float(pixelSize - glyph.bitmapTop), rotation, scale, scale);
+      float size = scale * glyph.texScale;
+      sprite->RenderEx(penX + glyph.drawLeft, y + float(pixelSize) - glyph.drawTop, rotation, size, size);
     }
     penX += float(getCharAdvance(unsigned(unit)) + kerningWidth);
   }

@@ -15,6 +15,7 @@
 // FreeType's own handle types, so users of the fonts need not see its headers.
 struct FT_LibraryRec_;
 struct FT_FaceRec_;
+struct FT_GlyphSlotRec_;
 using FT_Library = FT_LibraryRec_*;
 using FT_Face = FT_FaceRec_*;
 
@@ -47,6 +48,10 @@ class hgeTTGlyph {
   // Glyphs wider or taller than this are not drawn: a corrupt file or a
   // script's size cannot ask for gigabytes of texture.
   static constexpr int kMaxSide = 4096;
+  // Larger glyphs keep a texture of this side, drawn enlarged: a glyph is
+  // then larger than the screen, and at full resolution one 4,096-pixel
+  // text took hundreds of MiB.
+  static constexpr int kFullResolutionSide = 1024;
 
   // Rasterises glyph [index] of the face. A glyph that fails keeps no
   // texture and is not tried again. False when the glyph is refused for
@@ -61,14 +66,21 @@ class hgeTTGlyph {
   int pixelSize = 0;
   int bitmapTop = 0;
   int bitmapLeft = 0;
-  int width = 0, rows = 0;
-  // One pixel more than the bitmap each way: the last row and column stay
+  int width = 0, rows = 0;  // measures at full size, whatever the texture holds
+  // One pixel more than the coverage each way: the last row and column stay
   // clear, so a scaled glyph's edge never filters in the opposite one.
   int texWidth = 0, texHeight = 0;
   HTEXTURE texture = 0;
-  std::vector<unsigned char> bitmap;  // rows x width coverage bytes
+  // The texture's coverage, (texWidth - 1) x (texHeight - 1) bytes: rows x
+  // width unless the glyph passes kFullResolutionSide.
+  std::vector<unsigned char> bitmap;
+  // The texture's top-left corner right of the pen and above the baseline,
+  // and the screen pixels one texel covers (1 at full resolution).
+  float drawLeft = 0, drawTop = 0;
+  float texScale = 1;
 
  private:
+  void copyCoverage(FT_GlyphSlotRec_* slot);
   void makeTexture();
 };
 

@@ -51,6 +51,29 @@ TEST_F(TTFontTest, GlyphTexturesHoldTheCoverageWithOneClearRowAndColumn) {
   EXPECT_GT(opaque, 50);
 }
 
+// Past the full-resolution side a glyph keeps a smaller texture drawn
+// enlarged over the place and size the full glyph would take; its measures
+// stay those of the full size.
+TEST_F(TTFontTest, GlyphsPastTheFullResolutionSideAreDrawnEnlargedFromASmallerTexture) {
+  hgeTTFont* font = dejaVu(2000);
+  const hgeTTGlyph& w = glyphOf(font, L'W');
+  int side = std::max(w.width, w.rows);
+  ASSERT_GT(side, hgeTTGlyph::kFullResolutionSide);
+  EXPECT_LE(std::max(w.texWidth, w.texHeight), hgeTTGlyph::kFullResolutionSide + 2);
+  EXPECT_EQ(font->getCharAdvance(L'W'), w.width + w.bitmapLeft);
+  EXPECT_EQ(w.bitmap.size(), std::size_t(w.texWidth - 1) * std::size_t(w.texHeight - 1));
+  font->scale = 0.5f;
+  auto quads = capture([&] { font->Render(100, 50, 0, L"W"); });
+  font->scale = 1;
+  ASSERT_EQ(quads.size(), 1u);
+  const hgeQuad& q = quads.front();
+  float slack = w.texScale + 1;
+  EXPECT_NEAR(q.v[0].x, 100 + float(w.bitmapLeft), slack);
+  EXPECT_NEAR(q.v[0].y, 50 + float(2000 - w.bitmapTop), slack);
+  EXPECT_NEAR(q.v[2].x - q.v[0].x, 0.5f * float(w.width), slack);
+  EXPECT_NEAR(q.v[2].y - q.v[0].y, 0.5f * float(w.rows), slack);
+}
+
 TEST_F(TTFontTest, AdvancesAndMeasuring) {
   hgeTTFont* font = dejaVu(16);
   EXPECT_EQ(font->getCharAdvance(L' '), 8);     // no outline
