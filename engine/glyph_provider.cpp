@@ -4,9 +4,11 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -284,6 +286,13 @@ bool GlyphFace::render(unsigned unit, GlyphBits bits, GlyphBitmap& out) {
   }
   // Loading presets the bitmap's size: an oversized one is never made.
   if (slot->bitmap.width > kMaxGlyphSide || slot->bitmap.rows > kMaxGlyphSide) return refuseOversize(file);
+  float scale = 1;
+  unsigned side = std::max(slot->bitmap.width, slot->bitmap.rows);
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE && side > kFullResolutionSide) {
+    scale = float(side) / float(kFullResolutionSide);
+    FT_Matrix shrink{FT_Fixed(65536 / scale), 0, 0, FT_Fixed(65536 / scale)};
+    FT_Outline_Transform(&slot->outline, &shrink);
+  }
   if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return false;
   const FT_Bitmap& bitmap = slot->bitmap;
   if (bitmap.width > kMaxGlyphSide || bitmap.rows > kMaxGlyphSide) return refuseOversize(file);
@@ -294,8 +303,9 @@ bool GlyphFace::render(unsigned unit, GlyphBits bits, GlyphBitmap& out) {
   GlyphBitmap result;
   result.metrics.cellIncX = int((slot->advance.x + 32) >> 6);
   result.metrics.cellIncY = 0;
-  result.metrics.originX = slot->bitmap_left;
-  result.metrics.originY = slot->bitmap_top;
+  result.metrics.originX = int(std::lround(float(slot->bitmap_left) * scale));
+  result.metrics.originY = int(std::lround(float(slot->bitmap_top) * scale));
+  result.scale = scale;
   if (inked) {
     result.metrics.blackBoxX = bitmap.width;
     result.metrics.blackBoxY = bitmap.rows;

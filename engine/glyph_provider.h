@@ -29,8 +29,16 @@ struct GlyphMetrics {
   int cellIncY = 0;
 };
 
+// Glyphs larger than this a side are rasterised smaller, to be drawn
+// enlarged: such a glyph is larger than the screen, and at full resolution
+// one 4,096-pixel text took hundreds of MiB.
+constexpr unsigned kFullResolutionSide = 1024;
+
 struct GlyphBitmap {
+  // The box is the bits' own size; the origin and advance are screen pixels.
   GlyphMetrics metrics;
+  // Screen pixels per bit: 1, or above it past kFullResolutionSide.
+  float scale = 1;
   // Bytes per row, always a multiple of 4.
   unsigned pitch = 0;
   // pitch x blackBoxY bytes, top row first; empty when the glyph has no ink.

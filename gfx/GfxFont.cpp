@@ -134,6 +134,7 @@ bool GfxGlyphCache::build(unsigned unit, GfxGlyph& glyph) {
   glyph.offsetX = static_cast<float>(-m.originX);
   glyph.offsetY = static_cast<float>(m.originY - ascent_);
   glyph.advance = static_cast<float>(m.cellIncX);
+  glyph.scale = bitmap.scale;
   return true;
 }
 
@@ -212,7 +213,10 @@ void GfxFont::Render(float x, float y, std::wstring_view text) {
     if (glyph != nullptr && glyph->texture != 0) {
       sprite_->SetTexture(glyph->texture);
       sprite_->SetTextureRect(0, 0, glyph->width, glyph->height, true);
-      sprite_->Render(penX - glyph->offsetX, penY - glyph->offsetY);
+      if (glyph->scale == 1)
+        sprite_->Render(penX - glyph->offsetX, penY - glyph->offsetY);
+      else
+        sprite_->RenderEx(penX - glyph->offsetX, penY - glyph->offsetY, 0, glyph->scale);
     }
     penX += getCharAdvance(static_cast<unsigned>(unit)) + kerningWidth_;
   }

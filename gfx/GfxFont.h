@@ -17,6 +17,8 @@ struct GfxGlyph {
   float width = 0, height = 0;
   float offsetX = 0, offsetY = 0;
   float advance = 0;  // the face's own advance; layout uses getCharAdvance
+  // Screen pixels per texel: above 1 for a glyph kept smaller than drawn.
+  float scale = 1;
   // Set once the glyph is made, or once the face is known to have nothing
   // to draw for it. Only a texture the engine could not make is tried again.
   bool built = false;

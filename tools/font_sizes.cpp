@@ -3,8 +3,9 @@
 // Usage: font_sizes PATTERN [FRAMES]   (FRAMES defaults to 1200)
 // PATTERN is "floating" (one floating text a frame, each a pixel larger),
 // "box" (a text box deleted and made again a pixel larger each frame),
-// "script" (a bitmap font created a pixel larger each frame and drawn) or
-// "huge" (one 4,096-pixel floating text). Runs headless from a folder
+// "script" (a bitmap font created a pixel larger each frame and drawn),
+// "huge" (one 4,096-pixel floating text) or "huge-script" (one 4,096-pixel
+// text of a bitmap font). Runs headless from a folder
 // holding the game's data/ (the source tree's will do) and prints the
 // resident peak and its growth over the run in MiB.
 #include <cstdio>
@@ -46,9 +47,12 @@ void frame(HGE* hge, const std::string& pattern, int i) {
   xFloatingTextManager::getInstance()->update();
   xTextBoxManager::getInstance()->update();
   hge->Gfx_BeginScene();
+  xFontManager* fonts = xFontManager::getInstance();
   if (pattern == "script") {
-    xFontManager* fonts = xFontManager::getInstance();
     fonts->getFont(fonts->createFont(L"SimHei", size, 0xFFFFFFFF, {}))->Render(0, 0, L"Stage 1 \x4E2D\x6587");
+  } else if (pattern == "huge-script") {
+    static int font = fonts->createFont(L"SimHei", 4096, 0xFFFFFFFF, {});
+    fonts->getFont(font)->Render(0, 0, L"Stage Clear");
   }
   xFloatingTextManager::getInstance()->render();
   xTextBoxManager::getInstance()->render();
@@ -59,7 +63,7 @@ void frame(HGE* hge, const std::string& pattern, int i) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: font_sizes floating|box|script|huge [FRAMES]\n");
+    std::fprintf(stderr, "usage: font_sizes floating|box|script|huge|huge-script [FRAMES]\n");
     return 2;
   }
   std::string pattern = argv[1];

@@ -3,6 +3,7 @@
 
 #include <limits>
 
+#include "engine/glyph_provider.h"
 #include "gfx/GfxFont.h"
 #include "gfx/text_format.h"
 #include "tests/gfx/gfx_fixture.h"
@@ -55,6 +56,23 @@ TEST_F(GfxFontTest, GlyphsSitOnOneBaselineAndU_FFFFIsSkipped) {
   EXPECT_NEAR(quads[0].v[2].y, 20 + 15, 1);  // the ascent below the top
   EXPECT_FLOAT_EQ(quads[0].v[2].x - quads[0].v[0].x, a->width);
   EXPECT_EQ(quads[0].v[0].col, 0xFF00FF00u);
+}
+
+// A glyph larger than the screen keeps a smaller texture drawn enlarged: the
+// capital still ends on the baseline, as large as the size asks.
+TEST_F(GfxFontTest, GlyphsPastTheFullResolutionSideAreDrawnEnlarged) {
+  auto small = dejaVu(100);
+  auto large = dejaVu(2000);
+  auto quadOf = [&](GfxFont& font) { return capture([&] { font.Render(0, 0, L"H"); }).at(0); };
+  hgeQuad h100 = quadOf(*small);
+  hgeQuad h2000 = quadOf(*large);
+  const GfxGlyph* glyph = large->getGlyph(L'H');
+  EXPECT_LE(std::max(glyph->width, glyph->height), float(engine::kFullResolutionSide));
+  EXPECT_GT(glyph->scale, 1);
+  EXPECT_NEAR(h2000.v[2].y - h2000.v[0].y, 20 * (h100.v[2].y - h100.v[0].y), 20);
+  EXPECT_NEAR(h2000.v[2].x - h2000.v[0].x, 20 * (h100.v[2].x - h100.v[0].x), 40);
+  EXPECT_NEAR(h2000.v[2].y, 20 * h100.v[2].y, 20);
+  EXPECT_NEAR(h2000.v[0].x, 20 * h100.v[0].x, 20);
 }
 
 // Antialiased glyphs are white with alpha 4 x level (64 -> 255); one-bit

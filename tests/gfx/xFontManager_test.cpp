@@ -195,12 +195,17 @@ TEST_F(FontSizeTest, TheGlyphsOfSizesNotDrawnLatelyAreRebuiltWhenDrawnAgain) {
   EXPECT_EQ(first->glyphBytes(), firstBytes);
 }
 
-// One 4,096-pixel text costs tens of MiB, not hundreds (562 MiB before).
+// One 4,096-pixel text of either font costs tens of MiB, not hundreds (562
+// and 154 MiB before).
 // Past the side limit glyphs are not drawn, and that is said once per file.
 TEST_F(FontSizeTest, HugeTextCostsItsGlyphsAndGlyphsPastTheLimitAreLoggedOnce) {
   gfx::GlyphBudget::instance().setLimitForTests(gfx::GlyphBudget::kDefaultBytes);
   expectGrowthBelow(hge_, "4096-pixel text", 2, (64L << 20) + kFreedButResident,
                     [this](int) { dejaVu(4096)->Render(0, 0, 0, L"Stage Clear"); });
+  expectGrowthBelow(hge_, "4096-pixel bitmap font text", 2, (64L << 20) + kFreedButResident, [](int) {
+    xFontManager* fonts = xFontManager::getInstance();
+    fonts->getFont(fonts->createFont(L"DejaVu Sans", 4096, 0xFFFFFFFF, {}))->Render(0, 0, L"Stage Clear");
+  });
   EXPECT_EQ(dir_.read("log.txt").find("pass"), std::string::npos);
   EXPECT_TRUE(capture([&] { dejaVu(5000)->Render(0, 0, 0, L"AB"); }).empty());
   capture([&] { dejaVu(6000)->Render(0, 0, 0, L"AB"); });
