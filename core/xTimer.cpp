@@ -46,7 +46,7 @@ bool xTimerManager::add(std::unique_ptr<xTimer> timer) {
   if (!timer) return false;
   if (timers_.size() >= kMaxTimers) {
     if (!capReported_) WriteLog("xTimerManager::add: %zu timers running, no more are started", kMaxTimers);
-    capReported_ = true;
+    capReported_ = refusedSinceUpdate_ = true;
     return false;
   }
   timers_.push_back(std::move(timer));
@@ -55,18 +55,23 @@ bool xTimerManager::add(std::unique_ptr<xTimer> timer) {
 
 void xTimerManager::update() {
   updating_ = true;
-  for (auto it = timers_.begin(); it != timers_.end();) {
+  // Only the timers there at the start: those the calls append sit behind
+  // them and wait for the next frame. Nothing but this walk erases, so the
+  // first [left] nodes are always the ones still to step.
+  auto it = timers_.begin();
+  for (std::size_t left = timers_.size(); left > 0; --left) {
     (*it)->step();
     it = (*it)->isActive() ? std::next(it) : timers_.erase(it);
   }
   updating_ = false;
-  if (timers_.size() < kMaxTimers) capReported_ = false;
+  if (timers_.size() < kMaxTimers && !refusedSinceUpdate_) capReported_ = false;
+  refusedSinceUpdate_ = false;
 }
 
 void xTimerManager::clear() {
   if (!updating_) {
     timers_.clear();
-    capReported_ = false;
+    capReported_ = refusedSinceUpdate_ = false;
     return;
   }
   // The timer whose call got here is still running: stop, do not destroy.

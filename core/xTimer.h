@@ -56,9 +56,12 @@ class xTimerManager {
   // otherwise double them every period until the machine gives out.
   static constexpr std::size_t kMaxTimers = 4096;
 
-  // Appends [timer]; one added while the timers are being stepped is stepped
-  // later in the same walk. False (and one log line until the count falls
-  // below the cap again) when kMaxTimers timers are live.
+  // Appends [timer]; one added while the timers are being stepped is first
+  // stepped in the next update, so a timer that starts itself again fires
+  // once per period. False when kMaxTimers timers are live, with one log
+  // line until an update ends below the cap with nothing refused since the
+  // last one (a forking timer keeps the count at the cap, dipping under it
+  // by one each frame).
   bool add(std::unique_ptr<xTimer> timer);
   void update();
   // Destroys every timer. Called from inside a timer's script call, it stops
@@ -72,4 +75,5 @@ class xTimerManager {
   std::list<std::unique_ptr<xTimer>> timers_;
   bool updating_ = false;
   bool capReported_ = false;
+  bool refusedSinceUpdate_ = false;
 };

@@ -39,16 +39,33 @@ void host_TestStartBreeder(script::ThreadIndex thread, script::GroupId group) {
   xTimerManager::getInstance()->add(scriptTimer(1, xTimer::kEndless, "breed", group, thread));
 }
 void host_TestClearTimers(script::ThreadIndex, script::GroupId) { xTimerManager::getInstance()->clear(); }
+// "htTestAgain"(period): a one-shot timer of that period calling "again" (period 1) or "again2".
+void host_TestAgain(script::ThreadIndex thread, script::GroupId group) {
+  std::int32_t period = xScriptManager::getInstance()->getScriptGroup(group)->getParamAsInt(thread, 0);
+  xTimerManager::getInstance()->add(
+      scriptTimer(static_cast<std::uint32_t>(period), 1, period == 1 ? "again" : "again2", group, thread));
+}
+// "htTestFork": a one-shot timer of period 1 calling "fork", which starts two of them.
+int gForks = 0;
+void host_TestFork(script::ThreadIndex thread, script::GroupId group) {
+  ++gForks;
+  xTimerManager::getInstance()->add(scriptTimer(1, 1, "fork", group, thread));
+}
 
 constexpr const char* kScript = R"(
 host htTestStartTimer();
 host htTestClearTimers();
 host htTestStartBreeder();
+host htTestAgain(period);
+host htTestFork();
 func tick() { print("tick"); }
 func outer() { print("outer"); htTestStartTimer(); }
 func inner() { print("inner"); }
 func wipe() { print("wipe"); htTestClearTimers(); }
 func breed() { htTestStartBreeder(); htTestStartBreeder(); }
+func again() { print("again"); htTestAgain(1); }
+func again2() { print("again2"); htTestAgain(2); }
+func fork() { htTestFork(); htTestFork(); }
 )";
 
 class TimerTest : public CoreTest {
@@ -61,6 +78,9 @@ class TimerTest : public CoreTest {
     xHostAPIManager::getInstance()->addFunc("htTestStartTimer", host_TestStartTimer);
     xHostAPIManager::getInstance()->addFunc("htTestClearTimers", host_TestClearTimers);
     xHostAPIManager::getInstance()->addFunc("htTestStartBreeder", host_TestStartBreeder);
+    xHostAPIManager::getInstance()->addFunc("htTestAgain", host_TestAgain);
+    xHostAPIManager::getInstance()->addFunc("htTestFork", host_TestFork);
+    gForks = 0;
   }
   void TearDown() override {
     CoreTest::TearDown();
@@ -129,19 +149,36 @@ TEST_F(TimerTest, ScriptTimersCallTheirThreadAndAFailedCallStopsThem) {
   EXPECT_EQ(timers()->size(), 0u);
 }
 
-TEST_F(TimerTest, ATimerStartedInsideACallIsSteppedInTheSameWalk) {
+TEST_F(TimerTest, ATimerStartedInsideACallIsFirstSteppedInTheNextFrame) {
   loadScript();
   timers()->add(scriptTimer(2, 2, "outer", group_, thread_));
   timers()->update();
-  EXPECT_EQ(lines("outer"), 0);
   timers()->update();
   EXPECT_EQ(lines("outer"), 1);
-  EXPECT_EQ(lines("inner"), 1) << "the new timer's count reached its period of 1 in the same walk";
+  EXPECT_EQ(lines("inner"), 0);
+  EXPECT_EQ(timers()->size(), 2u);
+  timers()->update();
+  EXPECT_EQ(lines("inner"), 1) << "its period of 1 counted from the frame after it started";
   EXPECT_EQ(timers()->size(), 1u);
   for (int i = 0; i < 4; ++i) timers()->update();
   EXPECT_EQ(lines("outer"), 2);
   EXPECT_EQ(lines("inner"), 2);
   EXPECT_EQ(timers()->size(), 0u);
+}
+
+TEST_F(TimerTest, TimersThatStartThemselvesAgainFireOncePerPeriod) {
+  loadScript();
+  timers()->add(scriptTimer(1, 1, "again", group_, thread_));
+  timers()->add(scriptTimer(2, 1, "again2", group_, thread_));
+  std::vector<int> once, everyOther;
+  for (int i = 0; i < 6; ++i) {
+    timers()->update();  // stepping its own successor in the same walk, period 1 never ended the frame
+    once.push_back(lines("again"));
+    everyOther.push_back(lines("again2"));
+  }
+  EXPECT_EQ(once, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(everyOther, (std::vector<int>{0, 1, 1, 2, 2, 3}));
+  EXPECT_EQ(timers()->size(), 2u);
 }
 
 TEST_F(TimerTest, ClearingFromInsideACallStopsEveryTimerSafely) {
@@ -159,23 +196,32 @@ TEST_F(TimerTest, ClearingFromInsideACallStopsEveryTimerSafely) {
   EXPECT_EQ(lines("tick"), 3);
 }
 
-TEST_F(TimerTest, TimersThatStartTimersStopAtTheCapWithOneLogLine) {
+TEST_F(TimerTest, TimersThatStartTimersAreHeldAtTheCapWithOneLogLine) {
   loadScript();
   const std::string capLine = "xTimerManager::add: " + std::to_string(xTimerManager::kMaxTimers) +
                               " timers running, no more are started";
-  timers()->add(scriptTimer(1, xTimer::kEndless, "breed", group_, thread_));
-  // Each firing starts two timers stepped in the same walk: uncapped, the
-  // first update would never end.
-  timers()->update();
-  EXPECT_EQ(timers()->size(), xTimerManager::kMaxTimers);
-  timers()->update();
-  EXPECT_EQ(timers()->size(), xTimerManager::kMaxTimers);
-  EXPECT_EQ(lines(capLine), 1);
+  // Each "fork" fires once and starts two: doubling every frame up to the cap.
+  timers()->add(scriptTimer(1, 1, "fork", group_, thread_));
+  for (int frame = 1; frame <= 30; ++frame) {
+    std::size_t before = timers()->size();
+    int forks = gForks;
+    timers()->update();
+    ASSERT_EQ(gForks - forks, 2 * static_cast<int>(before)) << "every live timer fired once in frame " << frame;
+    ASSERT_LE(timers()->size(), xTimerManager::kMaxTimers);
+    if (frame > 12) {
+      ASSERT_GE(timers()->size(), xTimerManager::kMaxTimers - 1) << "held at the cap in frame " << frame;
+    }
+  }
+  EXPECT_EQ(lines(capLine), 1) << "one line while the starts are refused";
+
+  // Endless breeders fill the cap and stay; cleared, the cap is reported anew.
   timers()->clear();
-  EXPECT_TRUE(timers()->add(plainTimer(1, 1)));
   timers()->add(scriptTimer(1, xTimer::kEndless, "breed", group_, thread_));
+  for (int i = 0; i < 10; ++i) timers()->update();
+  EXPECT_EQ(timers()->size(), xTimerManager::kMaxTimers);
+  EXPECT_EQ(lines(capLine), 2);
   timers()->update();
-  EXPECT_EQ(lines(capLine), 2) << "reported again once the timers fell below the cap";
+  EXPECT_EQ(lines(capLine), 2);
 }
 
 }  // namespace
