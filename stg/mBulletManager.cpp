@@ -27,10 +27,12 @@ void fadeAway(mBullet& b, std::uint32_t frames) {
 
 }  // namespace
 
-mBulletManager::mBulletManager() : hge_(hgeCreate(HGE_VERSION)) {}
+mBulletManager::mBulletManager() : hge_(hgeCreate(HGE_VERSION)), maxBullets_(kMaxEnemyBullets) {}
 
 mBulletManager::mBulletManager(const char* textureName)
-    : texture_(std::make_unique<xSprite>(textureName ? textureName : "")), hge_(hgeCreate(HGE_VERSION)) {
+    : texture_(std::make_unique<xSprite>(textureName ? textureName : "")),
+      hge_(hgeCreate(HGE_VERSION)),
+      maxBullets_(kMaxPlayerShots) {
   bullets_.reserve(kReservedBullets);
 }
 
@@ -81,6 +83,7 @@ mBullet* mBulletManager::addBullet(std::unique_ptr<mBullet> bullet) {
     current_ = nullptr;
     return nullptr;
   }
+  if (refuseAtCap()) return nullptr;
   const mBulletRect& r = bullet->texRect;
   bullet->sprite = std::make_unique<xSprite>(texture_->texture, r.x, r.y, r.w, r.h);
   if (!texture_->sprite) bullet->sprite->sprite.reset();  // the sheet failed to load: nothing to draw
@@ -88,6 +91,15 @@ mBullet* mBulletManager::addBullet(std::unique_ptr<mBullet> bullet) {
   current_ = bullet.get();
   bullets_.push_back(std::move(bullet));
   return current_;
+}
+
+bool mBulletManager::refuseAtCap() {
+  if (bullets_.size() < maxBullets_) return false;
+  if (!capReported_) WriteLog("mBulletManager::addBullet: %zu bullets live, no more are added", maxBullets_);
+  capReported_ = refusedSinceUpdate_ = true;
+  // The setters that follow the shot must not change another bullet.
+  current_ = nullptr;
+  return true;
 }
 
 void mBulletManager::setScreenRect(float x1, float y1, float x2, float y2) {
@@ -109,6 +121,8 @@ void mBulletManager::update() {
   }
   if (updateDepth_ > 0) return;
   deleteDeadBullets();
+  if (bullets_.size() < maxBullets_ && !refusedSinceUpdate_) capReported_ = false;
+  refusedSinceUpdate_ = false;
   if (!active || bullets_.empty()) return;
   ++updateDepth_;
   // By index, re-reading the count: scripts called below may append.

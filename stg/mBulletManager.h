@@ -35,6 +35,12 @@ struct mBulletIdent {
 class mBulletManager {
  public:
   static constexpr std::size_t kReservedBullets = 4096;
+  // Far above any pattern (stages keep a few thousand); a bound function
+  // that shoots bullets bound to itself would otherwise multiply them every
+  // few frames until memory runs out. The player's shots leave the screen
+  // within a second, a few hundred at most.
+  static constexpr std::size_t kMaxEnemyBullets = 100000;
+  static constexpr std::size_t kMaxPlayerShots = 10000;
 
   // Without a sheet until setTexture.
   mBulletManager();
@@ -60,7 +66,9 @@ class mBulletManager {
 
   // Makes the bullet's sprite from the sheet, appends it and makes it
   // current; returns it. Without a sheet the bullet is logged and
-  // discarded, nothing is current, and nullptr comes back.
+  // discarded, nothing is current, and nullptr comes back; the same at the
+  // cap, logged once until an update finds room with nothing refused since
+  // the last one.
   mBullet* addBullet(std::unique_ptr<mBullet> bullet);
   // Once per frame: deletes dead bullets, then (while active) moves, tests
   // and updates every bullet.
@@ -87,6 +95,7 @@ class mBulletManager {
 
  private:
   void deleteDeadBullets();
+  bool refuseAtCap();
   void updatePlayerShot(mBullet& b);
   void updateEnemyBullet(mBullet& b);
   void testPlayerHit(mBullet& b);
@@ -103,6 +112,9 @@ class mBulletManager {
   std::map<std::int32_t, mBulletIdent> identifiers_;
   HGE* hge_;
   int updateDepth_ = 0;
+  std::size_t maxBullets_;
+  bool capReported_ = false;
+  bool refusedSinceUpdate_ = false;
   std::string callName_;  // the bound function's name, copied before the call may rebind it
 };
 

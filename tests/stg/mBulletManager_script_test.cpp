@@ -1,8 +1,13 @@
 // Script functions bound to bullets, called from inside the manager's walk: they shoot, kill and rebind.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 #include <vector>
 
+#include "tests/engine/child_fixture.h"
 #include "tests/stg/bullet_fixture.h"
 
 namespace {
@@ -24,6 +29,18 @@ void hostShoot(ThreadIndex t, GroupId g) {
   b->movement.vy = 2;
   gBulletManager->addBullet(std::move(b));
 }
+// htTestFork(x, y): a bullet standing at (x, y) that calls "fork" every other frame.
+void hostFork(ThreadIndex t, GroupId g) {
+  auto b = std::make_unique<mBullet>();
+  b->texRect = {0, 0, 16, 16};
+  b->x = arg(t, g, 1);
+  b->y = arg(t, g, 0);
+  if (mBullet* added = gBulletManager->addBullet(std::move(b))) added->bindFunction("fork", 1, 0xFFFFFFFFu);
+}
+// htTestNudge(): the current bullet, if any, moves right.
+void hostNudge(ThreadIndex, GroupId) {
+  if (mBullet* b = gBulletManager->getCurrent()) b->movement.vx = 1;
+}
 void hostKill(ThreadIndex, GroupId) { gBulletManager->killAllBullets(); }
 void hostRecord(ThreadIndex t, GroupId g) { gCalls.push_back({arg(t, g, 2), arg(t, g, 1), arg(t, g, 0)}); }
 // Rebinds the bullet whose function runs to a name too long for a string's inline buffer.
@@ -36,6 +53,9 @@ host htTestShoot(x, y);
 host htTestKill();
 host htTestRecord(a, b, c);
 host htTestRebind();
+host htTestFork(x, y);
+host htTestNudge();
+func fork(x, y, d) { htTestFork(x, y); htTestNudge(); htTestFork(x, y); htTestNudge(); }
 func spawn(x, y, d) { htTestRecord(x, y, d); htTestShoot(x, y); }
 func kill(x, y, d) { htTestKill(); }
 func rebind(x, y, d) { htTestRebind(); }
@@ -52,6 +72,8 @@ class BoundFunctionTest : public stg::test::BulletTest {
     hosts->addFunc("htTestKill", hostKill);
     hosts->addFunc("htTestRecord", hostRecord);
     hosts->addFunc("htTestRebind", hostRebind);
+    hosts->addFunc("htTestFork", hostFork);
+    hosts->addFunc("htTestNudge", hostNudge);
     xScriptManager* scripts = xScriptManager::getInstance();
     scripts->setDiagnosticHandler([](const script::CompileDiagnostic& d) { ADD_FAILURE() << d.message; });
     group_ = scripts->addScriptGroup();
@@ -121,6 +143,38 @@ TEST_F(BoundFunctionTest, AFunctionMayRebindItsOwnBulletAndTheFightingBossRunsIt
   enemy()->update();
   EXPECT_EQ(gCalls.back(), (std::vector<float>{2, 100, 110}));
   EXPECT_EQ(enemy()->bulletCount(), 1u);  // the focused script's spawn did not run
+}
+
+long residentBytes() {
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  return resident * ::sysconf(_SC_PAGESIZE);
+}
+
+TEST_F(BoundFunctionTest, BulletsThatShootThemselvesAreHeldAtTheCapWithOneLogLine) {
+  constexpr std::size_t kCap = mBulletManager::kMaxEnemyBullets;
+  constexpr long kMaxGrowth = 512L << 20;  // the capped bullets take under 100 MB; uncapped, gigabytes
+  ChildResult child = runChild([] {
+    mBulletManager* m = enemy();
+    long before = residentBytes();
+    shoot(100, 100, 0, 0)->bindFunction("fork", 1, 0xFFFFFFFFu);
+    for (int frame = 1; frame <= 40; ++frame) {
+      m->update();
+      if (m->bulletCount() > kCap) return std::fprintf(stderr, "%zu bullets in frame %d\n", m->bulletCount(), frame), 2;
+    }
+    long grown = residentBytes() - before;
+    std::fprintf(stderr, "%zu bullets, %ld MiB\n", m->bulletCount(), grown >> 20);
+    if (m->bulletCount() != kCap) return 3;
+    // A refused shot leaves no current bullet: the nudge meant for it does
+    // not move the first bullet, whose function shot it.
+    if (m->bulletAt(0)->movement.vx != 0) return 4;
+    if (shoot(100, 100) != nullptr || m->getCurrent() != nullptr) return 5;
+    return grown > kMaxGrowth ? 6 : 0;
+  });
+  EXPECT_TRUE(child.exited && child.status == 0) << child.status << ": " << child.err;
+  const std::string capLine =
+      "mBulletManager::addBullet: " + std::to_string(kCap) + " bullets live, no more are added";
+  EXPECT_EQ(logCount(capLine), 1) << "one line while shots are refused";
 }
 
 }  // namespace
