@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "base/saturating.h"
+#include "base/xLogFile.h"
 #include "gfx/hgeColor.h"
 #include "gfx/xSpriteManager.h"
 #include "stg/bullet_targets.h"
@@ -49,7 +50,7 @@ xSourceManager::~xSourceManager() {
 std::int32_t xSourceManager::createSourceWithSprite(int spriteIndex, float tx, float ty, float tw, float th, float x,
                                                     float y, int life, int delay) {
   const xSprite* source = xSpriteManager::getInstance()->findSprite(spriteIndex);
-  if (!source) return kNoSource;
+  if (!source || refuseAtCap()) return kNoSource;
   auto enemy = std::make_unique<xEnemy>(x, y);
   enemy->sprite = std::make_unique<xSpriteCharacWithAnim>(*source, tx, ty, tw, th);
   return addSource(std::move(enemy), tw, th, x, y, life, delay);
@@ -57,9 +58,17 @@ std::int32_t xSourceManager::createSourceWithSprite(int spriteIndex, float tx, f
 
 std::int32_t xSourceManager::createSourceWithSpritePath(const std::string& file, float tx, float ty, float tw,
                                                         float th, float x, float y, int life, int delay) {
+  if (refuseAtCap()) return kNoSource;
   auto enemy = std::make_unique<xEnemy>(x, y);
   enemy->sprite = std::make_unique<xSpriteCharacWithAnim>(file, tx, ty, tw, th);
   return addSource(std::move(enemy), tw, th, x, y, life, delay);
+}
+
+bool xSourceManager::refuseAtCap() {
+  if (sources.size() < kMaxSources) return false;
+  if (!capReported_) WriteLog("xSourceManager::createSource: %zu enemies live, no more are created", kMaxSources);
+  capReported_ = refusedSinceUpdate_ = true;
+  return true;
 }
 
 std::int32_t xSourceManager::addSource(std::unique_ptr<xEnemy> enemy, float tw, float th, float x, float y, int life,
@@ -251,6 +260,9 @@ void xSourceManager::update() {
     }
   }
   endWalk();
+  if (walkDepth_ > 0) return;
+  if (sources.size() < kMaxSources && !refusedSinceUpdate_) capReported_ = false;
+  refusedSinceUpdate_ = false;
 }
 
 void xSourceManager::render() {
@@ -284,6 +296,7 @@ void xSourceManager::clear() {
     return;
   }
   sources.clear();
+  capReported_ = refusedSinceUpdate_ = false;
 }
 
 float xSourceManager::getDefeatRate() const {

@@ -23,6 +23,10 @@
 class xSourceManager {
  public:
   static constexpr std::int32_t kNoSource = -1;
+  // Far above any stage (a wave is a handful); each enemy holds two
+  // particle systems, over 100 KB, so a script creating enemies without end
+  // would run out of memory in minutes.
+  static constexpr std::size_t kMaxSources = 1024;
 
   static xSourceManager* getInstance();
   // Tests: deletes the instance and its enemies.
@@ -30,7 +34,9 @@ class xSourceManager {
 
   // A new enemy drawn with the script sprite [spriteIndex] cut to the
   // texture rectangle, at ([x], [y]), waiting [delay] frames (0: for ever).
-  // kNoSource, and nothing made, when no script sprite has the index.
+  // kNoSource, and nothing made, when no script sprite has the index, or at
+  // kMaxSources enemies (logged once until an update ends below the cap
+  // with nothing refused since the last one).
   std::int32_t createSourceWithSprite(int spriteIndex, float tx, float ty, float tw, float th, float x, float y,
                                       int life, int delay);
   // The same with the image file [file].
@@ -99,5 +105,8 @@ class xSourceManager {
   // Deletes at once outside a walk, marks inside one.
   void discard(xEnemy& enemy);
   void endWalk();
+  bool refuseAtCap();
   int walkDepth_ = 0;
+  bool capReported_ = false;
+  bool refusedSinceUpdate_ = false;
 };

@@ -12,10 +12,12 @@ host htRecord(tag, a, b, c, d);
 host htTestRemove(id);
 host htTestSpawn();
 host htTestClear();
+host htTestFork();
 func tick(id, x, y, n) { htRecord("tick", id, x, y, n); }
 func died(x, y) { htRecord("died", x, y, 0, 0); }
 func removeSelf(id, x, y, n) { htRecord("remove", id, 0, 0, 0); htTestRemove(id); htTestSpawn(); }
 func dieAndClear(x, y) { htTestClear(); htTestSpawn(); htRecord("cleared", x, y, 0, 0); }
+func fork(id, x, y, n) { htTestFork(); htTestFork(); }
 func one(a) { htRecord("one", a, 0, 0, 0); }
 )";
 
@@ -26,6 +28,12 @@ void hostSpawn(script::ThreadIndex, script::GroupId) {
   xSourceManager::getInstance()->createSourceWithSpritePath("enemy.png", 0, 0, 32, 32, 200, 100, 5, 1);
 }
 void hostClear(script::ThreadIndex, script::GroupId) { xSourceManager::getInstance()->clear(); }
+// An enemy that calls "fork" every other frame, which makes two more of it.
+void hostFork(script::ThreadIndex, script::GroupId) {
+  xSourceManager* sources = xSourceManager::getInstance();
+  std::int32_t id = sources->createSourceWithSpritePath("enemy.png", 0, 0, 32, 32, 200, 100, 5, 1);
+  sources->bindScriptFuncToSource(id, "fork", 1, -1);
+}
 
 class EnemyTest : public ActorTest {
  protected:
@@ -35,6 +43,7 @@ class EnemyTest : public ActorTest {
     hosts->addFunc("htTestRemove", hostRemove);
     hosts->addFunc("htTestSpawn", hostSpawn);
     hosts->addFunc("htTestClear", hostClear);
+    hosts->addFunc("htTestFork", hostFork);
     focusScript(kStage);
     sources_ = xSourceManager::getInstance();
   }
@@ -179,6 +188,24 @@ TEST_F(EnemyTest, BoundFunctionsThatDoNotFitTheArgumentsLeaveTheStackAsItWas) {
   EXPECT_EQ(ticks.back().a, float(c));
   EXPECT_FLOAT_EQ(ticks.back().b, 400);
   EXPECT_FLOAT_EQ(ticks.back().d, 199);
+}
+
+TEST_F(EnemyTest, EnemiesThatMakeEnemiesAreHeldAtTheCapWithOneLogLine) {
+  hostFork(script::kNoThread, script::kNoGroup);
+  for (int frame = 1; frame <= 40; ++frame) {
+    updates(1);
+    ASSERT_LE(sources_->sources.size(), xSourceManager::kMaxSources) << "frame " << frame;
+  }
+  EXPECT_EQ(sources_->sourceCount(), xSourceManager::kMaxSources);
+  EXPECT_EQ(sources_->created, static_cast<std::int32_t>(xSourceManager::kMaxSources)) << "refused ones uncounted";
+  EXPECT_EQ(spawn(300, 200, 1, 0), xSourceManager::kNoSource);
+  const std::string capLine = "xSourceManager::createSource: " + std::to_string(xSourceManager::kMaxSources) +
+                              " enemies live, no more are created";
+  std::string text = log();
+  EXPECT_NE(text.find(capLine), std::string::npos);
+  EXPECT_EQ(text.find(capLine), text.rfind(capLine)) << "one line while creations are refused";
+  sources_->clear();
+  EXPECT_NE(spawn(300, 200, 1, 0), xSourceManager::kNoSource);
 }
 
 }  // namespace
