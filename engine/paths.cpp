@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -159,24 +160,55 @@ bool foldInside(std::string& path) {
   return true;
 }
 
+// The real path of [path], or "" when it cannot be had.
+std::string realPath(const std::string& path) {
+  char* real = ::realpath(path.empty() ? "." : path.c_str(), nullptr);
+  if (real == nullptr) return {};
+  std::string text(real);
+  std::free(real);
+  return text;
+}
+
+bool within(const std::string& real, const std::string& root) {
+  if (root.empty() || !real.starts_with(root)) return false;
+  return real.size() == root.size() || root.back() == '/' || real[root.size()] == '/';
+}
+
+// Whether [path], through every link, stays in the run folder or in the
+// folder its data/ leads to (run folders link data/ from a checkout): the
+// real path of the file, or of the folder it would be made in. A link that
+// leads nowhere could be followed by a create, so it never passes.
+bool leadsInside(const std::string& path) {
+  std::string real = realPath(path);
+  if (real.empty()) {
+    struct stat info;
+    if (::lstat(path.empty() ? "." : path.c_str(), &info) == 0) return false;
+    std::size_t slash = path.find_last_of('/');
+    real = realPath(slash == std::string::npos ? "" : path.substr(0, slash + 1));
+    // No folder to make it in: nothing can be opened or made there.
+    if (real.empty()) return true;
+  }
+  return within(real, realPath("")) || within(real, realPath("data"));
+}
+
 // The file-system path of [gamePath]; [refused] tells a confined path that
 // may not be used (then the result is "" and the refusal was reported).
-std::string resolveChecked(std::string_view gamePath, bool& refused) {
+// [report] false keeps a refusal to itself.
+std::string resolveChecked(std::string_view gamePath, bool& refused, bool report = true) {
   std::string path = toFilePath(gamePath);
   refused = false;
-  std::function<void(std::string_view)> report;
+  std::function<void(std::string_view)> onRefused;
   {
     Confinement& c = confinement();
     std::lock_guard lock(c.mutex);
-    if (c.onRefused && !c.outsideFiles.contains(path) && !foldInside(path)) report = c.onRefused;
+    if (c.onRefused && !c.outsideFiles.contains(path)) onRefused = c.onRefused;
   }
-  if (report) {
-    refused = true;
-    report(gamePath);  // outside the lock: the hook may write files through the resolver
-    return {};
-  }
-  if (path.empty() || exists(path)) return path;
-  return resolveComponents(path);
+  if (onRefused && !foldInside(path)) refused = true;
+  if (!refused && !path.empty() && !exists(path)) path = resolveComponents(path);
+  if (!refused && onRefused && !leadsInside(path)) refused = true;
+  if (!refused) return path;
+  if (report) onRefused(gamePath);  // outside the lock: the hook may write files through the resolver
+  return {};
 }
 
 // Why [info] may not be read: 0, EISDIR for a folder, EINVAL for anything
@@ -245,6 +277,12 @@ void confineGamePaths(std::function<void(std::string_view gamePath)> onRefused) 
 bool checkGamePath(std::string_view gamePath) {
   bool refused = false;
   resolveChecked(gamePath, refused);
+  return !refused;
+}
+
+bool staysInGameFolder(std::string_view gamePath) {
+  bool refused = false;
+  resolveChecked(gamePath, refused, false);
   return !refused;
 }
 

@@ -32,15 +32,21 @@ void clearPathCache();
 // turns this on for every name that scripts, scene files, the define file
 // and config.ini give; tools that open paths from their command line leave
 // it off. While confined a game path is folded as written ("." and ".."
-// removed, not by where symbolic links lead: a data folder may be a link),
-// and an absolute path or one whose ".." climbs above the run folder is
-// refused: [onRefused] receives the name as given, once for each refused
-// call, and nothing is read, written or deleted. An empty function lifts
-// the confinement.
+// removed), and an absolute path or one whose ".." climbs above the run
+// folder is refused. What is left must also lead, through every symbolic
+// link, into the run folder or into the folder its data/ leads to (a run
+// folder may link data/ from a checkout, and files from there): the real
+// path of the file, or of its folder for a file about to be made. Refused,
+// [onRefused] receives the name as given, once for each refused call, and
+// nothing is read, written or deleted. An empty function lifts the
+// confinement.
 void confineGamePaths(std::function<void(std::string_view gamePath)> onRefused);
 // Whether [gamePath] may be used now; a refusal is reported as above. For
 // callers that make several files of one name and want one report.
 [[nodiscard]] bool checkGamePath(std::string_view gamePath);
+// The same without the report: for the log, which could only report a
+// refusal of itself in itself.
+[[nodiscard]] bool staysInGameFolder(std::string_view gamePath);
 // Lets the file [path] (UTF-8) through the confinement: the system fonts
 // that the font lookup found are the one thing the game reads from outside.
 void allowOutsideFile(const std::string& path);

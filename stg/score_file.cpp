@@ -85,7 +85,8 @@ bool targetOpensForWriting(const std::string& target) {
 
 ScoreWriteStatus writeScoreFile(const std::string& path, std::uint32_t value) {
   const std::string target = engine::resolvePath(path);
-  if (!targetOpensForWriting(target)) return ScoreWriteStatus::CannotOpen;
+  // "" is a refused path, already reported.
+  if (target.empty() || !targetOpensForWriting(target)) return ScoreWriteStatus::CannotOpen;
   const std::string temp = target + ".tmp";
   std::FILE* file = std::fopen(temp.c_str(), "wb");
   if (file == nullptr) return ScoreWriteStatus::CannotOpen;

@@ -10,7 +10,12 @@
 namespace script {
 
 WriteStatus writeWholeFile(const std::string& path, std::string_view bytes, std::string& reason) {
-  std::FILE* file = std::fopen(engine::resolvePath(path).c_str(), "wb");
+  const std::string target = engine::resolvePath(path);
+  if (target.empty() && !path.empty()) {
+    reason = engine::fileErrorText(EPERM);  // refused, and reported
+    return WriteStatus::CannotOpen;
+  }
+  std::FILE* file = std::fopen(target.c_str(), "wb");
   if (file == nullptr) {
     reason = std::strerror(errno);
     return WriteStatus::CannotOpen;

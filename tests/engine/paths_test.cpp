@@ -140,16 +140,12 @@ TEST_F(ConfinedPaths, AbsoluteAndClimbingNamesAreRefusedOnceEach) {
   EXPECT_EQ(dir_.read("outside.png"), "out");
 }
 
-// Folded as written, not by where links lead: content reaches data/UI from
-// data/graphic, and a linked content folder stays usable.
+// Folded as written: content reaches data/UI from data/graphic.
 TEST_F(ConfinedPaths, NamesThatStayInsideAreFoldedAsWritten) {
-  std::filesystem::create_directory_symlink(dir_.path() / "content", "linked");
   std::vector<unsigned char> bytes;
   ASSERT_TRUE(engine::readFile("data\\graphic\\..\\UI\\X.PNG", bytes));
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "in");
   EXPECT_EQ(engine::resolvePath("./data//graphic/.././UI/x.png"), "data/UI/x.png");
-  ASSERT_TRUE(engine::readFile("linked/graphic/../graphic/a.png", bytes));
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "linked");
   EXPECT_TRUE(engine::checkGamePath("data/../x.vkscript"));
   EXPECT_TRUE(refused_.empty());
 
@@ -159,6 +155,66 @@ TEST_F(ConfinedPaths, NamesThatStayInsideAreFoldedAsWritten) {
   EXPECT_TRUE(refused_.empty());
   engine::confineGamePaths(nullptr);
   EXPECT_TRUE(engine::readFile("../outside.png", bytes));
+  EXPECT_TRUE(refused_.empty());
+}
+
+// A pack unpacked into data/ may carry links: none of them leads anywhere
+// but into the run folder, whatever is read, made or deleted through it.
+TEST_F(ConfinedPaths, LinksInsideTheDataFolderDoNotLeadOut) {
+  namespace fs = std::filesystem;
+  dir_.write("elsewhere/victim.vkasm", "kept");
+  dir_.write("elsewhere/src.vkscript", "func f() { }");
+  fs::create_directory_symlink(dir_.path() / "elsewhere", "data/pack");
+  fs::create_symlink(dir_.path() / "elsewhere/src.vkscript", "data/one.vkscript");
+  fs::create_symlink("/proc/self/environ", "data/env.txt");
+  fs::create_symlink(dir_.path() / "elsewhere/new.vkasm", "data/dangling.vkasm");
+  fs::create_directory_symlink(dir_.path() / "content", "linked");
+  fs::create_symlink("data/UI/x.png", "inside.png");
+  std::vector<unsigned char> bytes;
+  int error = 0;
+  EXPECT_FALSE(engine::readFile("data/pack/src.vkscript", bytes, &error));
+  EXPECT_EQ(error, EPERM);
+  EXPECT_FALSE(engine::readFile("data/one.vkscript", bytes));
+  EXPECT_FALSE(engine::readFile("DATA/env.txt", bytes));
+  EXPECT_EQ(engine::resolvePath("data/pack/src.vkscript.vkasm"), "");  // about to be made
+  EXPECT_EQ(engine::resolvePath("data/dangling.vkasm"), "");           // a create would follow it
+  EXPECT_FALSE(engine::deleteFile("data/Pack/victim.vkasm"));
+  EXPECT_EQ(engine::resolveRegularFile("linked/graphic/a.png"), "");
+  EXPECT_EQ(refused_, (std::vector<std::string>{"data/pack/src.vkscript", "data/one.vkscript", "DATA/env.txt",
+                                                "data/pack/src.vkscript.vkasm", "data/dangling.vkasm",
+                                                "data/Pack/victim.vkasm", "linked/graphic/a.png"}));
+  EXPECT_EQ(dir_.read("elsewhere/victim.vkasm"), "kept");
+  EXPECT_FALSE(fs::exists(dir_.path() / "elsewhere/new.vkasm"));
+
+  // Links that lead back in are followed; so is the log, quietly.
+  refused_.clear();
+  ASSERT_TRUE(engine::readFile("inside.png", bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "in");
+  EXPECT_TRUE(engine::staysInGameFolder("log.txt"));
+  fs::create_symlink(dir_.path() / "elsewhere/victim.vkasm", "log.txt");
+  EXPECT_FALSE(engine::staysInGameFolder("log.txt"));
+  EXPECT_TRUE(refused_.empty());
+}
+
+// As tools/run.sh makes it: data/ and the start-up files linked from a
+// checkout's data/, the listings written in the run folder beside them.
+TEST_F(ConfinedPaths, ARunFolderWhoseDataIsALinkStillWorks) {
+  namespace fs = std::filesystem;
+  dir_.write("checkout/data/graphic/a.png", "linked");
+  dir_.write("checkout/data/initialize.vkscript", "func init() { }");
+  fs::current_path(dir_.path());
+  fs::create_directories("linkrun");
+  fs::create_directory_symlink(dir_.path() / "checkout/data", "linkrun/data");
+  fs::create_symlink(dir_.path() / "checkout/data/initialize.vkscript", "linkrun/initialize.vkscript");
+  fs::current_path("linkrun");
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(engine::readFile("data/graphic/../graphic/A.png", bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "linked");
+  ASSERT_TRUE(engine::readFile("initialize.vkscript", bytes));
+  EXPECT_EQ(engine::resolvePath("initialize.vkscript.vkasm"), "initialize.vkscript.vkasm");
+  EXPECT_EQ(engine::resolvePath("data/stage.vkscript.vkasm"), "data/stage.vkscript.vkasm");
+  dir_.write("checkout/data/old.vkasmb", "old");
+  EXPECT_TRUE(engine::deleteFile("data/old.vkasmb"));
   EXPECT_TRUE(refused_.empty());
 }
 

@@ -212,6 +212,37 @@ TEST_F(ManagerTest, ConfinedScriptNamesStayInsideTheRunFolder) {
   EXPECT_TRUE(std::filesystem::exists("stage/main.vkscript.vkasm"));
 }
 
+// A pack in data/ that links out: its sources are not read, no listing is
+// written beside them and no earlier intermediates there are deleted; an
+// include through the link is refused too.
+TEST_F(ManagerTest, ConfinedScriptsDoNotFollowLinksOutOfTheDataFolder) {
+  dir_.write("outside/victim.vkasm", "kept");
+  dir_.write("outside/victim.vkasmb", "kept");
+  dir_.write("outside/src.vkscript", kCounter);
+  dir_.write("run/data/inc.vkscript", "#include \"data/pack/src.vkscript\"\nfunc f() { return 1; }\n");
+  std::filesystem::create_directory_symlink(dir_.path() / "outside", dir_.path() / "run/data/pack");
+  std::filesystem::current_path("run");
+  struct Lift {
+    ~Lift() { engine::confineGamePaths(nullptr); }
+  } lift;
+  base::confineGamePathsToRunFolder();
+
+  GroupId g = manager()->addScriptGroup();
+  EXPECT_EQ(manager()->loadScript(g, "data/pack/victim"), script::kNoThread);
+  EXPECT_EQ(manager()->loadScript(g, "data/pack/src.vkscript"), script::kNoThread);
+  EXPECT_EQ(manager()->loadScript(g, "data/inc.vkscript"), script::kNoThread);
+  EXPECT_EQ(dir_.read("outside/victim.vkasm"), "kept");
+  EXPECT_EQ(dir_.read("outside/victim.vkasmb"), "kept");
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "outside/src.vkscript.vkasm"));
+  const std::string log = dir_.read("run/log.txt");
+  for (const char* name : {"data/pack/victim", "data/pack/src.vkscript"}) {
+    EXPECT_NE(log.find(std::string("Refused a path outside the game folder: ") + name + "\n"), std::string::npos)
+        << name << " in\n" << log;
+  }
+  EXPECT_EQ(diagnostics_,
+            std::vector<std::string>{"Cannot open file: data/pack/src.vkscript (outside the game folder)"});
+}
+
 TEST_F(ManagerTest, CallFuncMessages) {
   GroupId g;
   ThreadIndex t = loadNew(kCounter, &g);
