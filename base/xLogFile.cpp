@@ -1,6 +1,8 @@
 // The game's log file, error box and time text.
 #include "base/xLogFile.h"
 
+#include <sys/stat.h>
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -13,6 +15,7 @@ constexpr std::size_t kMessageBufferSize = 10240;
 constexpr unsigned kErrorIconStyle = 0x10;
 
 xLogFile* gLog = nullptr;
+std::size_t gByteCap = xLogFile::kByteCap;
 ErrorBoxHooks gErrorBoxHooks;
 
 // Formats into the fixed message buffer; longer text is cut at its end.
@@ -33,9 +36,23 @@ std::string displayText(const std::string& message) {
   return text;
 }
 
+// "64 MiB", or the bytes when the cap is no whole number of MiB.
+std::string capText(std::size_t cap) {
+  constexpr std::size_t kMiB = std::size_t(1) << 20;
+  if (cap % kMiB == 0) return std::to_string(cap / kMiB) + " MiB";
+  return std::to_string(cap) + " bytes";
+}
+
+std::size_t sizeOf(std::FILE* file) {
+  struct stat info;
+  return ::fstat(fileno(file), &info) == 0 ? std::size_t(info.st_size) : 0;
+}
+
 }  // namespace
 
 xLogFile::xLogFile() : fileName_("log.txt") {
+  // A log.txt that links out of the game folder is left alone.
+  if (!engine::staysInGameFolder(fileName_)) return;
   if (std::FILE* file = std::fopen(fileName_.c_str(), "w")) {
     std::fputs("===============================================\n", file);
     std::fclose(file);
@@ -52,13 +69,22 @@ void xLogFile::resetForTests() {
   gLog = nullptr;
 }
 
+void xLogFile::setByteCapForTests(std::size_t cap) { gByteCap = cap ? cap : kByteCap; }
+
 void xLogFile::append(const std::string& message) {
-  if (message.size() < 2) return;
+  if (message.size() < 2 || full_) return;
+  if (!engine::staysInGameFolder(fileName_)) return;
   std::FILE* file = std::fopen(fileName_.c_str(), "a");
   if (!file) return;
-  std::fwrite(message.data(), 1, message.size(), file);
+  // Room is kept for the closing line, so the file never passes the cap.
+  const std::string last = "log.txt reached " + capText(gByteCap) + "; nothing more is written";
+  const std::size_t size = sizeOf(file);
+  const bool fits = size < gByteCap && gByteCap - size >= message.size() + last.size() + 2;
+  const std::string& line = fits ? message : last;
+  std::fwrite(line.data(), 1, line.size(), file);
   std::fputc('\n', file);
   std::fclose(file);
+  full_ = !fits;
 }
 
 void WriteLog(const char* format, ...) {

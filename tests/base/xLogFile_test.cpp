@@ -1,6 +1,8 @@
 // The log file's rules and the error box.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "base/xLogFile.h"
 #include "engine/platform.h"
 #include "tests/support/temp_dir.h"
@@ -44,6 +46,44 @@ TEST_F(LogTest, LongMessagesAreTruncatedToTheBuffer) {
   WriteLog("%s", big.c_str());
   std::string log = dir_.read("log.txt");
   EXPECT_EQ(log.size(), kRule.size() + 1 + 10239 + 1);
+}
+
+// A message repeated every frame stops at the cap, with one line saying so;
+// the line that fits exactly is still written.
+TEST_F(LogTest, StopsGrowingAtTheCap) {
+  struct Restore {
+    ~Restore() { xLogFile::setByteCapForTests(0); }
+  } restore;
+  const std::string last = "log.txt reached 200 bytes; nothing more is written\n";
+  const std::size_t cap = 200;
+  xLogFile::setByteCapForTests(cap);
+  const std::string filler(cap - kRule.size() - 1 - last.size() - 1, 'f');
+  WriteLog("%s", filler.c_str());
+  WriteLog("%s", "next one does not fit");
+  WriteLog("%s", "nor this one");
+  EXPECT_EQ(dir_.read("log.txt"), kRule + "\n" + filler + "\n" + last);
+  EXPECT_LE(dir_.read("log.txt").size(), cap);
+
+  xLogFile::resetForTests();
+  xLogFile::setByteCapForTests(std::size_t(1) << 20);
+  const std::string line(10000, 'x');
+  for (int i = 0; i < 110; ++i) WriteLog("%s", line.c_str());
+  const std::string log = dir_.read("log.txt");
+  EXPECT_LE(log.size(), std::size_t(1) << 20);
+  EXPECT_GT(log.size(), (std::size_t(1) << 20) - line.size() - 60);
+  EXPECT_TRUE(log.ends_with("x\nlog.txt reached 1 MiB; nothing more is written\n"));
+}
+
+// A log.txt that links out of the game folder is neither emptied nor grown.
+TEST_F(LogTest, ALinkedLogLeadingOutIsLeftAlone) {
+  dir_.write("outside/victim.txt", "kept\n");
+  dir_.write("run/x", "");
+  std::filesystem::create_symlink(dir_.path() / "outside/victim.txt", dir_.path() / "run/log.txt");
+  std::filesystem::current_path(dir_.path() / "run");
+  engine::confineGamePaths([](std::string_view) {});
+  WriteLog("ok");
+  engine::confineGamePaths(nullptr);
+  EXPECT_EQ(dir_.read("outside/victim.txt"), "kept\n");
 }
 
 TEST_F(LogTest, ErrorBoxShowsTheMessageAndRunsTheHandler) {
