@@ -1,10 +1,12 @@
 // The ending's timeline: monologue, closing line, staff roll, logos and the way back to the title.
 #include "avg/end_theme.h"
 
+#include <cstdint>
 #include <iterator>
 #include <utility>
 
 #include "base/resource_path.h"
+#include "base/saturating.h"
 #include "core/game_state.h"
 #include "core/xSoundManager.h"
 #include "core/xSystem.h"
@@ -249,7 +251,7 @@ void initEndTheme() {
 void updateEndTheme() {
   avg::EndTheme& s = avg::endTheme();
   if (s.frame == -1) return;
-  const int f = ++s.frame;
+  const int f = s.frame = base::addSaturated(s.frame, 1);
   // Equal to either other end frame, the stop frame never stops the ending.
   const bool stopping = f == s.logoEndFrame && f != s.monologueEndFrame && f != s.staffEndFrame;
   if (stopping) {
@@ -258,7 +260,8 @@ void updateEndTheme() {
     for (const Cue& cue : kTimeline) {
       if (cue.frame == f) runCue(s, cue);
     }
-    const int sinceMonologue = f - s.monologueEndFrame;
+    // config.ini may set the end frame to any int.
+    const std::int64_t sinceMonologue = std::int64_t{f} - s.monologueEndFrame;
     const bool rowDue = sinceMonologue > 0 && sinceMonologue % kRowFrames == 0;
     if (rowDue && s.rollRow >= 0 && s.rollRow < avg::kStaffRollRows) {
       showRow(s, s.rollRow);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/resource_path.h"
+#include "base/saturating.h"
 #include "core/process_exit.h"
 #include "core/xInputManager.h"
 #include "core/xSoundManager.h"
@@ -165,21 +166,22 @@ void xSystem::changeVolume(int delta) {
   xSoundManager* sound = xSoundManager::getInstance();
   const int s = settingsMenu->selected;
   int value = 0;
+  // Volumes are read from config.ini as written, whatever int that is.
   switch (s) {
     case 0:  // applied to the playing music at once
-      sound->setBackgroundMusicVolume(sound->bgmVolume + delta);
+      sound->setBackgroundMusicVolume(base::addSaturated(sound->bgmVolume, delta));
       value = sound->bgmVolume;
       break;
     case 1:
-      sound->setSoundEffectVolume(sound->seVolume + delta);
+      sound->setSoundEffectVolume(base::addSaturated(sound->seVolume, delta));
       value = sound->seVolume;
       break;
     case 2:
-      sound->setVoiceVolume(sound->voiceVolume + delta);
+      sound->setVoiceVolume(base::addSaturated(sound->voiceVolume, delta));
       value = sound->voiceVolume;
       break;
     case 3:
-      sound->setBGSoundVolume(sound->bgSoundVolume + delta);
+      sound->setBGSoundVolume(base::addSaturated(sound->bgSoundVolume, delta));
       value = sound->bgSoundVolume;
       break;
     default:

@@ -237,7 +237,8 @@ void xPlayer::update() {
     dimmed = !dimmed;
     if (sprite) sprite->sprite->setColor(dimmed ? kBlinkGrey : kWhite);
   }
-  if (criticalX2Count != -1 && ++criticalX2Count > criticalX2Frames) criticalX2Count = -1;
+  // Compared before the step: the configured time may be INT_MAX.
+  if (criticalX2Count != -1) criticalX2Count = criticalX2Count >= criticalX2Frames ? -1 : criticalX2Count + 1;
   shots->update();
 }
 

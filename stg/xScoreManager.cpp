@@ -338,9 +338,12 @@ void xScoreManager::endBoard() {
 
 void xScoreManager::stepHitX2() {
   if (hitX2Timer == kIdle) return;
-  if (++hitX2Timer > hitX2Time) {
+  // Compared before the step: the configured time may be INT_MAX.
+  if (hitX2Timer >= hitX2Time) {
     hitX2Timer = kIdle;
     multiplier /= 2;
+  } else {
+    ++hitX2Timer;
   }
 }
 

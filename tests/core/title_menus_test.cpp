@@ -48,6 +48,23 @@ TEST_F(TitleTest, VolumesMoveByFiveWithinTheirRangeAndShowTheirValue) {
   EXPECT_FLOAT_EQ(system->menuCursor->y, 516);
 }
 
+// Volumes in config.ini at the ends of the int range: the page's steps
+// saturate, then land in 0-100.
+TEST_F(TitleTest, VolumesAtTheEndsOfTheIntRangeStepIntoTheirRange) {
+  dir_.write("config.ini",
+             "[System]\nBGMVolume=2147483647\nSEVolume=-2147483648\nVoiceVolume=2147483647\n"
+             "BGSoundVolume=-2147483648\n");
+  xSystem* system = makeShell();
+  const int keys[] = {HGEK_DOWN, HGEK_ENTER, HGEK_RIGHT, HGEK_LEFT, HGEK_DOWN, HGEK_LEFT,
+                      HGEK_DOWN, HGEK_RIGHT, HGEK_DOWN,  HGEK_RIGHT};
+  for (int i = 0; i < 10; ++i) tap(20 * i, keys[i]);
+  run(200);
+  xSoundManager* sound = xSoundManager::getInstance();
+  EXPECT_EQ((std::vector<int>{sound->bgmVolume, sound->seVolume, sound->voiceVolume, sound->bgSoundVolume}),
+            (std::vector<int>{95, 0, 100, 0}));
+  EXPECT_EQ(system->volumeValueMenu->item(0)->title, L"95");
+}
+
 TEST_F(TitleTest, ACapturedKeyIsWrittenAtOnceAndInputWaitsFourteenFrames) {
   xSystem* system = makeShell();
   system->titlePage = 2;
