@@ -88,7 +88,9 @@ ScoreWriteStatus writeScoreFile(const std::string& path, std::uint32_t value) {
   // "" is a refused path, already reported.
   if (target.empty() || !targetOpensForWriting(target)) return ScoreWriteStatus::CannotOpen;
   const std::string temp = target + ".tmp";
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  // Made afresh: a link left in its place is removed, never written through.
+  ::unlink(temp.c_str());
+  std::FILE* file = std::fopen(temp.c_str(), "wbx");
   if (file == nullptr) return ScoreWriteStatus::CannotOpen;
   const std::vector<unsigned char> bytes = encodeScoreFile(value);
   // A full disk often shows only at the flush; fsync makes the rename safe

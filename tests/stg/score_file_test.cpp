@@ -75,6 +75,15 @@ TEST(ScoreFile, WriteReplacesTheFileWholeAndLeavesNoTemporaryFile) {
   EXPECT_EQ(read.value, 3000000000u);
 }
 
+TEST(ScoreFile, ALinkInPlaceOfTheTemporaryFileIsNotWrittenThrough) {
+  ScopedTempDir dir;
+  dir.write("elsewhere.txt", "kept");
+  std::filesystem::create_symlink(dir.path() / "elsewhere.txt", "score.dat.tmp");
+  ASSERT_EQ(stg::writeScoreFile("score.dat", 77), stg::ScoreWriteStatus::Ok);
+  EXPECT_EQ(dir.read("elsewhere.txt"), "kept");
+  EXPECT_EQ(stg::readScoreFile("score.dat").value, 77u);
+}
+
 TEST(ScoreFile, AFailedWriteKeepsTheOldFile) {
   ScopedTempDir dir;
   ASSERT_EQ(stg::writeScoreFile("score.dat", 4321), stg::ScoreWriteStatus::Ok);
