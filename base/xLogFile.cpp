@@ -51,8 +51,10 @@ std::size_t sizeOf(std::FILE* file) {
 }  // namespace
 
 xLogFile::xLogFile() : fileName_("log.txt") {
-  // A log.txt that links out of the game folder is left alone.
-  if (!engine::staysInGameFolder(fileName_)) return;
+  // A log.txt that links out of the game folder is left alone. Once emptied
+  // here it is the game's own file, so this is asked once, not per line.
+  outside_ = !engine::staysInGameFolder(fileName_);
+  if (outside_) return;
   if (std::FILE* file = std::fopen(fileName_.c_str(), "w")) {
     std::fputs("===============================================\n", file);
     std::fclose(file);
@@ -72,8 +74,7 @@ void xLogFile::resetForTests() {
 void xLogFile::setByteCapForTests(std::size_t cap) { gByteCap = cap ? cap : kByteCap; }
 
 void xLogFile::append(const std::string& message) {
-  if (message.size() < 2 || full_) return;
-  if (!engine::staysInGameFolder(fileName_)) return;
+  if (message.size() < 2 || full_ || outside_) return;
   std::FILE* file = std::fopen(fileName_.c_str(), "a");
   if (!file) return;
   // Room is kept for the closing line, so the file never passes the cap.

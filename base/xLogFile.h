@@ -30,6 +30,7 @@ class xLogFile {
   xLogFile();
   std::string fileName_;
   bool full_ = false;
+  bool outside_ = false;
 };
 
 // printf-style; formats into a 10240-byte buffer (longer text is truncated).
