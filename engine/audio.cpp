@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/audio_device.h"
@@ -124,8 +125,10 @@ bool AudioMixer::readSound(const char* call, const char* filename, std::vector<u
     logError(call, "cannot read " + displayPath(filename) + ": " + fileErrorText(error));
     return false;
   }
-  // The mixer divides by these sizes: a file that lies about them must not reach it.
-  if (const std::string problem = soundFileProblem(bytes); !problem.empty()) {
+  // The mixer divides by these sizes, and decodes a whole effect at its own
+  // rate: a file that lies about them, or would swell past memory, must not reach it.
+  const bool decodedWhole = std::string_view(call) == "Effect_Load";
+  if (const std::string problem = soundFileProblem(bytes, decodedWhole); !problem.empty()) {
     logError(call, displayPath(filename) + ": " + problem);
     return false;
   }

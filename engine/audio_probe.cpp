@@ -158,11 +158,22 @@ std::optional<WavInfo> readWav(Bytes b) {
   return w;
 }
 
+// The mixer converts to 44100 Hz: a rate far below multiplies memory by
+// the ratio (1 Hz made a 22 KB file 1.8 GB), and it refuses rates far above.
+constexpr std::uint32_t kMinRate = 1000, kMaxRate = 384000;
+
+std::string rateProblem(const char* format, std::uint64_t rate) {
+  if (rate >= kMinRate && rate <= kMaxRate) return {};
+  return std::string(format) + " sample rate " + std::to_string(rate) + " Hz is outside " +
+         std::to_string(kMinRate) + "-" + std::to_string(kMaxRate) + " Hz";
+}
+
 std::string wavProblem(const WavInfo& w) {
   if (!w.hasFormat) return "WAV without a format chunk";
   const auto zero = w.channels == 0 ? "channels" : w.rate == 0 ? "sample rate" : w.blockAlign == 0 ? "block align"
                     : w.bits == 0 ? "bits per sample" : nullptr;
   if (zero) return std::string("WAV format with 0 ") + zero;
+  if (auto rate = rateProblem("WAV", w.rate); !rate.empty()) return rate;
   if (!isFixedFrameFormat(w.format)) return {};
   const std::uint64_t frame = std::uint64_t(w.channels) * ((w.bits + 7) / 8);
   if (w.blockAlign != frame) {
@@ -285,6 +296,55 @@ std::vector<std::vector<unsigned char>> oggHeaders(Bytes b, const OggPage& first
   return {};
 }
 
+struct OggVorbis {
+  std::uint32_t rate = 0;
+  std::uint64_t lastGranule = 0;
+  // The decoder yields at least half a short block for every audio packet
+  // after the first, whatever the pages' sample positions claim.
+  std::uint64_t leastDecoded = 0;
+};
+
+std::optional<OggVorbis> readOggVorbis(Bytes b) {
+  const auto first = readOggPage(b, 0);
+  if (!first || !(first->type & 2)) return std::nullopt;
+  const auto headers = oggHeaders(b, *first);
+  if (headers.size() != 3) return std::nullopt;
+  const auto rate = vorbisRate(headers[0]);
+  if (!rate || !vorbisComments(headers[1]) || !vorbisHeader(headers[2], 5)) return std::nullopt;
+  OggVorbis ogg;
+  ogg.rate = *rate;
+  // The last whole page of the stream tells how many samples came before
+  // its end; damaged stretches are skipped to the next page, as the decoder does.
+  std::uint64_t packets = 0;
+  for (std::size_t at = first->end; at < b.size();) {
+    const auto page = readOggPage(b, at);
+    if (!page) {
+      const auto next = std::search(b.begin() + at + 1, b.end(), "OggS", "OggS" + 4);
+      at = std::size_t(next - b.begin());
+      continue;
+    }
+    if (page->serial == first->serial) {
+      if (page->granule != ~std::uint64_t(0)) ogg.lastGranule = page->granule;
+      for (int i = 0; i < page->count; ++i) packets += b[page->segments + i] < 255;
+    }
+    at = page->end;
+  }
+  const std::uint64_t audioPackets = packets > 2 ? packets - 2 : 0;  // less the comment and setup headers
+  const std::uint64_t shortBlock = std::uint64_t(1) << (headers[0][28] & 0x0F);
+  ogg.leastDecoded = audioPackets > 1 ? (audioPackets - 1) * shortBlock / 2 : 0;
+  return ogg;
+}
+
+// The seconds the mixer decodes when it takes the whole file at once.
+std::optional<double> decodedSeconds(Bytes b) {
+  if (tagAt(b, 0, "OggS")) {
+    const auto ogg = readOggVorbis(b);
+    if (!ogg) return std::nullopt;
+    return double(std::max(ogg->lastGranule, ogg->leastDecoded)) / ogg->rate;
+  }
+  return soundFileLength(b);
+}
+
 }  // namespace
 
 std::optional<double> wavLength(Bytes b) {
@@ -320,26 +380,9 @@ std::optional<double> mp3Length(Bytes b) {
 }
 
 std::optional<double> oggVorbisLength(Bytes b) {
-  const auto first = readOggPage(b, 0);
-  if (!first || !(first->type & 2)) return std::nullopt;
-  const auto headers = oggHeaders(b, *first);
-  if (headers.size() != 3) return std::nullopt;
-  const auto rate = vorbisRate(headers[0]);
-  if (!rate || !vorbisComments(headers[1]) || !vorbisHeader(headers[2], 5)) return std::nullopt;
-  // The last whole page of the stream tells how many samples came before
-  // its end; damaged stretches are skipped to the next page, as the decoder does.
-  std::uint64_t samples = 0;
-  for (std::size_t at = first->end; at < b.size();) {
-    const auto page = readOggPage(b, at);
-    if (!page) {
-      const auto next = std::search(b.begin() + at + 1, b.end(), "OggS", "OggS" + 4);
-      at = std::size_t(next - b.begin());
-      continue;
-    }
-    if (page->serial == first->serial && page->granule != ~std::uint64_t(0)) samples = page->granule;
-    at = page->end;
-  }
-  return double(samples) / *rate;
+  const auto ogg = readOggVorbis(b);
+  if (!ogg) return std::nullopt;
+  return double(ogg->lastGranule) / ogg->rate;
 }
 
 std::optional<double> soundFileLength(Bytes bytes) {
@@ -348,9 +391,21 @@ std::optional<double> soundFileLength(Bytes bytes) {
   return mp3Length(bytes);
 }
 
-std::string soundFileProblem(Bytes bytes) {
-  const auto wav = readWav(bytes);
-  return wav ? wavProblem(*wav) : std::string();
+std::string soundFileProblem(Bytes bytes, bool decodedWhole) {
+  if (const auto wav = readWav(bytes)) {
+    if (auto problem = wavProblem(*wav); !problem.empty()) return problem;
+  } else if (tagAt(bytes, 0, "OggS")) {
+    if (const auto ogg = readOggVorbis(bytes)) {
+      if (auto problem = rateProblem("Ogg Vorbis", ogg->rate); !problem.empty()) return problem;
+    }
+  }
+  if (!decodedWhole) return {};
+  const auto seconds = decodedSeconds(bytes);
+  if (!seconds) return {};
+  const double mib = *seconds * kMixerBytesPerSecond / (1 << 20);
+  if (mib <= double(kDecodedByteLimit >> 20)) return {};
+  return "decodes to " + std::to_string(std::uint64_t(mib)) + " MiB, past " +
+         std::to_string(kDecodedByteLimit >> 20) + " MiB";
 }
 
 }  // namespace engine

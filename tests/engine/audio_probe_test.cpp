@@ -68,12 +68,20 @@ TEST(AudioProbe, WavHeadersWithZerosOrSizesThatDisagreeAreTold) {
       {withWavField(wav, 12, 2), "WAV block align 2 is not 2 channels of 16 bits"},
       {withWavField(withWavField(wav, 2, 3), 12, 6), "WAV byte rate 88200 is not 22050 Hz of 6-byte frames"},
       {std::string("RIFF\x0C\0\0\0WAVEdata\0\0\0\0", 20), "WAV without a format chunk"},
+      {withWavField(withWavField(wav, 4, 999, 4), 8, 999 * 4, 4), "WAV sample rate 999 Hz is outside 1000-384000 Hz"},
+      {withWavField(withWavField(wav, 4, 384001, 4), 8, 384001 * 4, 4),
+       "WAV sample rate 384001 Hz is outside 1000-384000 Hz"},
   };
   for (const auto& [file, reason] : cases) EXPECT_EQ(engine::soundFileProblem(bytesOf(file)), reason);
   // Compressed formats keep their own block sizes: IMA ADPCM, 4 bits, 512-byte blocks.
   std::string adpcm = withWavField(withWavField(withWavField(wav, 0, 0x11), 14, 4), 12, 512);
   EXPECT_EQ(engine::soundFileProblem(bytesOf(adpcm)), "");
   EXPECT_EQ(engine::soundFileProblem(mp3Fixture()), "");
+  // An effect is decoded whole at 44100 Hz stereo: 1521 s fit in 256 MiB, 1522 s do not.
+  EXPECT_EQ(engine::soundFileProblem(bytesOf(audio_test::makeWav(1521, 1000, 1, 8)), true), "");
+  const Bytes longWav = bytesOf(audio_test::makeWav(1522, 1000, 1, 8));
+  EXPECT_EQ(engine::soundFileProblem(longWav, true), "decodes to 256 MiB, past 256 MiB");
+  EXPECT_EQ(engine::soundFileProblem(longWav), "") << "music is streamed";
 }
 
 // The length is the last whole page's sample position (what the decoder

@@ -1,6 +1,9 @@
 // The SDL2_mixer path, run on SDL's dummy audio driver so no sound hardware is needed.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +112,73 @@ TEST(AudioDevice, WavsWithZerosOrDisagreeingSizesNeverReachTheMixer) {
   for (const char* line : {"Stream_Load() failed: zero.wav: WAV format with 0 channels",
                            "Effect_Load() failed: zero.wav: WAV format with 0 channels",
                            "Stream_Load() failed: align.wav: WAV block align 3 is not 2 channels of 16 bits"}) {
+    EXPECT_NE(child.err.find(line), std::string::npos) << line << "\n" << child.err;
+  }
+}
+
+// The mixer converts to 44100 Hz and decodes a whole effect at once: a
+// 22 KB WAV at 1 Hz took 1.8 GB as music, the 4 KB Ogg fixture relabelled
+// 1 Hz took 3.9 GB as an effect, and its audio page repeated 4000 times
+// (2.4 MB, every page claiming the first one's position) took 733 MB. An
+// 8 MHz WAV played silently but not in the window.
+TEST(AudioDevice, RatesAndEffectsThatSwellPastMemoryNeverReachTheMixer) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ScopedTempDir dir;
+  auto withRate = [](std::uint32_t rate) {
+    const std::string wav = audio_test::makeWav(0.5, 22050, 1, 16);
+    return audio_test::withWavField(audio_test::withWavField(wav, 4, rate, 4), 8, rate * 2, 4);
+  };
+  dir.write("slow.wav", withRate(1));
+  dir.write("fast.wav", withRate(8000000));
+  dir.write("edge.wav", withRate(1000));
+  std::ifstream in(audio_test::oggFixturePath(), std::ios::binary);
+  const std::string ogg(std::istreambuf_iterator<char>(in), {});
+  std::string slowOgg = ogg;
+  slowOgg.replace(audio_test::kOggIdHeader + 12, 4, std::string("\x01\0\0\0", 4));
+  audio_test::resealOggPage(slowOgg, 0);
+  dir.write("slow.ogg", slowOgg);
+  const std::size_t audioPage = ogg.rfind("OggS");
+  std::string repeated = ogg.substr(0, audioPage);
+  for (std::uint32_t i = 0; i < 4000; ++i) {
+    std::string page = ogg.substr(audioPage);
+    page[5] = i == 3999 ? 4 : 0;
+    for (int k = 0; k < 4; ++k) page[18 + k] = char(((i + 2) >> (8 * k)) & 0xFF);
+    audio_test::resealOggPage(page, 0);
+    repeated += page;
+  }
+  dir.write("long.ogg", repeated);
+  engine::clearPathCache();
+  ChildResult child = runChild([] {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t(384) << 20);
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) return 100;
+    int wrong = 0;
+    for (bool silent : {false, true}) {
+      auto audio = engine::Audio::create(silent);
+      for (const char* name : {"slow.wav", "fast.wav", "slow.ogg", "long.ogg"}) {
+        const HSTREAM music = audio->streamLoad(name);
+        wrong += (music != 0) != (std::string(name) == "long.ogg");  // streamed a page at a time
+        audio->streamPlay(music, true, 100);
+        for (int i = 0; i < 20; ++i) {
+          engine::sleepMillis(5);
+          audio->update(kFrame);
+        }
+        audio->streamFree(music);
+        wrong += audio->effectLoad(name) != 0;
+      }
+      wrong += audio->effectLoad("edge.wav") == 0 || audio->streamLoad("edge.wav") == 0;
+      audio->shutdown();
+    }
+    return wrong;
+  });
+  ASSERT_TRUE(child.exited) << "ended by signal " << child.status << "\n" << child.err;
+  EXPECT_EQ(child.status, 0) << child.err;
+  for (const char* line : {"Stream_Load() failed: slow.wav: WAV sample rate 1 Hz is outside 1000-384000 Hz",
+                           "Effect_Load() failed: fast.wav: WAV sample rate 8000000 Hz is outside 1000-384000 Hz",
+                           "Effect_Load() failed: slow.ogg: Ogg Vorbis sample rate 1 Hz is outside 1000-384000 Hz",
+                           "Effect_Load() failed: long.ogg: decodes to 359 MiB, past 256 MiB"}) {
     EXPECT_NE(child.err.find(line), std::string::npos) << line << "\n" << child.err;
   }
 }
