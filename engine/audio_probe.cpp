@@ -296,6 +296,19 @@ std::vector<std::vector<unsigned char>> oggHeaders(Bytes b, const OggPage& first
   return {};
 }
 
+// The frames one after another from [first] (a trailing ID3v1 tag or junk
+// ends the walk): what the decoder plays, whatever an index claims.
+double walkedMp3Seconds(Bytes b, std::size_t first) {
+  double seconds = 0;
+  std::size_t at = first;
+  while (const auto f = parseFrameHeader(b, at)) {
+    if (at + f->length > b.size()) break;
+    seconds += double(f->samples) / f->sampleRate;
+    at += f->length;
+  }
+  return seconds;
+}
+
 struct OggVorbis {
   std::uint32_t rate = 0;
   std::uint64_t lastGranule = 0;
@@ -342,7 +355,10 @@ std::optional<double> decodedSeconds(Bytes b) {
     if (!ogg) return std::nullopt;
     return double(std::max(ogg->lastGranule, ogg->leastDecoded)) / ogg->rate;
   }
-  return soundFileLength(b);
+  if (tagAt(b, 0, "RIFF")) return wavLength(b);
+  const auto indexed = mp3Length(b);
+  if (!indexed) return std::nullopt;
+  return std::max(*indexed, walkedMp3Seconds(b, *findFirstFrame(b, skipId3v2(b))));
 }
 
 }  // namespace
@@ -367,14 +383,7 @@ std::optional<double> mp3Length(Bytes b) {
     const double trimmed = samples > vbr->trimmed ? samples - vbr->trimmed : samples;
     return trimmed / head.sampleRate;
   }
-  // No index: walk the frames (a trailing ID3v1 tag or junk ends the walk).
-  double seconds = 0;
-  std::size_t at = *first;
-  while (const auto f = parseFrameHeader(b, at)) {
-    if (at + f->length > b.size()) break;
-    seconds += double(f->samples) / f->sampleRate;
-    at += f->length;
-  }
+  const double seconds = walkedMp3Seconds(b, *first);
   if (seconds <= 0) return std::nullopt;
   return seconds;
 }

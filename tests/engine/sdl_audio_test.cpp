@@ -119,7 +119,8 @@ TEST(AudioDevice, WavsWithZerosOrDisagreeingSizesNeverReachTheMixer) {
 // The mixer converts to 44100 Hz and decodes a whole effect at once: a
 // 22 KB WAV at 1 Hz took 1.8 GB as music, the 4 KB Ogg fixture relabelled
 // 1 Hz took 3.9 GB as an effect, and its audio page repeated 4000 times
-// (2.4 MB, every page claiming the first one's position) took 733 MB. An
+// (2.4 MB, every page claiming the first one's position) took 733 MB; so
+// did 12 MB of MP3 frames behind an index claiming one second (550 MB). An
 // 8 MHz WAV played silently but not in the window.
 TEST(AudioDevice, RatesAndEffectsThatSwellPastMemoryNeverReachTheMixer) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -147,6 +148,13 @@ TEST(AudioDevice, RatesAndEffectsThatSwellPastMemoryNeverReachTheMixer) {
     repeated += page;
   }
   dir.write("long.ogg", repeated);
+  // The MP3 fixture's frames 1500 more times behind its index, which still says one second.
+  std::ifstream mp3In(audio_test::mp3FixturePath(), std::ios::binary);
+  const std::string mp3(std::istreambuf_iterator<char>(mp3In), {});
+  const std::string frames = mp3.substr(208 + ((mp3[2] >> 1) & 1));
+  std::string longMp3 = mp3;
+  for (int i = 0; i < 1500; ++i) longMp3 += frames;
+  dir.write("long.mp3", longMp3);
   engine::clearPathCache();
   ChildResult child = runChild([] {
     long pages = 0;
@@ -157,16 +165,16 @@ TEST(AudioDevice, RatesAndEffectsThatSwellPastMemoryNeverReachTheMixer) {
     int wrong = 0;
     for (bool silent : {false, true}) {
       auto audio = engine::Audio::create(silent);
-      for (const char* name : {"slow.wav", "fast.wav", "slow.ogg", "long.ogg"}) {
-        const HSTREAM music = audio->streamLoad(name);
-        wrong += (music != 0) != (std::string(name) == "long.ogg");  // streamed a page at a time
+      for (const std::string name : {"slow.wav", "fast.wav", "slow.ogg", "long.ogg", "long.mp3"}) {
+        const HSTREAM music = audio->streamLoad(name.c_str());
+        wrong += (music != 0) != name.starts_with("long");  // streamed a piece at a time
         audio->streamPlay(music, true, 100);
         for (int i = 0; i < 20; ++i) {
           engine::sleepMillis(5);
           audio->update(kFrame);
         }
         audio->streamFree(music);
-        wrong += audio->effectLoad(name) != 0;
+        wrong += audio->effectLoad(name.c_str()) != 0;
       }
       wrong += audio->effectLoad("edge.wav") == 0 || audio->streamLoad("edge.wav") == 0;
       audio->shutdown();
@@ -178,7 +186,8 @@ TEST(AudioDevice, RatesAndEffectsThatSwellPastMemoryNeverReachTheMixer) {
   for (const char* line : {"Stream_Load() failed: slow.wav: WAV sample rate 1 Hz is outside 1000-384000 Hz",
                            "Effect_Load() failed: fast.wav: WAV sample rate 8000000 Hz is outside 1000-384000 Hz",
                            "Effect_Load() failed: slow.ogg: Ogg Vorbis sample rate 1 Hz is outside 1000-384000 Hz",
-                           "Effect_Load() failed: long.ogg: decodes to 359 MiB, past 256 MiB"}) {
+                           "Effect_Load() failed: long.ogg: decodes to 359 MiB, past 256 MiB",
+                           "Effect_Load() failed: long.mp3: decodes to 263 MiB, past 256 MiB"}) {
     EXPECT_NE(child.err.find(line), std::string::npos) << line << "\n" << child.err;
   }
 }
