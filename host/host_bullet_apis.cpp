@@ -409,7 +409,8 @@ xSourceManager* sources() { return xSourceManager::getInstance(); }
 
 // "htCreateEnemyWithSprite"(sprite: int, tx, ty, tw, th, x, y: float, life: int, delay: int) ->
 // int: a new enemy drawn with cell (tx, ty, tw, th) of the script sprite sprite, at (x, y) with
-// life life, appearing after delay frames; its id, or -1 when no script sprite has that id.
+// life life, appearing delay + 1 updates later (delay 0: never); its id, or -1 when no script
+// sprite has that id.
 void host_CreateEnemyWithSprite(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 9);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_CreateSourceWithSprite")) return;
@@ -421,7 +422,7 @@ void host_CreateEnemyWithSprite(ThreadIndex t, GroupId g) {
 
 // "htCreateEnemyWithSpritePath"(file: string, tx, ty, tw, th, x, y: float, life: int, delay: int)
 // -> int: a new enemy drawn with cell (tx, ty, tw, th) of the picture file, at (x, y) with life
-// life, appearing after delay frames; its id.
+// life, appearing delay + 1 updates later (delay 0: never); its id.
 void host_CreateEnemyWithSpritePath(ThreadIndex t, GroupId g) {
   HostCall call(t, g, 9);
   if (!call.checkGroup(BadGroup::ErrorLoading, "host_CreateSourceWithSpritePath")) return;
