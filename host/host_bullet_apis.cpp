@@ -72,6 +72,8 @@ void applyTexRect(mBullet& b) {
 // Every shot goes through here; the new bullet becomes the current one (or,
 // without a bullet sheet, is discarded and nothing is current).
 void insertBullet(std::int32_t ident, std::int32_t colour, float x, float y, float vx, float vy, float heading) {
+  // A pattern that forks at the cap would build and drop thousands a frame.
+  if (mBulletManager::getInstance()->refuseAtCap()) return;
   auto b = std::make_unique<mBullet>();
   b->texRect = mBulletManager::getBulletIdentRect(ident, colour, b->hitRadiusSq);
   b->movement.vx = vx;

@@ -39,7 +39,7 @@ class mBulletManager {
   // that shoots bullets bound to itself would otherwise multiply them every
   // few frames until memory runs out. The player's shots leave the screen
   // within a second, a few hundred at most.
-  static constexpr std::size_t kMaxEnemyBullets = 100000;
+  static constexpr std::size_t kMaxEnemyBullets = 10000;
   static constexpr std::size_t kMaxPlayerShots = 10000;
 
   // Without a sheet until setTexture.
@@ -70,6 +70,9 @@ class mBulletManager {
   // cap, logged once until an update finds room with nothing refused since
   // the last one.
   mBullet* addBullet(std::unique_ptr<mBullet> bullet);
+  // True, with addBullet's refusal (log line, nothing current), when no
+  // bullet can be added: lets a caller skip building one.
+  bool refuseAtCap();
   // Once per frame: deletes dead bullets, then (while active) moves, tests
   // and updates every bullet.
   void update();
@@ -95,7 +98,6 @@ class mBulletManager {
 
  private:
   void deleteDeadBullets();
-  bool refuseAtCap();
   void updatePlayerShot(mBullet& b);
   void updateEnemyBullet(mBullet& b);
   void testPlayerHit(mBullet& b);
