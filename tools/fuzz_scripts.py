@@ -297,7 +297,10 @@ class Case:
                     fh.write(content)
         if (self.data_files or self.pack) and not os.path.lexists(os.path.join(run, "data")):
             # Linked file by file: the copy costs no room, and data/ itself stays a folder.
-            shutil.copytree(os.path.join(ROOT, "data"), os.path.join(run, "data"), copy_function=link_or_copy)
+            # Listings come and go beside the sources while other cases, whose data/ is a link,
+            # compile them: they are no content to copy.
+            shutil.copytree(os.path.join(ROOT, "data"), os.path.join(run, "data"), copy_function=link_or_copy,
+                            ignore=shutil.ignore_patterns("*.vkasm", "*.vkasmb"))
             for path, content in self.data_files.items():
                 if os.path.lexists(os.path.join(run, "data", path)):  # never write through a link
                     os.remove(os.path.join(run, "data", path))
