@@ -43,6 +43,9 @@ void xSystem::pauseOpening() {
   if (!pressed(ACTION_CANCEL)) return;
   previousState = state;
   state = STATE_PAUSE;
+  xInputManager* input = xInputManager::getInstance();
+  pauseShootHeld = input->isActionDown(ACTION_SHOOT);
+  pauseConfirmHeld = input->isActionDown(ACTION_CONFIRM);
   showDarkCover(*darkCover);
   if (hooks.enemyBulletsActive) hooks.enemyBulletsActive(false);
   xMenu* menu = pauseMenu();
@@ -64,7 +67,10 @@ void xSystem::pauseStep() {
     }
     menuCursor->moveTo(kCursorFrames, 0, base + kItemSpacing * float(menu->selected));
   }
-  if (confirmPressed()) {
+  xInputManager* input = xInputManager::getInstance();
+  if (pauseShootHeld && !input->isActionDown(ACTION_SHOOT)) pauseShootHeld = false;
+  if (pauseConfirmHeld && !input->isActionDown(ACTION_CONFIRM)) pauseConfirmHeld = false;
+  if ((pressed(ACTION_SHOOT) && !pauseShootHeld) || (pressed(ACTION_CONFIRM) && !pauseConfirmHeld)) {
     playMenuSound(confirmSound);
     hideDarkCover(*darkCover);
     const int item = menu->selected;

@@ -91,6 +91,18 @@ bool xInputManager::isActionPressed(int action) const {
   return found != bindings.end() && found->second.pressed;
 }
 
+bool xInputManager::isActionDown(int action) const {
+  auto found = bindings.find(action);
+  if (found == bindings.end()) return false;
+  const InputBinding& b = found->second;
+  const int codes = b.keyCount < InputBinding::kMaxCodes ? b.keyCount : InputBinding::kMaxCodes;
+  for (int i = 0; i < codes; ++i) {
+    if (engine->Input_GetKeyState(b.keyCodes[i])) return true;
+    if (lastPad != -1 && (padButtonMask(b.keyCodes[i]) & pads[lastPad].state.buttons)) return true;
+  }
+  return false;
+}
+
 InputBinding* xInputManager::binding(int action) {
   auto found = bindings.find(action);
   return found != bindings.end() ? &found->second : nullptr;

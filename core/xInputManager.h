@@ -81,6 +81,8 @@ class xInputManager {
   bool isKeyDown(int key) const;
   // False for an action without a binding.
   bool isActionPressed(int action) const;
+  // Whether [action]'s key or pad button is down now, pressed flag or not.
+  bool isActionDown(int action) const;
   // The binding of [action], null when there is none.
   InputBinding* binding(int action);
   // The per-frame poll: pads, then every binding in creation order.

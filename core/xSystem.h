@@ -110,6 +110,9 @@ class xSystem {
   float shakeDx = 0, shakeDy = 0;
   int shakeFrames = 0, shakeCount = 0;
   int keyCaptureCounter = 0;
+  // Shoot or confirm already down when the pause opened: held shoot repeats
+  // its press every 16 frames, so it confirms only after a release.
+  bool pauseShootHeld = false, pauseConfirmHeld = false;
   int savedMusicVolume = 0;
   int logoFrame = -1;
   bool logoFailed = false;

@@ -39,6 +39,35 @@ TEST_F(PauseTest, StageAndScenePausesResumeRetryAndQuit) {
                                                "clear shots"}));
 }
 
+// Shoot is held nearly all the time in a stage; its repeated press must not
+// resume the game it has just paused.
+TEST_F(PauseTest, AShootKeyHeldIntoThePauseConfirmsOnlyAfterARelease) {
+  xSystem* system = makeShell();
+  system->setState(STATE_STG);
+  const long start = engine::headless::frameCount();
+  engine::headless::keyDown(start, 'Z');
+  tap(60, HGEK_ESCAPE);
+  run(61 + 40);  // well past two of the held key's repeats
+  EXPECT_EQ(system->getState(), STATE_PAUSE);
+  engine::headless::keyUp(engine::headless::frameCount(), 'Z');
+  tap(20, 'Z');  // after the binding's hold-off
+  run(21);
+  EXPECT_EQ(system->getState(), STATE_STG) << "a fresh press of shoot resumes";
+
+  // The scene pause, with a pad's A held as confirm.
+  system->setState(STATE_AVG);
+  xInputManager::getInstance()->bindKey(128, ACTION_CONFIRM);
+  const long scene = engine::headless::frameCount();
+  engine::headless::padState(scene, 0, true, HGEPAD_A);
+  tap(10, HGEK_ESCAPE);
+  run(11 + 40);
+  EXPECT_EQ(system->getState(), STATE_PAUSE);
+  engine::headless::padState(engine::headless::frameCount(), 0, true, 0);
+  engine::headless::padState(engine::headless::frameCount() + 20, 0, true, HGEPAD_A);
+  run(21);
+  EXPECT_EQ(system->getState(), STATE_AVG);
+}
+
 TEST_F(PauseTest, GameOverTakesConfirmOnlyOnceTheCoverHasLanded) {
   xSystem* system = makeShell();
   xSoundManager* sound = xSoundManager::getInstance();
