@@ -40,6 +40,16 @@ int runGame(int argc, char** argv) {
     std::fprintf(stderr, "velmora: %s\n", error.c_str());
     return 2;
   }
+  if (engine::options().help) {
+    std::fputs("usage: velmora [options]\n", stdout);
+    std::fputs(engine::helpText(), stdout);
+    return 0;
+  }
+  // The game takes no options of its own: a mistyped one would go unnoticed.
+  if (std::string unknown = engine::firstUnknownOption(argc, argv); !unknown.empty()) {
+    std::fprintf(stderr, "velmora: unknown option %s (see velmora --help)\n", unknown.c_str());
+    return 2;
+  }
   // Names from scripts, scenes, the define file and config.ini stay in the
   // run folder; the command line's own paths (--input) are not game paths.
   base::confineGamePathsToRunFolder();

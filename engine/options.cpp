@@ -64,6 +64,24 @@ bool takesValue(std::string_view arg) {
   return arg == "--frames" || arg == "--input" || arg == "--seed" || arg == "--screenshot";
 }
 
+bool isFlag(std::string_view arg) { return arg == "--help" || arg == "--headless" || arg == "--unpaced"; }
+
+constexpr const char* kHelp =
+    "Options:\n"
+    "  --headless                   no window, no GL, no audio device; the clock advances exactly\n"
+    "                               1/60 s per frame\n"
+    "  --frames N                   end the loop after N frames (both backends)\n"
+    "  --unpaced                    window backend: frames run back to back, no sleeping, and the\n"
+    "                               clock advances exactly 1/60 s per frame as headless; no sound\n"
+    "  --input FILE                 scripted input, lines FRAME down KEY, FRAME up KEY,\n"
+    "                               FRAME pad N CONNECTED BUTTONS (both backends)\n"
+    "  --seed N                     seed the random generator (the window backend otherwise seeds\n"
+    "                               from the clock)\n"
+    "  --screenshot FRAME:FILE.png  window backend: write that frame (counted from 0) as a PNG;\n"
+    "                               may be given several times\n"
+    "  --help                       print this and end\n"
+    "VELMORA_BACKEND (window or headless) chooses the backend when --headless is not given.\n";
+
 bool backendFromEnvironment(Options& options, std::string& error) {
   const char* env = std::getenv("VELMORA_BACKEND");
   if (env == nullptr || *env == '\0') return true;
@@ -95,7 +113,9 @@ bool parseCommandLine(int argc, char** argv, std::string& error) {
   bool headless = false;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
-    if (arg == "--headless") {
+    if (arg == "--help") {
+      parsed.help = true;
+    } else if (arg == "--headless") {
       headless = true;
     } else if (arg == "--unpaced") {
       parsed.unpaced = true;
@@ -116,5 +136,19 @@ bool parseCommandLine(int argc, char** argv, std::string& error) {
   options() = parsed;
   return true;
 }
+
+std::string firstUnknownOption(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (takesValue(arg)) {
+      ++i;
+    } else if (arg.substr(0, 2) == "--" && !isFlag(arg)) {
+      return std::string(arg);
+    }
+  }
+  return "";
+}
+
+const char* helpText() { return kHelp; }
 
 }  // namespace engine

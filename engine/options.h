@@ -21,16 +21,25 @@ struct Options {
   std::string screenshotFile;   // ...and write it here as PNG
   // Every --screenshot given, in order (the two fields above hold the last one).
   std::vector<std::pair<long, std::string>> screenshots;
+  bool help = false;            // --help: print helpText() instead of running
 };
 
 // The process-wide options. Tests may change them before hgeCreate.
 Options& options();
 
-// Reads --headless, --unpaced, --frames N, --input FILE, --seed N,
+// Reads --help, --headless, --unpaced, --frames N, --input FILE, --seed N,
 // --screenshot FRAME:FILE.png.
 // Without --headless the backend comes from VELMORA_BACKEND ("window" or
 // "headless"), else the window. Unknown options are left for the game.
 // Returns false with [error] set for a malformed option or backend name.
 [[nodiscard]] bool parseCommandLine(int argc, char** argv, std::string& error);
+
+// The first argument starting with "--" that is not an engine option (the
+// values of those are skipped); empty when there is none. For programs that
+// take no options of their own.
+std::string firstUnknownOption(int argc, char** argv);
+
+// The engine options and the backend variable, one per line, for --help.
+const char* helpText();
 
 }  // namespace engine

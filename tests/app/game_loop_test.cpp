@@ -1,6 +1,9 @@
 // Whole runs of the executable, headless.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -13,6 +16,17 @@ namespace {
 int runVelmora(const std::string& args) {
   std::string command = std::string(VELMORA_EXE) + " " + args + " >/dev/null 2>&1";
   return std::system(command.c_str());
+}
+
+// The exit status, with stdout and stderr together in [output].
+int runVelmora(const std::string& args, std::string& output) {
+  std::string command = std::string(VELMORA_EXE) + " " + args + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return -1;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string lastLine(const std::string& text) {
@@ -80,6 +94,29 @@ TEST(Run, AStartUpScriptOutsideTheRunFolderIsRefused) {
 TEST(Run, BadOptionFails) {
   ScopedTempDir dir;
   EXPECT_NE(runVelmora("--frames notanumber"), 0);
+}
+
+// --help lists the options and starts nothing; a mistyped option is refused
+// by name, while arguments that are no options stay the game's to ignore.
+TEST(Run, HelpListsTheOptionsAndAnUnknownOneIsRefused) {
+  ScopedTempDir dir;
+  dir.write("initialize.vkscript", "func init() { }\n");
+  std::string help;
+  EXPECT_EQ(runVelmora("--help", help), 0);
+  for (const char* option : {"--headless", "--frames N", "--unpaced", "--input FILE", "--seed N",
+                             "--screenshot FRAME:FILE.png", "VELMORA_BACKEND"}) {
+    EXPECT_NE(help.find(option), std::string::npos) << option << " in\n" << help;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "log.txt")) << "the game did not start";
+
+  std::string refused;
+  EXPECT_EQ(runVelmora("--headless --frames 3 --framse 9", refused), 2);
+  EXPECT_NE(refused.find("--framse"), std::string::npos) << refused;
+  EXPECT_NE(refused.find("--help"), std::string::npos) << refused;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "log.txt"));
+
+  std::string ignored;
+  EXPECT_EQ(runVelmora("stage1 -x --headless --frames 3", ignored), 0) << ignored;
 }
 
 TEST(SlowRate, IsTheShareOfFramesThatWereNotSlow) {
