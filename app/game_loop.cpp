@@ -53,6 +53,7 @@ int runGame(int argc, char** argv) {
   // Names from scripts, scenes, the define file and config.ini stay in the
   // run folder; the command line's own paths (--input) are not game paths.
   base::confineGamePathsToRunFolder();
+  engine::setGameLogHook([](const std::string& line) { WriteLog("%s", line.c_str()); });
   hge = hgeCreate(HGE_VERSION);
   // Set early so configuration read during host registration is honoured.
   hge->System_SetState(HGE_INIFILE, "config.ini");
@@ -63,8 +64,9 @@ int runGame(int argc, char** argv) {
     GameStartUp();
     hge->System_Start();
   } else {
+    // The box, or on stderr its stand-in when it cannot show, says it once.
     const char* message = hge->System_GetErrorMessage();
-    std::fprintf(stderr, "velmora: %s\n", message);
+    WriteLog("%s", message);
     engine::messageBox(message, "Error", kSystemModalErrorStyle);
     status = 1;
   }
@@ -77,5 +79,6 @@ int runGame(int argc, char** argv) {
   scoreFont = statusFont = nullptr;
   hge->Release();
   hge = nullptr;
+  engine::setGameLogHook(nullptr);
   return status;
 }

@@ -436,8 +436,11 @@ int AudioMixer::channelGetVolume(HCHANNEL chn) {
 
 std::unique_ptr<Audio> Audio::create(bool silent) {
   if (silent) return std::make_unique<AudioMixer>(nullptr);
-  // Without a device the game runs silent; openSdlSoundDevice has said why.
-  return std::make_unique<AudioMixer>(openSdlSoundDevice());
+  // Without a device the game runs silent; openSdlSoundDevice has said why
+  // on stderr, where a player would not look.
+  std::unique_ptr<SoundDevice> device = openSdlSoundDevice();
+  if (!device) writeGameLog("No audio device could be opened: the game runs without sound");
+  return std::make_unique<AudioMixer>(std::move(device));
 }
 
 }  // namespace engine

@@ -53,6 +53,8 @@ DeviceConfig HgeImpl::deviceConfig() const {
   return config;
 }
 
+// A failure is the caller's to report (System_GetErrorMessage): said here
+// too, it reached the player twice.
 bool HgeImpl::System_Initiate() {
   if (initiated_) return true;
   error_.clear();
@@ -61,7 +63,6 @@ bool HgeImpl::System_Initiate() {
     std::string detail;
     if (!headless::loadInputScript(options_.inputFile, detail)) {
       error_ = "System_Initiate: cannot load the input script: " + detail;
-      System_Log("%s", error_.c_str());
       return false;
     }
   }
@@ -69,7 +70,6 @@ bool HgeImpl::System_Initiate() {
   std::string detail;
   if (!device->open(deviceConfig(), detail)) {
     error_ = "System_Initiate: " + detail;
-    System_Log("%s", error_.c_str());
     return false;
   }
   device_ = std::move(device);

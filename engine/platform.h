@@ -103,6 +103,10 @@ void setSystemFontOverride(std::function<std::string(std::string_view)> lookup);
 
 // Engine-layer diagnostics to stderr, naming the failing call.
 void logError(const char* call, const std::string& detail);
+// What the player should also find in the game's log: the log lives above
+// this layer, which installs the hook. Without a hook the line is dropped.
+void setGameLogHook(std::function<void(const std::string& line)> hook);
+void writeGameLog(const std::string& line);
 // A game path fit for a message: code page 936 turned into UTF-8, bytes that
 // are not code page 936 written as \xNN.
 std::string displayPath(std::string_view gamePath);

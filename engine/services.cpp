@@ -10,6 +10,11 @@
 namespace engine {
 namespace {
 
+std::function<void(const std::string&)>& gameLogHook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
 std::function<std::uint64_t()>& replacementClock() {
   static std::function<std::uint64_t()> clock;
   return clock;
@@ -21,8 +26,9 @@ void messageBox(const std::string& text, const std::string& caption, unsigned st
   recordedMessageBoxes().push_back(caption + ": " + text);
   if (options().backend == Backend::Window) {
     std::string error;
+    // When the box cannot show (no display) the text below stands in for
+    // it; why the box failed would only repeat the text's own reason.
     if (sdl::showMessageBox(text, caption, style, error)) return;
-    logError("SDL_ShowSimpleMessageBox", error);
   }
   std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
 }
@@ -51,6 +57,12 @@ void sleepMillis(std::uint64_t ms) { std::this_thread::sleep_for(std::chrono::mi
 
 void logError(const char* call, const std::string& detail) {
   std::fprintf(stderr, "%s() failed: %s\n", call, detail.c_str());
+}
+
+void setGameLogHook(std::function<void(const std::string& line)> hook) { gameLogHook() = std::move(hook); }
+
+void writeGameLog(const std::string& line) {
+  if (gameLogHook()) gameLogHook()(line);
 }
 
 }  // namespace engine

@@ -18,9 +18,10 @@ int runVelmora(const std::string& args) {
   return std::system(command.c_str());
 }
 
-// The exit status, with stdout and stderr together in [output].
-int runVelmora(const std::string& args, std::string& output) {
-  std::string command = std::string(VELMORA_EXE) + " " + args + " 2>&1";
+// The exit status, with stdout and stderr together in [output]; [environment]
+// prefixes the command ("env ...").
+int runVelmora(const std::string& args, std::string& output, const std::string& environment = "") {
+  std::string command = environment + std::string(VELMORA_EXE) + " " + args + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return -1;
   char buffer[4096];
@@ -117,6 +118,24 @@ TEST(Run, HelpListsTheOptionsAndAnUnknownOneIsRefused) {
 
   std::string ignored;
   EXPECT_EQ(runVelmora("stage1 -x --headless --frames 3", ignored), 0) << ignored;
+}
+
+// Without a display: one line on stderr (the error box's stand-in), and the
+// reason in log.txt before the shutdown's line.
+TEST(Run, AStartUpFailureIsSaidOnceAndLogged) {
+  ScopedTempDir dir;
+  dir.write("initialize.vkscript", "func init() { }\n");
+  std::string output;
+  EXPECT_EQ(runVelmora("", output, "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER VELMORA_BACKEND=window "),
+            1);
+  const std::string reason = "System_Initiate: no display to show the window on";
+  const std::size_t first = output.find(reason);
+  ASSERT_NE(first, std::string::npos) << output;
+  EXPECT_EQ(output.find(reason, first + 1), std::string::npos) << output;
+  EXPECT_EQ(output.find("SDL_ShowSimpleMessageBox"), std::string::npos) << output;
+  std::string log = dir.read("log.txt");
+  EXPECT_NE(log.find("\n" + reason), std::string::npos) << log;
+  EXPECT_LT(log.find(reason), log.find("SlowRate")) << log;
 }
 
 TEST(SlowRate, IsTheShareOfFramesThatWereNotSlow) {

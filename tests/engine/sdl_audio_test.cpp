@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/audio.h"
 #include "engine/platform.h"
@@ -232,6 +233,19 @@ TEST(AudioDevice, TheSilentModeTakesTheOggFilesTheMixerTakes) {
   }
   const HCHANNEL tone = silent->effectPlay(silent->effectLoad("tone.ogg"), 100, 0, 1.0f, false);
   EXPECT_NEAR(silent->channelGetLength(tone), 0.5f, 1e-4);
+
+// Stderr is where SDL says why; the game's log must say that it runs silent.
+TEST(AudioDevice, NoDeviceRunsSilentAndSaysSoInTheGameLog) {
+  std::vector<std::string> lines;
+  engine::setGameLogHook([&](const std::string& line) { lines.push_back(line); });
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  auto audio = engine::Audio::create(false);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  engine::setGameLogHook(nullptr);
+  EXPECT_EQ(lines, (std::vector<std::string>{"No audio device could be opened: the game runs without sound"}));
+  lines.clear();
+  engine::Audio::create(true);
+  EXPECT_TRUE(lines.empty()) << "running silent on purpose is no failure";
 }
 
 }  // namespace
