@@ -1,6 +1,7 @@
 // Command-line and environment options of the engine layer.
 #include "engine/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdint>
@@ -147,6 +148,12 @@ std::string firstUnknownOption(int argc, char** argv) {
     }
   }
   return "";
+}
+
+void endAfterLastScreenshot() {
+  Options& o = options();
+  if (o.frames >= 0) return;
+  for (const auto& shot : o.screenshots) o.frames = std::max(o.frames, shot.first + 1);
 }
 
 const char* helpText() { return kHelp; }

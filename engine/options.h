@@ -39,6 +39,10 @@ Options& options();
 // take no options of their own.
 std::string firstUnknownOption(int argc, char** argv);
 
+// For viewers: without --frames, the loop ends after the last --screenshot's
+// frame. Call before hgeCreate.
+void endAfterLastScreenshot();
+
 // The engine options and the backend variable, one per line, for --help.
 const char* helpText();
 

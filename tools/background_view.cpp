@@ -74,6 +74,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "background_view: %s\n", error.c_str());
     return 2;
   }
+  // A viewer asked for pictures is done once the last is written.
+  engine::endAfterLastScreenshot();
   hge = hgeCreate(HGE_VERSION);
   hge->System_SetState(HGE_INIFILE, "config.ini");
   hge->System_SetState(HGE_FRAMEFUNC, frame);

@@ -64,6 +64,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "scene_view: %s\n", error.c_str());
     return 2;
   }
+  // A viewer asked for pictures is done once the last is written.
+  engine::endAfterLastScreenshot();
   if (argc > 1 && argv[1][0] != '-') gScene = argv[1];
   for (int i = 2; i + 1 < argc; ++i) {
     if (std::string(argv[i]) == "--stage") gStage = argv[i + 1];
