@@ -4,7 +4,7 @@
 demo_exe() {
   exe="${VELMORA_EXE:-}"
   if [ -z "$exe" ]; then
-    (cd "$root" && sh tools/build.sh -DVELMORA_TESTS=OFF -DVELMORA_BENCHMARKS=OFF) >&2
+    (cd "$root" && sh tools/build.sh --target velmora) >&2
     exe="$root/build/app/velmora"
   fi
   case "$exe" in
