@@ -127,18 +127,29 @@ def fog(x, y):
     return (235, 240, 255, 110 * a)
 
 
+UI_WELLS = [(651, 34, 145, 28), (630, 116, 160, 28), (10, 250, 60, 42), (26, 490, 60, 42),
+            (48, 353, 80, 42), (650, 540, 80, 42)]
+# What each well shows, in the wells' order, lettered just above it.
+UI_LABELS = ["HI SCORE", "SCORE", "LIVES", "BOMBS", "POWER", "CRITICAL"]
+
+
+def ui_labels():
+    covers = [lettering(text, wx, wy - 18, 2) for text, (wx, wy, _, _) in zip(UI_LABELS, UI_WELLS)]
+    return lambda x, y: any(covered(x, y) for covered in covers)
+
+
 def ui(x, y):
-    """The frame around the play field (175, 0)-(625, 600) with wells for the status numbers."""
+    """The frame around the play field (175, 0)-(625, 600) with labelled wells for the status numbers."""
     if 175 <= x < 625:
         return (0, 0, 0, 0)
     if 171 <= x < 175 or 625 <= x < 629:
         return (200, 190, 240, 255)
-    wells = [(651, 34, 145, 28), (630, 116, 160, 28), (10, 250, 60, 42), (26, 490, 60, 42),
-             (48, 353, 80, 42), (650, 540, 80, 42)]
-    for wx, wy, ww, wh in wells:
+    for wx, wy, ww, wh in UI_WELLS:
         if wx <= x < wx + ww and wy <= y < wy + wh:
             edge = x in (wx, wx + ww - 1) or y in (wy, wy + wh - 1)
             return (150, 140, 200, 255) if edge else (12, 10, 28, 255)
+    if UI_LABEL_TEXT(x, y):
+        return (225, 220, 255, 255)
     t = y / 599
     stripe = 10 if (x + y) // 12 % 2 == 0 else 0
     return (30 + 25 * t + stripe, 22 + 10 * t + stripe, 60 + 30 * t + stripe, 255)
@@ -404,13 +415,29 @@ def magic_circle(x, y):
 
 
 def banner(width, height, colour):
-    """A band fading out at both ends, for the bomb picture and the boss's title."""
+    """A band fading out at both ends, for the boss's title."""
     def pixel(x, y):
         across = min(x, width - 1 - x) / (width * 0.2)
         edge = min(y, height - 1 - y) / 6
         stripe = 1 if (x // 6 + y // 6) % 2 == 0 else 0.8
         a = min(1.0, across) * min(1.0, edge)
         return (colour[0] * stripe, colour[1] * stripe, colour[2] * stripe, 220 * a)
+    return pixel
+
+
+def bomb_flash(width, height):
+    """The bomb's cut-in: a white-hot burst with rays, fading to the band's ends and edges."""
+    cx, cy = (width - 1) / 2, (height - 1) / 2
+    def pixel(x, y):
+        u, v = (x - cx) / cx, (y - cy) / cy
+        r = math.hypot(u, v)
+        rays = (0.5 + 0.5 * math.cos(math.atan2(y - cy, x - cx) * 18)) ** 8 * max(0.0, 1 - r * 0.9)
+        core = max(0.0, 1 - r * 1.8)
+        glow = max(0.0, 1 - r) ** 2
+        edge = min(1.0, min(y, height - 1 - y) / 10)
+        heat = min(1.0, core * 2 + rays * 0.5)
+        a = min(1.0, core * 2 + rays + glow * 0.6) * edge
+        return (255, 150 + 105 * heat, 40 + 215 * heat * heat, 240 * a)
     return pixel
 
 
@@ -440,6 +467,14 @@ LOGO_GLYPHS = {  # 5 x 7 capitals, rows top to bottom
     "T": ["11111", "00100", "00100", "00100", "00100", "00100", "00100"],
     "U": ["10001", "10001", "10001", "10001", "10001", "10001", "01110"],
     "W": ["10001", "10001", "10001", "10101", "10101", "10101", "01010"],
+    "A": ["01110", "10001", "10001", "11111", "10001", "10001", "10001"],
+    "B": ["11110", "10001", "10001", "11110", "10001", "10001", "11110"],
+    "C": ["01111", "10000", "10000", "10000", "10000", "10000", "01111"],
+    "H": ["10001", "10001", "10001", "11111", "10001", "10001", "10001"],
+    "M": ["10001", "11011", "10101", "10101", "10001", "10001", "10001"],
+    "O": ["01110", "10001", "10001", "10001", "10001", "10001", "01110"],
+    "V": ["10001", "10001", "10001", "10001", "10001", "01010", "00100"],
+    " ": ["00000"] * 7,
 }
 
 
@@ -455,6 +490,7 @@ def lettering(text, left, top, scale):
 
 
 KWD_TEXT = lettering("KWD", 10, 20, 2)
+UI_LABEL_TEXT = ui_labels()
 
 
 def kwd_logo(x, y):
@@ -508,7 +544,7 @@ def main():
     write_png("enemy.png", 128, 64, enemy_sheet)
     write_png("boss.png", 256, 384, boss_sheet)
     write_png("bossTitle.png", 450, 60, banner(450, 60, (255, 170, 210)))
-    write_png("bomb.png", 450, 140, banner(450, 140, (120, 200, 255)))
+    write_png("bomb.png", 450, 140, bomb_flash(450, 140))
     write_png("se/shock.png", 128, 128, ring(63.5, 63.5, 50, 10, (255, 255, 255)))
     write_png("circle.png", 128, 128, ring(63.5, 63.5, 56, 5, (200, 230, 255)))
     write_png("redCircle.png", 128, 128, ring(63.5, 63.5, 56, 6, (255, 60, 60)))
