@@ -151,6 +151,7 @@ bool hgeTTFont::load(hgeTTFace* ttFace, int size) {
   pixelSize = size;
   glyphs.clear();
   forgetGlyphs();
+  asciiAdvance_.fill(0);
   glyphCount_ = unsigned(std::max<FT_Long>(0, face->face->num_glyphs));
   loaded = true;
   return true;
@@ -182,12 +183,15 @@ void hgeTTFont::reportOversize() {
 }
 
 int hgeTTFont::getCharAdvance(unsigned unit) {
+  if (unit < asciiAdvance_.size() && asciiAdvance_[unit] > 0) return asciiAdvance_[unit];
+  int advance = unit >= 0x2000 ? pixelSize : pixelSize / 2;
   unsigned index = getGlyph(unit);
   if (index > 0) {
     const hgeTTGlyph& glyph = glyphs[index - 1];
-    if (glyph.width + glyph.bitmapLeft > 0) return glyph.width + glyph.bitmapLeft;
+    if (glyph.width + glyph.bitmapLeft > 0) advance = glyph.width + glyph.bitmapLeft;
   }
-  return unit >= 0x2000 ? pixelSize : pixelSize / 2;
+  if (unit < asciiAdvance_.size() && face != nullptr) asciiAdvance_[unit] = advance;
+  return advance;
 }
 
 void hgeTTFont::Render(float x, float y, std::wstring_view text, bool centreX, bool centreY) {
@@ -201,8 +205,18 @@ void hgeTTFont::Render(float x, float y, int align, std::wstring_view text) {
   if (align == 1) x -= float(GetTextSize(text).width);
   if (align == 2) x -= float(GetTextSize(text).width >> 1);
   float penX = x;
+  // A glyph drawn farther than this from its pen position is off the screen
+  // whatever its rotation: a text far wider than the screen costs only its
+  // measuring, not a quad per character.
+  const float reach = (float(pixelSize) * 2 + 64) * std::max(1.0f, std::fabs(scale));
+  const float right = float(engine->System_GetState(HGE_SCREENWIDTH)) + reach;
   for (wchar_t unit : text) {
     if (unit == 0) break;
+    if (penX > right && kerningWidth >= 0) break;  // the pen only moves right from here
+    if (penX < -reach) {
+      penX += float(getCharAdvance(unsigned(unit)) + kerningWidth);
+      continue;
+    }
     unsigned index = getGlyph(unsigned(unit));
     if (index > 0 && glyphs[index - 1].texture != 0) {
       const hgeTTGlyph& glyph = glyphs[index - 1];

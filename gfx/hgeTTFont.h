@@ -1,6 +1,7 @@
 // TrueType fonts from font files: one FreeType face per file, one font per file and size, glyphs cached as textures.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -145,6 +146,9 @@ class hgeTTFont : private gfx::GlyphCache {
   void reportOversize();
 
   unsigned glyphCount_ = 0;  // the face's
+  // Advances of the ASCII units, 0 until measured: a line is measured and
+  // drawn every frame, and its glyphs may have been released meanwhile.
+  std::array<int, 128> asciiAdvance_{};
 };
 
 // Owns every face and every font; made at start-up with the entry point's

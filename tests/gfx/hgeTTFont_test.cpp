@@ -136,8 +136,25 @@ TEST_F(TTFontTest, PrintFormatsIntoABoundedBuffer) {
   EXPECT_EQ(capture([&] { font->Print(0, 0, 0, L"%.9d", 12345); }).size(), 9u);
   std::string longText(3000, 'x');
   std::wstring longWide(3000, L'x');
+  // Every character at the pen's start, so none is passed over as off the screen.
+  font->SetKerningWidth(-font->getCharAdvance('x'));
   EXPECT_EQ(capture([&] { font->Print(0, 0, 0, "%s", longText.c_str()); }).size(), 1023u);
   EXPECT_EQ(capture([&] { font->Print(0, 0, 0, L"%ls", longWide.c_str()); }).size(), 1023u);
+  font->SetKerningWidth(0);
+}
+
+// A line far wider than the screen draws only the characters near it: a menu
+// item of 20,000 characters drew 20,000 quads a frame.
+TEST_F(TTFontTest, CharactersFarOffTheScreenAreNotDrawn) {
+  hgeTTFont* font = dejaVu(12);
+  std::wstring line(20000, L'x');
+  const std::size_t onScreen = capture([&] { font->Render(0, 0, 0, line); }).size();
+  const int advance = font->getCharAdvance('x');
+  EXPECT_GT(onScreen, std::size_t(800 / advance));
+  EXPECT_LT(onScreen, std::size_t(800 / advance + 64));
+  const std::size_t centred = capture([&] { font->Render(400, 0, 2, line); }).size();
+  EXPECT_GT(centred, std::size_t(800 / advance));
+  EXPECT_LT(centred, std::size_t(800 / advance + 64));
 }
 
 }  // namespace
