@@ -233,6 +233,7 @@ TEST(AudioDevice, TheSilentModeTakesTheOggFilesTheMixerTakes) {
   }
   const HCHANNEL tone = silent->effectPlay(silent->effectLoad("tone.ogg"), 100, 0, 1.0f, false);
   EXPECT_NEAR(silent->channelGetLength(tone), 0.5f, 1e-4);
+}
 
 // Stderr is where SDL says why; the game's log must say that it runs silent.
 TEST(AudioDevice, NoDeviceRunsSilentAndSaysSoInTheGameLog) {
