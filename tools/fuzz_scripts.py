@@ -351,15 +351,20 @@ def write_bait(outside):
         os.utime(os.path.join(outside, name), (0, st.st_mtime))
 
 
-def ini_pairs(root=ROOT):
-    pairs = set()
+def game_sources(root=ROOT):
+    """The text of every .cpp file of the game's folders."""
     for folder in ("engine", "base", "gfx", "script", "core", "stg", "avg", "host", "app"):
         for dirpath, _, files in os.walk(os.path.join(root, folder)):
             for f in files:
                 if f.endswith(".cpp"):
                     with open(os.path.join(dirpath, f), encoding="utf-8", errors="replace") as fh:
-                        text = fh.read()
-                    pairs.update(re.findall(r'(?:Ini_Get|getIni)\w*\(\s*"(\w+)"\s*,\s*"(\w+)"', text))
+                        yield fh.read()
+
+
+def ini_pairs(root=ROOT):
+    pairs = set()
+    for text in game_sources(root):
+        pairs.update(re.findall(r'(?:Ini_Get|getIni)\w*\(\s*"(\w+)"\s*,\s*"(\w+)"', text))
     return sorted(pairs)
 
 
@@ -368,13 +373,8 @@ def int_items(root=ROOT):
     items = set()
     with open(os.path.join(root, "core", "config_items.def")) as fh:
         items.update(re.findall(r'CONFIG_INT\(\s*\d+\s*,\s*\w+\s*,\s*"(\w+)"\s*,\s*"(\w+)"', fh.read()))
-    for folder in ("engine", "base", "gfx", "script", "core", "stg", "avg", "host", "app"):
-        for dirpath, _, files in os.walk(os.path.join(root, folder)):
-            for f in files:
-                if f.endswith(".cpp"):
-                    with open(os.path.join(dirpath, f), encoding="utf-8", errors="replace") as fh:
-                        text = fh.read()
-                    items.update(re.findall(r'(?:Ini_GetInt|getIniInt)\(\s*"(\w+)"\s*,\s*"(\w+)"', text))
+    for text in game_sources(root):
+        items.update(re.findall(r'(?:Ini_GetInt|getIniInt)\(\s*"(\w+)"\s*,\s*"(\w+)"', text))
     return sorted(items)
 
 
