@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include <vorbis/codec.h>
+
 namespace engine {
 namespace {
 
@@ -235,41 +237,32 @@ std::optional<OggPage> readOggPage(Bytes b, std::size_t at) {
   return page;
 }
 
-bool vorbisHeader(const std::vector<unsigned char>& packet, unsigned char type) {
-  return packet.size() >= 7 && packet[0] == type && std::memcmp(packet.data() + 1, "vorbis", 6) == 0;
-}
+struct VorbisHeaders {
+  std::uint32_t rate = 0;
+  std::uint64_t shortBlock = 0;
+};
 
-// The identification header as the decoder accepts it: version 0, at least
-// one channel and a rate, block sizes 64..8192 with the short one not the
-// longer, and the framing bit.
-std::optional<std::uint32_t> vorbisRate(const std::vector<unsigned char>& id) {
-  if (!vorbisHeader(id, 1) || id.size() < 30) return std::nullopt;
-  const Bytes b(id);
-  const int small = b[28] & 0x0F, large = b[28] >> 4;
-  if (le32(b, 7) != 0 || b[11] == 0 || le32(b, 12) == 0 || small < 6 || large > 13 || small > large ||
-      !(b[29] & 1)) {
-    return std::nullopt;
+// The three headers read by the decoder's own library, so that a file
+// refused by the player is refused here too, a broken setup header included.
+std::optional<VorbisHeaders> readVorbisHeaders(std::vector<std::vector<unsigned char>>& headers) {
+  vorbis_info info;
+  vorbis_comment comment;
+  vorbis_info_init(&info);
+  vorbis_comment_init(&comment);
+  bool whole = true;
+  for (std::size_t i = 0; i < headers.size() && whole; ++i) {
+    ogg_packet packet{};
+    packet.packet = headers[i].data();
+    packet.bytes = long(headers[i].size());
+    packet.b_o_s = i == 0;
+    packet.packetno = ogg_int64_t(i);
+    whole = vorbis_synthesis_headerin(&info, &comment, &packet) == 0;
   }
-  return le32(b, 12);
-}
-
-// The comment header: a vendor text, a count of texts, each with its length, and the framing bit.
-bool vorbisComments(const std::vector<unsigned char>& packet) {
-  if (!vorbisHeader(packet, 3)) return false;
-  const Bytes b(packet);
-  std::size_t at = 7;
-  auto text = [&] {
-    if (b.size() - at < 4 || le32(b, at) > b.size() - at - 4) return false;
-    at += 4 + le32(b, at);
-    return true;
-  };
-  if (!text() || b.size() - at < 4) return false;
-  std::uint32_t count = le32(b, at);
-  at += 4;
-  while (count-- > 0) {
-    if (!text()) return false;
-  }
-  return at < b.size() && (b[at] & 1);
+  std::optional<VorbisHeaders> read;
+  if (whole) read = VorbisHeaders{std::uint32_t(info.rate), std::uint64_t(vorbis_info_blocksize(&info, 0))};
+  vorbis_comment_clear(&comment);
+  vorbis_info_clear(&info);
+  return read;
 }
 
 // The first three packets of the stream that opens the file (its headers).
@@ -320,12 +313,12 @@ struct OggVorbis {
 std::optional<OggVorbis> readOggVorbis(Bytes b) {
   const auto first = readOggPage(b, 0);
   if (!first || !(first->type & 2)) return std::nullopt;
-  const auto headers = oggHeaders(b, *first);
+  auto headers = oggHeaders(b, *first);
   if (headers.size() != 3) return std::nullopt;
-  const auto rate = vorbisRate(headers[0]);
-  if (!rate || !vorbisComments(headers[1]) || !vorbisHeader(headers[2], 5)) return std::nullopt;
+  const auto vorbis = readVorbisHeaders(headers);
+  if (!vorbis) return std::nullopt;
   OggVorbis ogg;
-  ogg.rate = *rate;
+  ogg.rate = vorbis->rate;
   // The last whole page of the stream tells how many samples came before
   // its end; damaged stretches are skipped to the next page, as the decoder does.
   std::uint64_t packets = 0;
@@ -343,8 +336,7 @@ std::optional<OggVorbis> readOggVorbis(Bytes b) {
     at = page->end;
   }
   const std::uint64_t audioPackets = packets > 2 ? packets - 2 : 0;  // less the comment and setup headers
-  const std::uint64_t shortBlock = std::uint64_t(1) << (headers[0][28] & 0x0F);
-  ogg.leastDecoded = audioPackets > 1 ? (audioPackets - 1) * shortBlock / 2 : 0;
+  ogg.leastDecoded = audioPackets > 1 ? (audioPackets - 1) * vorbis->shortBlock / 2 : 0;
   return ogg;
 }
 

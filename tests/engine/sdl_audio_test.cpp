@@ -208,6 +208,9 @@ TEST(AudioDevice, TheSilentModeTakesTheOggFilesTheMixerTakes) {
   };
   std::string unsealed = ogg;
   unsealed[audio_test::kOggIdHeader + 11] = 2;
+  std::string setup = ogg;  // the first codebook's sync pattern broken
+  setup[setup.find("BCV")] = 'X';
+  audio_test::resealOggPage(setup, setup.find("OggS", 1));
   const std::pair<std::string, std::string> files[] = {
       {"tone.ogg", ogg},
       {"stereo.ogg", idEdit(11, "\x02")},
@@ -218,6 +221,7 @@ TEST(AudioDevice, TheSilentModeTakesTheOggFilesTheMixerTakes) {
       {"framing.ogg", idEdit(29, std::string(1, '\0'))},
       {"unsealed.ogg", unsealed},
       {"headers.ogg", ogg.substr(0, 200)},
+      {"setup.ogg", setup},
   };
   for (const auto& [name, bytes] : files) dir.write(name, bytes);
   engine::clearPathCache();
