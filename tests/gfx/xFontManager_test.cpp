@@ -74,11 +74,6 @@ TEST_F(xFontManagerTest, FontsFoundNowhereOrBrokenAreNullWithOneLogLine) {
 TEST_F(xFontManagerTest, AFontMadeEveryFrameCostsLittle) {
   constexpr long kFonts = 600;
   constexpr long kLimit = 60L << 20;
-  auto resident = [] {
-    long pages = 0, residentPages = 0;
-    std::ifstream("/proc/self/statm") >> pages >> residentPages;
-    return residentPages * ::sysconf(_SC_PAGESIZE);
-  };
   ChildResult child = runChild([&] {
     xFontManager* fonts = xFontManager::getInstance();
     auto frame = [&] {
@@ -88,25 +83,19 @@ TEST_F(xFontManagerTest, AFontMadeEveryFrameCostsLittle) {
       hge_->Gfx_EndScene();
     };
     frame();  // the first one opens the face
-    long before = resident();
+    long before = residentBytes();
     for (long i = 1; i <= kFonts; ++i) {
       frame();
-      long grown = resident() - before;
+      long grown = residentBytes() - before;
       if (grown > kLimit) {
         std::fprintf(stderr, "%ld fonts took %ld bytes\n", i, grown);
         return 1;
       }
     }
-    std::fprintf(stderr, "%ld fonts took %ld KiB\n", kFonts, (resident() - before) >> 10);
+    std::fprintf(stderr, "%ld fonts took %ld KiB\n", kFonts, (residentBytes() - before) >> 10);
     return 0;
   });
-  EXPECT_TRUE(child.exited && child.status == 0) << child.err;
-}
-
-long residentBytes() {
-  long pages = 0, residentPages = 0;
-  std::ifstream("/proc/self/statm") >> pages >> residentPages;
-  return residentPages * ::sysconf(_SC_PAGESIZE);
+  EXPECT_TRUE(ranCleanly(child));
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -135,7 +124,7 @@ void expectGrowthBelow(HGE* hge, const char* what, int frames, long limit, const
     std::fprintf(stderr, "%s: %ld KiB\n", what, (residentBytes() - before) >> 10);
     return 0;
   });
-  EXPECT_TRUE(child.exited && child.status == 0) << child.err;
+  EXPECT_TRUE(ranCleanly(child));
 }
 
 class FontSizeTest : public xFontManagerTest {

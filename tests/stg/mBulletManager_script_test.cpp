@@ -1,10 +1,7 @@
 // Script functions bound to bullets, called from inside the manager's walk: they shoot, kill and rebind.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
 #include "tests/engine/child_fixture.h"
@@ -145,12 +142,6 @@ TEST_F(BoundFunctionTest, AFunctionMayRebindItsOwnBulletAndTheFightingBossRunsIt
   EXPECT_EQ(enemy()->bulletCount(), 1u);  // the focused script's spawn did not run
 }
 
-long residentBytes() {
-  long pages = 0, resident = 0;
-  std::ifstream("/proc/self/statm") >> pages >> resident;
-  return resident * ::sysconf(_SC_PAGESIZE);
-}
-
 TEST_F(BoundFunctionTest, BulletsThatShootThemselvesAreHeldAtTheCapWithOneLogLine) {
   constexpr std::size_t kCap = mBulletManager::kMaxEnemyBullets;
   constexpr long kMaxGrowth = 512L << 20;  // the capped bullets take under 100 MB; uncapped, gigabytes
@@ -173,7 +164,7 @@ TEST_F(BoundFunctionTest, BulletsThatShootThemselvesAreHeldAtTheCapWithOneLogLin
     if (shoot(100, 100) != nullptr || m->getCurrent() != nullptr) return 5;
     return grown > kMaxGrowth ? 6 : 0;
   });
-  EXPECT_TRUE(child.exited && child.status == 0) << child.status << ": " << child.err;
+  EXPECT_TRUE(ranCleanly(child));
   const std::string capLine =
       "mBulletManager::addBullet: " + std::to_string(kCap) + " bullets live, no more are added";
   EXPECT_EQ(logCount(capLine), 1) << "one line while shots are refused";

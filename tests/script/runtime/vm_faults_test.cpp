@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 
 #include "script/runtime/xHostAPIManager.h"
 #include "tests/engine/child_fixture.h"
@@ -49,12 +48,6 @@ void htCallBack(script::ThreadIndex thread, script::GroupId) {
   vm* g = currentGroup();
   record().values.push_back(g->getParamAsString(thread, 0));
   g->callFunc(thread, "inner");
-}
-
-long residentBytes() {
-  long pages = 0, residentPages = 0;
-  std::ifstream("/proc/self/statm") >> pages >> residentPages;
-  return residentPages * ::sysconf(_SC_PAGESIZE);
 }
 
 // Run in a child: ends it when the texts have taken far more than the
@@ -278,7 +271,7 @@ TEST_F(VmFaults, ADoublingTextEndsTheCallAtTheLimit) {
     if (!t.callFunc("again") || !t.lastCallCompleted() || t.cellAt(0).text != "x5") return 6;
     return 0;
   });
-  EXPECT_TRUE(child.exited && child.status == 0) << child.status << ": " << child.err;
+  EXPECT_TRUE(ranCleanly(child));
 }
 
 TEST_F(VmFaults, AHostTextPastTheLimitEndsTheCall) {
