@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace audio_test {
@@ -51,6 +53,12 @@ inline std::string makeWav(double seconds, int rate = 22050, int channels = 1, i
   std::string file = "RIFF";
   put32(file, static_cast<std::uint32_t>(body.size()));
   return file + body;
+}
+
+// The whole of the file at [path] (empty if it cannot be read).
+inline std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The committed MP3 fixture: one second of tone (tools/make_test_mp3.sh).

@@ -1,8 +1,6 @@
 // Lengths of WAV, MP3 and Ogg Vorbis files read from their headers, and WAV headers the mixer must not see.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "engine/audio_probe.h"
@@ -14,10 +12,7 @@ using Bytes = std::vector<unsigned char>;
 
 Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-std::string fileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using audio_test::fileText;
 
 Bytes mp3Fixture() { return bytesOf(fileText(audio_test::mp3FixturePath())); }
 
