@@ -31,6 +31,15 @@ int calls(GroupId g, ThreadIndex t) {
   return ManagerTest::retval(g, t).intValue;
 }
 
+// The game's paths confined to run/ as the game confines them, for the scope.
+struct RunFolderConfinement {
+  RunFolderConfinement() {
+    std::filesystem::current_path("run");
+    base::confineGamePathsToRunFolder();
+  }
+  ~RunFolderConfinement() { engine::confineGamePaths(nullptr); }
+};
+
 TEST_F(ManagerTest, GroupsAreNumberedAndResetKeepsTheId) {
   EXPECT_EQ(manager()->addScriptGroup(), GroupId{0});
   GroupId g;
@@ -180,11 +189,7 @@ TEST_F(ManagerTest, ConfinedScriptNamesStayInsideTheRunFolder) {
   dir_.write("run/scripts/lib.vkscript", "func lib() { return 5; }\n");
   dir_.write("run/stage/main.vkscript", "#include \"stage\\..\\scripts\\lib.vkscript\"\nfunc f() { return lib(); }\n");
   dir_.write("run/inc.vkscript", "#include \"../outside/x.vkscript\"\nfunc f() { return 1; }\n");
-  std::filesystem::current_path("run");
-  struct Lift {
-    ~Lift() { engine::confineGamePaths(nullptr); }
-  } lift;
-  base::confineGamePathsToRunFolder();
+  RunFolderConfinement confined;
   const std::string absolute = (dir_.path() / "outside/x.vkscript").string();
 
   GroupId g = manager()->addScriptGroup();
@@ -221,11 +226,7 @@ TEST_F(ManagerTest, ConfinedScriptsDoNotFollowLinksOutOfTheDataFolder) {
   dir_.write("outside/src.vkscript", kCounter);
   dir_.write("run/data/inc.vkscript", "#include \"data/pack/src.vkscript\"\nfunc f() { return 1; }\n");
   std::filesystem::create_directory_symlink(dir_.path() / "outside", dir_.path() / "run/data/pack");
-  std::filesystem::current_path("run");
-  struct Lift {
-    ~Lift() { engine::confineGamePaths(nullptr); }
-  } lift;
-  base::confineGamePathsToRunFolder();
+  RunFolderConfinement confined;
 
   GroupId g = manager()->addScriptGroup();
   EXPECT_EQ(manager()->loadScript(g, "data/pack/victim"), script::kNoThread);
