@@ -84,6 +84,15 @@ inline void resealOggPage(std::string& file, std::size_t at) {
   for (int i = 0; i < 4; ++i) file[at + 22 + i] = char((crc >> (8 * i)) & 0xFF);
 }
 
+// [ogg] with [value] written over its identification header from byte
+// [field] on (11 the channels, 12 the rate, 28 the block sizes, 29 the
+// framing bit), and its page resealed.
+inline std::string withOggIdField(std::string ogg, std::size_t field, const std::string& value) {
+  ogg.replace(kOggIdHeader + field, value.size(), value);
+  resealOggPage(ogg, 0);
+  return ogg;
+}
+
 // [wav] (as makeWav writes it) with the format field at [offset] of its
 // format chunk set to [value] ([width] bytes): 0 the format tag, 2 the
 // channels, 4 the rate, 8 the byte rate, 12 the block align, 14 the bits.

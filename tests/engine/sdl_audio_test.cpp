@@ -133,10 +133,7 @@ TEST(AudioDevice, RatesAndEffectsThatSwellPastMemoryNeverReachTheMixer) {
   dir.write("fast.wav", withRate(8000000));
   dir.write("edge.wav", withRate(1000));
   const std::string ogg = audio_test::fileText(audio_test::oggFixturePath());
-  std::string slowOgg = ogg;
-  slowOgg.replace(audio_test::kOggIdHeader + 12, 4, std::string("\x01\0\0\0", 4));
-  audio_test::resealOggPage(slowOgg, 0);
-  dir.write("slow.ogg", slowOgg);
+  dir.write("slow.ogg", audio_test::withOggIdField(ogg, 12, std::string("\x01\0\0\0", 4)));
   const std::size_t audioPage = ogg.rfind("OggS");
   std::string repeated = ogg.substr(0, audioPage);
   for (std::uint32_t i = 0; i < 4000; ++i) {
@@ -181,12 +178,7 @@ TEST(AudioDevice, TheSilentModeTakesTheOggFilesTheMixerTakes) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   ScopedTempDir dir;
   const std::string ogg = audio_test::fileText(audio_test::oggFixturePath());
-  auto idEdit = [&](std::size_t field, std::string value) {
-    std::string edited = ogg;
-    edited.replace(audio_test::kOggIdHeader + field, value.size(), value);
-    audio_test::resealOggPage(edited, 0);
-    return edited;
-  };
+  using audio_test::withOggIdField;
   std::string unsealed = ogg;
   unsealed[audio_test::kOggIdHeader + 11] = 2;
   std::string setup = ogg;  // the first codebook's sync pattern broken
@@ -194,12 +186,12 @@ TEST(AudioDevice, TheSilentModeTakesTheOggFilesTheMixerTakes) {
   audio_test::resealOggPage(setup, setup.find("OggS", 1));
   const std::pair<std::string, std::string> files[] = {
       {"tone.ogg", ogg},
-      {"stereo.ogg", idEdit(11, "\x02")},
+      {"stereo.ogg", withOggIdField(ogg, 11, "\x02")},
       {"cut.ogg", ogg.substr(0, ogg.size() - 100)},
-      {"mute.ogg", idEdit(11, std::string(1, '\0'))},
-      {"rate.ogg", idEdit(12, std::string(4, '\0'))},
-      {"blocks.ogg", idEdit(28, "\xE6")},
-      {"framing.ogg", idEdit(29, std::string(1, '\0'))},
+      {"mute.ogg", withOggIdField(ogg, 11, std::string(1, '\0'))},
+      {"rate.ogg", withOggIdField(ogg, 12, std::string(4, '\0'))},
+      {"blocks.ogg", withOggIdField(ogg, 28, "\xE6")},
+      {"framing.ogg", withOggIdField(ogg, 29, std::string(1, '\0'))},
       {"unsealed.ogg", unsealed},
       {"headers.ogg", ogg.substr(0, 200)},
       {"setup.ogg", setup},
