@@ -36,6 +36,12 @@ HTEXTURE HeadlessEngineTest::makeTexture(int w, int h) {
   return tex;
 }
 
+const DWORD* HeadlessEngineTest::pixelsOf(HTEXTURE tex) {
+  const DWORD* p = hge_->Texture_Lock(tex, true);
+  hge_->Texture_Unlock(tex);
+  return p;
+}
+
 void writePng(const std::string& path, int w, int h) {
   std::filesystem::path file(path);
   if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path());

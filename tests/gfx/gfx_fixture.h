@@ -21,6 +21,8 @@ class HeadlessEngineTest : public ::testing::Test {
   std::vector<hgeQuad> capture(const std::function<void()>& draw);
   // A blank texture of [w] x [h] texels, freed after the test.
   HTEXTURE makeTexture(int w, int h);
+  // Where [tex]'s pixels are kept: the same for loads sharing one picture.
+  const DWORD* pixelsOf(HTEXTURE tex);
 
   HGE* hge_ = nullptr;
 

@@ -75,11 +75,6 @@ TEST_F(PlayerShotTest, BombHitsOnceFliesOnEmittingAndItsParticlesFinishAfterTheE
   engine::clearPathCache();
   auto second = std::make_unique<mPlayerBomb>();
   mPlayerBomb* bomb = fire<mPlayerBomb>(280, 180, -80);  // at y = 100 after its first move
-  auto pixelsOf = [this](HTEXTURE tex) {
-    const DWORD* p = hge_->Texture_Lock(tex, true);
-    hge_->Texture_Unlock(tex);
-    return p;
-  };
   ASSERT_NE(pixelsOf(bomb->texture.get()), nullptr);
   EXPECT_EQ(pixelsOf(bomb->texture.get()), pixelsOf(second->texture.get()));  // one picture for every bomb
   bomb->damage = 20;

@@ -114,11 +114,6 @@ TEST_F(BackgroundManagerTest, TheFogWrapsHalfATexelTallerAtThePlayFieldCorner) {
 TEST_F(BackgroundManagerTest, CoversOfTheFogPictureShareItAndClearingThemLeavesTheFog) {
   xBackgroundManager* bg = background();
   for (int i = 0; i < 3; ++i) bg->addBackgroundCover("fog.png", 0, 0, 0, 0, stg::kModeStill);
-  auto pixelsOf = [this](HTEXTURE tex) {
-    const DWORD* p = hge_->Texture_Lock(tex, true);
-    hge_->Texture_Unlock(tex);
-    return p;
-  };
   const DWORD* fogPixels = pixelsOf(bg->fog->texture.get());
   ASSERT_NE(fogPixels, nullptr);
   for (const auto& cover : bg->covers) EXPECT_EQ(pixelsOf(cover.sprite->texture.get()), fogPixels);
