@@ -1,6 +1,8 @@
 // Text boxes and the manager that keeps the scripts' boxes by index.
 #include "gfx/xTextBox.h"
 
+#include <algorithm>
+
 #include "gfx/hgeTTFont.h"
 #include "gfx/xFontManager.h"
 #include "gfx/xSprite.h"
@@ -33,10 +35,12 @@ xTextBox::xTextBox(const gfx::BoxArea& area, const std::string& fontName, int fo
 xTextBox::~xTextBox() { engine->Release(); }
 
 void xTextBox::append(const std::wstring& text) {
+  // One allocation for a whole text: growing by doubling leaves up to half unused.
+  if (chars.capacity() - chars.size() < text.size()) {
+    chars.reserve(std::max(chars.size() + text.size(), 2 * chars.size()));
+  }
   for (wchar_t unit : text) {
-    TextBoxChar c{std::wstring(1, unit), topColor.r, topColor.g, topColor.b, topColor.a};
-    if (fadeInOn) c.a = 0;
-    chars.push_back(std::move(c));
+    chars.push_back({unit, topColor.r, topColor.g, topColor.b, fadeInOn ? 0.0f : topColor.a});
   }
   if (!revealOn) shownCount = chars.size();
 }
@@ -109,26 +113,33 @@ void xTextBox::Update(float) {
 
 int xTextBox::lineHeight() const { return font != nullptr ? font->GetTextSize(L"A").height : 0; }
 
-int xTextBox::charWidth(const std::wstring& text) const { return font != nullptr ? font->GetTextSize(text).width : 0; }
+int xTextBox::charWidth(wchar_t unit) const {
+  return font != nullptr ? font->GetTextSize(std::wstring_view(&unit, 1)).width : 0;
+}
 
 void xTextBox::Render() {
   if (frameSprite) {
     frameSprite->setPos(x, y);
     frameSprite->render();
   }
+  // Without a font no character draws and no fade shows; the walk then
+  // only places the indicator. A box of a million such characters made
+  // every frame would otherwise walk them all, frame after frame.
+  const bool showsIndicator = indicatorOn && indicator && isAllShown();
+  if (font == nullptr && !showsIndicator) return;
   float penX = x + textOffsetX;
   float penY = y + textOffsetY;
   int line = lineHeight();
   for (std::size_t i = 0; i < shownCount && i < chars.size(); ++i) {
     TextBoxChar& c = chars[i];
-    if (c.text == L"\n") {
+    if (c.text == L'\n') {
       penX = x + textOffsetX;
       penY += float(line);
       continue;
     }
     if (font != nullptr) {
       font->colour = wordOf(c);
-      font->Render(penX, penY, 0, c.text);
+      font->Render(penX, penY, 0, std::wstring_view(&c.text, 1));
     }
     // Once per drawn frame, for shown characters only.
     if (fadeOutOn) {
@@ -144,7 +155,7 @@ void xTextBox::Render() {
       if (penY > y + height) break;
     }
   }
-  if (indicatorOn && indicator && isAllShown()) {
+  if (showsIndicator) {
     indicator->setPos(penX, penY - kIndicatorRaise);
     indicator->render();
   }

@@ -27,9 +27,11 @@ struct BoxArea {
 
 }  // namespace gfx
 
-// One UTF-16 unit of the box's text with its own colour.
+// One UTF-16 unit of the box's text with its own colour. A box may hold
+// millions of them: the unit itself, not a string of one, keeps each at
+// 20 bytes instead of 48.
 struct TextBoxChar {
-  std::wstring text;
+  wchar_t text = 0;
   float r = 1, g = 1, b = 1, a = 1;
 };
 
@@ -90,7 +92,7 @@ class xTextBox : public hgeGUIObject {
  private:
   void append(const std::wstring& text);
   int lineHeight() const;
-  int charWidth(const std::wstring& text) const;
+  int charWidth(wchar_t unit) const;
 };
 
 // Every script-made box by index. A deleted box leaves a hole that the next
