@@ -94,11 +94,17 @@ bool xInputManager::isActionPressed(int action) const {
 bool xInputManager::isActionDown(int action) const {
   auto found = bindings.find(action);
   if (found == bindings.end()) return false;
-  const InputBinding& b = found->second;
+  return anyCodeDown(found->second);
+}
+
+bool xInputManager::anyCodeDown(const InputBinding& b) const {
   const int codes = b.keyCount < InputBinding::kMaxCodes ? b.keyCount : InputBinding::kMaxCodes;
   for (int i = 0; i < codes; ++i) {
     if (engine->Input_GetKeyState(b.keyCodes[i])) return true;
-    if (lastPad != -1 && (padButtonMask(b.keyCodes[i]) & pads[lastPad].state.buttons)) return true;
+  }
+  if (lastPad == -1) return false;
+  for (int i = 0; i < codes; ++i) {
+    if (padButtonMask(b.keyCodes[i]) & pads[lastPad].state.buttons) return true;
   }
   return false;
 }
@@ -133,23 +139,8 @@ void xInputManager::pollBinding(InputBinding& b) {
     if (++b.holdCounter > b.repeatDelay) b.holdCounter = 0;
     return;
   }
-  // Cleared before the poll: a binding re-armed while pressed (bindKey, or
+  // Set anew at every poll: a binding re-armed while pressed (bindKey, or
   // the scene player resetting holdCounter) would otherwise stay pressed.
-  b.pressed = false;
-  const int codes = b.keyCount < InputBinding::kMaxCodes ? b.keyCount : InputBinding::kMaxCodes;
-  for (int i = 0; i < codes; ++i) {
-    if (engine->Input_GetKeyState(b.keyCodes[i])) {
-      b.pressed = true;
-      b.holdCounter = 1;
-      return;
-    }
-  }
-  if (lastPad == -1) return;
-  for (int i = 0; i < codes; ++i) {
-    if (padButtonMask(b.keyCodes[i]) & pads[lastPad].state.buttons) {
-      b.pressed = true;
-      b.holdCounter = 1;
-      return;
-    }
-  }
+  b.pressed = anyCodeDown(b);
+  if (b.pressed) b.holdCounter = 1;
 }

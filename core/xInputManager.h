@@ -105,4 +105,6 @@ class xInputManager {
   ~xInputManager();
   void pollPads();
   void pollBinding(InputBinding& binding);
+  // Whether one of [binding]'s keys, or its buttons on the last pad, is down.
+  bool anyCodeDown(const InputBinding& binding) const;
 };
